@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace corvanta {
+
+// Buttons and answers of a message box.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+
+// What the program sets on the common file dialog before showing it, and the
+// file name it leaves behind. Properties persist between showings, as the
+// program relies on ("DefaultExt and InitDir keep what the last dialog left").
+struct CommonDialog {
+    QString DefaultExt;
+    QString Filter; // "Text (*.x)|*.x|All Files (*.*)|*.*"
+    QString FileName;
+    int Flags = 0; // 2 = ask before overwriting, 4 = read-only box hidden
+    QString InitDir;
+};
+
+// The thin layer over platform services: every modal prompt, file and colour
+// dialog, opening an address, the beep and ending the program go through it,
+// so tests can answer prompts and watch the end without the process dying.
+class Platform
+{
+public:
+    virtual ~Platform();
+
+    // `title` empty means the application title. `defaultButton` is 1-based.
+    virtual MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
+                                 MsgButtons buttons, int defaultButton = 1) = 0;
+    // Shows the open or save dialog; on return dlg.FileName holds the chosen
+    // path, or what was there before when the user cancelled.
+    virtual void showOpen(CommonDialog& dlg) = 0;
+    virtual void showSave(CommonDialog& dlg) = 0;
+    virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
+    virtual bool openUrl(const QUrl& url) = 0;
+    virtual void beep() = 0;
+    // Ends the program at once; nothing of the caller runs after it in
+    // production. A test fake records the call and returns.
+    virtual void endProgram() = 0;
+
+    static QString applicationTitle() { return QStringLiteral("Corvanta Address Book"); }
+};
+
+// Production implementation over Qt.
+class QtPlatform : public Platform
+{
+public:
+    MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons, int defaultButton = 1) override;
+    void showOpen(CommonDialog& dlg) override;
+    void showSave(CommonDialog& dlg) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
+    bool openUrl(const QUrl& url) override;
+    void beep() override;
+    void endProgram() override;
+};
+
+// "Name (*.a)|*.a|All (*.*)|*.*" -> Qt's "Name (*.a);;All (*.*)".
+QString qtFilterFromCommon(const QString& filter);
+
+} // namespace corvanta

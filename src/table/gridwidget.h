@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QTableView>
+
+namespace corvanta {
+
+class Table;
+class TableModel;
+
+// The grid component: every table on screen is one of these. It offers the
+// operations the program uses under their own names, with their value codes.
+// Getters carry the operation's name (`RowCount()`); setters are `Set...` so
+// they never shadow QTableView's own pixel-based setters.
+//
+// Units: widths and heights in twips (1440 an inch at the screen's logical
+// DPI); colours as 0x00BBGGRR.
+class GridWidget : public QTableView
+{
+    Q_OBJECT
+public:
+    // Value codes of what LoadFile/SaveFile read and write.
+    enum FileWhat { FileNative = 0, FileComma = 3, FileTab = 4 };
+    // CellProp settings.
+    enum CellSetting {
+        PropText = 0,
+        PropAlignment = 2,
+        PropBackColor = 6,
+        PropForeColor = 7,
+        PropFontSize = 12,
+        PropFontBold = 13,
+        PropFontItalic = 14,
+        PropFontUnderline = 15,
+    };
+
+    explicit GridWidget(QWidget* parent = nullptr);
+    ~GridWidget() override;
+
+    Table& table();
+    const Table& table() const;
+    TableModel* gridModel() const;
+
+    int RowCount() const;
+    void SetRowCount(int rows);
+    int ColCount() const;
+    void SetColCount(int cols);
+    int FixedRowCount() const; // 0 or 1
+    void SetFixedRowCount(int rows);
+    int FixedColCount() const; // always 0 here
+    void SetFixedColCount(int cols);
+
+    int CurRow() const;
+    int CurCol() const;
+    void SetCurRow(int row);
+    void SetCurCol(int col);
+    int SelEndRow() const;
+    int SelEndCol() const;
+    QString CurText() const;
+    void SetCurText(const QString& text);
+
+    QString CellText(int row, int col) const;
+    void SetCellText(int row, int col, const QString& text);
+    // One setting over a cell (row2/col2 < 0) or a range. Text is a QString,
+    // colours quint32 0x00BBGGRR, font flags bool, size double, alignment int.
+    QVariant CellProp(int setting, int row, int col) const;
+    void SetCellProp(int setting, int row1, int col1, const QVariant& value, int row2 = -1,
+                     int col2 = -1);
+
+    int ColumnWidth(int col) const; // twips
+    void SetColumnWidth(int col, int twips);
+    int RowHeightOf(int row) const; // twips
+    void SetRowHeightOf(int row, int twips);
+    int ColumnAlign(int col) const;
+    void SetColumnAlign(int col, int code); // col -1 = every column
+    int ColumnType(int col) const;
+    void SetColumnType(int col, int code);
+    QString ColumnFormat(int col) const;
+    void SetColumnFormat(int col, const QString& format);
+    bool ColumnHidden(int col) const;
+    void SetColumnHidden(int col, bool hidden);
+
+    void MoveRowTo(int row, int newIndex);
+    void MoveColumnTo(int col, int newIndex);
+
+    // The selection as TAB-separated cells and newline-separated rows; cells
+    // holding TABs, quotes or line breaks are quoted so that writing the text
+    // back restores them. Writing fills the selection from its top-left cell.
+    QString ClipText() const;
+    void SetClipText(const QString& text);
+
+    int SelectMode() const; // 0 free block, 3 whole rows
+    void SetSelectMode(int mode);
+    int PickedRowCount() const;
+    int PickedRow(int i) const;
+
+    int GridLineStyle() const; // 0 none, 1 flat
+    void SetGridLineStyle(int style);
+    quint32 AltRowBackColor() const;
+    void SetAltRowBackColor(quint32 bgr);
+    int CellCheck() const; // of the current cell: 0 none, 1 checked, 2 unchecked
+    void SetCellCheck(int state);
+    int DragEnabled() const;
+    void SetDragEnabled(int on);
+    QString DropList() const;
+    void SetDropList(const QString& entries); // "a|b|c"; "" = plain editor
+
+    void ClearAll();
+    void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);
+    void RemoveRow(int row);
+    void BeginEdit();
+
+    // what: FileNative, FileComma or FileTab. Returns false with an error text
+    // (naming the reason) when the file cannot be read or written; a failed
+    // load leaves the table as it was.
+    bool LoadFile(const QString& path, int what, bool withTitles, QString* error = nullptr);
+    bool SaveFile(const QString& path, int what, bool withTitles = true,
+                  QString* error = nullptr) const;
+
+    static int twipsToPixels(int twips);
+    static int pixelsToTwips(int pixels);
+
+signals:
+    // A click on a cell by the user (the program's refresh hangs on it).
+    void Click();
+    // The user finished editing a cell in place (or toggled its check box).
+    void cellEdited(int row, int col);
+    // Any change of a cell's text, made by the user or the program.
+    void contentChanged();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace corvanta

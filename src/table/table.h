@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace corvanta {
+
+// Column data type codes as the program and its files use them.
+enum ColumnTypeCode : int {
+    TypeNone = 0, // untyped: shown as text
+    TypeNumber = 5,
+    TypeMoney = 6,
+    TypeDate = 7,
+    TypeText = 8,
+    TypeCheckbox = 11,
+};
+
+// Alignment codes of columns and cells.
+enum AlignCode : int {
+    AlignLeftTop = 0,
+    AlignLeft = 1,
+    AlignCenter = 4,
+    AlignRight = 7,
+    AlignGeneral = 9,
+};
+
+struct ColumnAttr {
+    int width = -1; // twips; -1 = the grid's default width
+    int type = TypeNone;
+    QString format;
+    int align = AlignGeneral;
+    bool hidden = false;
+    bool operator==(const ColumnAttr&) const = default;
+};
+
+// Formatting of one cell. Only cells that differ from the default carry one,
+// so a table of plain cells costs nothing here.
+struct CellFormat {
+    enum Field : uint8_t {
+        HasAlign = 1,
+        HasBack = 2,
+        HasFore = 4,
+        HasFontSize = 8,
+    };
+    uint8_t fields = 0; // which of align/back/fore/fontSize are set
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    int8_t align = 0;        // alignment code, valid with HasAlign
+    uint32_t back = 0;       // 0x00BBGGRR, valid with HasBack
+    uint32_t fore = 0;       // 0x00BBGGRR, valid with HasFore
+    float fontSize = 0;      // points, valid with HasFontSize
+    bool isDefault() const { return fields == 0 && !bold && !italic && !underline; }
+    bool operator==(const CellFormat&) const = default;
+};
+
+// The document's storage: cells (row 0 is the title row), column attributes,
+// per-cell formatting and row heights. UI-free.
+//
+// Cells are held per row in one packed UTF-8 block, so an empty row costs a
+// null pointer and a filled cell little more than its text: a table of
+// 200,000 records must fit in a few times its text size.
+class Table
+{
+public:
+    // Hard limits that protect readers from absurd sizes. The program itself
+    // allows far less (200,002 rows, 201 columns); files from elsewhere may
+    // be larger, but never this large.
+    static constexpr int kMaxRows = 16 * 1024 * 1024;
+    static constexpr int kMaxCols = 16 * 1024;
+
+    Table();
+    Table(int rows, int cols);
+    ~Table();
+    Table(const Table&);
+    Table& operator=(const Table&);
+    Table(Table&&) noexcept;
+    Table& operator=(Table&&) noexcept;
+
+    int rowCount() const;
+    int colCount() const;
+    // Growing appends empty rows/columns; cutting drops them with their cells,
+    // formats and heights. Existing cells are kept. Counts are clamped to
+    // 0..kMaxRows / 0..kMaxCols.
+    void setRowCount(int rows);
+    void setColCount(int cols);
+    void resize(int rows, int cols);
+
+    // Empties every cell, format and row height and resets column attributes
+    // to their defaults; the counts stay.
+    void clearAll();
+
+    QString text(int row, int col) const;            // "" outside the table
+    QByteArrayView utf8(int row, int col) const;     // view valid until the row changes
+    bool isEmpty(int row, int col) const;
+    void setText(int row, int col, QStringView text); // ignored outside the table
+    void setUtf8(int row, int col, QByteArrayView text);
+    // Replaces a whole row's cells at once (cells beyond n become empty);
+    // the fast path for readers. Does not touch formats or heights.
+    void setRowUtf8(int row, const QByteArrayView* cells, int n);
+
+    const ColumnAttr& column(int col) const; // a default attr outside the table
+    void setColumn(int col, const ColumnAttr& attr);
+    ColumnAttr* columnRef(int col); // nullptr outside the table
+
+    CellFormat format(int row, int col) const;
+    void setFormat(int row, int col, const CellFormat& fmt);
+    bool hasAnyFormat() const;
+
+    int rowHeight(int row) const; // twips; -1 = default
+    void setRowHeight(int row, int twips);
+
+    void insertRows(int at, int n);
+    void removeRows(int at, int n);
+    void insertColumns(int at, int n);
+    void removeColumns(int at, int n);
+    // Moves one row (with its cells, formats and height) so that it ends at
+    // index `to`; the rows between shift by one.
+    void moveRow(int from, int to);
+    void moveColumn(int from, int to);
+
+    // Bytes held on the heap by the cells, formats and attributes: what the
+    // benchmarks report next to the process's resident size.
+    size_t heapBytes() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace corvanta
