@@ -1,1 +1,31 @@
-int main() { return 0; }
+// The start routine: settings check, main window.
+#include "platform/platform.h"
+#include "shell/mainwindow.h"
+#include "shell/settingsstore.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace corvanta;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvanta Address Book"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    QDir().mkpath(QFileInfo(SettingsStore::defaultPath()).absolutePath());
+    SettingsStore settings(SettingsStore::defaultPath());
+    Startup::recordProgramFolder(settings, programFolder);
+    const bool showTips = Startup::readShowTips(settings);
+
+    QtPlatform platform;
+    MainWindow window(ShellContext{&platform, &settings, programFolder});
+    window.ShowTips = showTips;
+    window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
+    window.show();
+    return app.exec();
+}

@@ -1,1 +1,129 @@
-// placeholder until implemented
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace corvanta {
+
+namespace {
+
+QMessageBox::Icon toQt(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The common dialog's default extension is written as "*.cvt"; Qt wants "cvt".
+QString bareExtension(const QString& ext)
+{
+    QString e = ext;
+    while (e.startsWith(QLatin1Char('*')) || e.startsWith(QLatin1Char('.')))
+        e.remove(0, 1);
+    return e;
+}
+
+void prepare(QFileDialog& fd, const CommonDialog& dlg)
+{
+    fd.setNameFilter(QString());
+    fd.setNameFilters(qtFilterFromCommon(dlg.Filter).split(QStringLiteral(";;")));
+    if (!dlg.InitDir.isEmpty())
+        fd.setDirectory(dlg.InitDir);
+    const QString ext = bareExtension(dlg.DefaultExt);
+    if (!ext.isEmpty() && !ext.contains(QLatin1Char('*')))
+        fd.setDefaultSuffix(ext);
+    // A pattern left in the name box ("*.cvt") is the dialog's prompt, not a name.
+    if (!dlg.FileName.isEmpty() && !dlg.FileName.contains(QLatin1Char('*')))
+        fd.selectFile(dlg.FileName);
+}
+
+} // namespace
+
+MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgIcon icon,
+                                 MsgButtons buttons, int defaultButton)
+{
+    QMessageBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, text,
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QMessageBox::StandardButton> order;
+    switch (buttons) {
+    case MsgButtons::Ok: order = {QMessageBox::Ok}; break;
+    case MsgButtons::OkCancel: order = {QMessageBox::Ok, QMessageBox::Cancel}; break;
+    case MsgButtons::YesNo: order = {QMessageBox::Yes, QMessageBox::No}; break;
+    case MsgButtons::YesNoCancel:
+        order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        break;
+    }
+    for (auto b : order)
+        box.addButton(b);
+    if (defaultButton >= 1 && defaultButton <= order.size())
+        box.setDefaultButton(order[defaultButton - 1]);
+    box.setEscapeButton(order.contains(QMessageBox::Cancel) ? QMessageBox::Cancel : order.last());
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    default: return MsgAnswer::Cancel;
+    }
+}
+
+void QtPlatform::showOpen(CommonDialog& dlg)
+{
+    QFileDialog fd(QApplication::activeWindow());
+    fd.setAcceptMode(QFileDialog::AcceptOpen);
+    fd.setFileMode(QFileDialog::ExistingFile);
+    prepare(fd, dlg);
+    if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty()) {
+        dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().first());
+        dlg.InitDir = QFileInfo(dlg.FileName).absolutePath();
+    }
+}
+
+void QtPlatform::showSave(CommonDialog& dlg)
+{
+    QFileDialog fd(QApplication::activeWindow());
+    fd.setAcceptMode(QFileDialog::AcceptSave);
+    fd.setFileMode(QFileDialog::AnyFile);
+    // Flag 2 asks before overwriting; without it the dialog stays quiet.
+    fd.setOption(QFileDialog::DontConfirmOverwrite, (dlg.Flags & 2) == 0);
+    prepare(fd, dlg);
+    if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty())
+        dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().first());
+}
+
+std::optional<QColor> QtPlatform::chooseColor(const QColor& initial)
+{
+    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+bool QtPlatform::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void QtPlatform::beep()
+{
+    QApplication::beep();
+}
+
+void QtPlatform::endProgram()
+{
+    // Close every other window without asking and leave the event loop; the
+    // settings have been written and synced by then.
+    QApplication::closeAllWindows();
+    QApplication::exit(0);
+}
+
+} // namespace corvanta

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace corvanta {
+
+class SettingsStore;
+
+// The steps of program start that come before any window exists.
+namespace Startup {
+
+// Records the program folder under "INI" the first time the program runs.
+void recordProgramFolder(SettingsStore& settings, const QString& programFolder);
+// Whether the tip of the day opens at start: absent or unreadable means yes.
+bool readShowTips(const SettingsStore& settings);
+
+} // namespace Startup
+} // namespace corvanta
