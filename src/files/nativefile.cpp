@@ -1,1 +1,399 @@
-// placeholder until implemented
+#include "files/nativefile.h"
+
+#include "table/table.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+// The layout is documented in docs/native-format.md; keep the two in step.
+// Every accepted file is in the one form the writer produces, so decoding a
+// file and encoding the table again gives back the same bytes (the fuzz
+// target checks exactly that).
+
+namespace corvanta::NativeFile {
+
+namespace {
+
+constexpr char kMagic[8] = {'\x89', 'C', 'V', 'T', '\r', '\n', '\x1a', '\n'};
+constexpr uint32_t kVersion = 1;
+constexpr size_t kHeaderSize = 24;
+constexpr size_t kMinColumnSize = 17; // width, type, align, hidden, format length
+constexpr size_t kFormatSize = 24;
+constexpr size_t kHeightSize = 8;
+
+enum StyleBit : uint8_t { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4 };
+constexpr uint8_t kAllFields =
+    CellFormat::HasAlign | CellFormat::HasBack | CellFormat::HasFore | CellFormat::HasFontSize;
+
+QString notOurs()
+{
+    return QStringLiteral("The file is not a Corvanta document.");
+}
+QString damaged()
+{
+    return QStringLiteral("The file is damaged or truncated.");
+}
+
+static_assert(std::endian::native == std::endian::little,
+              "the file is little-endian and written with plain copies");
+
+class Writer
+{
+  public:
+    explicit Writer(qsizetype size) : m_out(size, Qt::Uninitialized), m_p(m_out.data()) {}
+    void u8(uint8_t v) { *m_p++ = char(v); }
+    void varint(uint32_t v)
+    {
+        while (v >= 0x80) {
+            *m_p++ = char(v | 0x80);
+            v >>= 7;
+        }
+        *m_p++ = char(v);
+    }
+    void u32(uint32_t v) { bytes(&v, 4); }
+    void i32(int32_t v) { bytes(&v, 4); }
+    void bytes(const void* data, size_t n)
+    {
+        if (n)
+            std::memcpy(m_p, data, n);
+        m_p += n;
+    }
+    // The size given was an upper bound: varints are often shorter.
+    QByteArray finish()
+    {
+        Q_ASSERT(m_p <= m_out.data() + m_out.size());
+        m_out.resize(m_p - m_out.data());
+        return std::move(m_out);
+    }
+
+  private:
+    QByteArray m_out;
+    char* m_p;
+};
+
+// Reads little-endian values; every read checks the bytes that are left.
+class Reader
+{
+  public:
+    explicit Reader(QByteArrayView in) : m_p(in.data()), m_end(in.data() + in.size()) {}
+    size_t left() const { return size_t(m_end - m_p); }
+    const char* pos() const { return m_p; }
+    bool skip(size_t n)
+    {
+        if (n > left())
+            return false;
+        m_p += n;
+        return true;
+    }
+    bool u8(uint8_t& v)
+    {
+        if (left() < 1)
+            return false;
+        v = uint8_t(*m_p++);
+        return true;
+    }
+    bool u32(uint32_t& v) { return raw(&v, 4); }
+    // LEB128, at most 5 bytes, in its shortest form only.
+    bool varint(uint32_t& v)
+    {
+        uint32_t value = 0;
+        for (int i = 0; i < 5 && m_p < m_end; ++i) {
+            const auto b = uint8_t(*m_p++);
+            value |= uint32_t(b & 0x7f) << (7 * i);
+            if (!(b & 0x80)) {
+                if ((i > 0 && b == 0) || (i == 4 && b > 0x0f))
+                    return false;
+                v = value;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool i32(int32_t& v) { return raw(&v, 4); }
+    bool f32(float& v) { return raw(&v, 4); }
+
+  private:
+    bool raw(void* v, size_t n)
+    {
+        if (left() < n)
+            return false;
+        std::memcpy(v, m_p, n);
+        m_p += n;
+        return true;
+    }
+    const char* m_p;
+    const char* m_end;
+};
+
+uint8_t styleOf(const CellFormat& f)
+{
+    return uint8_t((f.bold ? StyleBold : 0) | (f.italic ? StyleItalic : 0) |
+                   (f.underline ? StyleUnderline : 0));
+}
+
+// A format exactly as Table::setFormat stores it, and not the default.
+bool isCanonical(const CellFormat& f)
+{
+    if (f.fields & ~kAllFields)
+        return false;
+    if (!(f.fields & CellFormat::HasAlign) && f.align != 0)
+        return false;
+    if (f.back > 0xffffff || (!(f.fields & CellFormat::HasBack) && f.back != 0))
+        return false;
+    if (f.fore > 0xffffff || (!(f.fields & CellFormat::HasFore) && f.fore != 0))
+        return false;
+    if (f.fields & CellFormat::HasFontSize) {
+        if (!(f.fontSize > 0 && f.fontSize <= Table::kMaxFontSize))
+            return false;
+    } else if (std::bit_cast<uint32_t>(f.fontSize) != 0) {
+        return false; // not even -0.0
+    }
+    return !f.isDefault();
+}
+
+bool fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool decodeColumns(Reader& r, Table& t)
+{
+    for (int c = 0; c < t.colCount(); ++c) {
+        ColumnAttr a;
+        uint8_t hidden;
+        uint32_t len;
+        if (!r.i32(a.width) || !r.i32(a.type) || !r.i32(a.align) || !r.u8(hidden) || !r.u32(len))
+            return false;
+        if (a.width < -1 || hidden > 1 || len > r.left())
+            return false;
+        const QByteArrayView format(r.pos(), qsizetype(len));
+        if (!Table::isValidUtf8(format))
+            return false;
+        r.skip(len);
+        a.hidden = hidden;
+        a.format = QString::fromUtf8(format);
+        t.setColumn(c, a);
+    }
+    return true;
+}
+
+bool decodeCells(Reader& r, Table& t)
+{
+    std::vector<uint32_t> ends(size_t(t.colCount()));
+    for (int row = 0; row < t.rowCount(); ++row) {
+        uint32_t n;
+        if (!r.varint(n) || n > uint32_t(t.colCount()))
+            return false;
+        if (n == 0)
+            continue;
+        uint64_t total = 0;
+        for (uint32_t c = 0; c < n; ++c) {
+            uint32_t len;
+            if (!r.varint(len))
+                return false;
+            total += len;
+            if (total > r.left())
+                return false;
+            ends[c] = uint32_t(total); // the row's text is at most what is left
+        }
+        // The writer drops trailing empty cells, so the last one has text.
+        if (total == (n > 1 ? ends[n - 2] : 0))
+            return false;
+        if (!t.setRowPacked(row, QByteArrayView(r.pos(), qsizetype(total)),
+                            std::span(ends.data(), n)))
+            return false;
+        r.skip(size_t(total));
+    }
+    return true;
+}
+
+bool decodeFormats(Reader& r, Table& t)
+{
+    uint32_t count;
+    if (!r.u32(count) || size_t(count) * kFormatSize > r.left())
+        return false;
+    int64_t previous = -1; // row * 2^32 + col, strictly increasing
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t row = 0, col = 0;
+        uint8_t style = 0, pad = 0;
+        CellFormat f;
+        r.u32(row);
+        r.u32(col);
+        r.u8(f.fields);
+        r.u8(style);
+        r.u8(reinterpret_cast<uint8_t&>(f.align));
+        r.u8(pad);
+        r.u32(f.back);
+        r.u32(f.fore);
+        r.f32(f.fontSize);
+        if (row >= uint32_t(t.rowCount()) || col >= uint32_t(t.colCount()))
+            return false;
+        const int64_t key = int64_t(row) << 32 | col;
+        if (key <= previous || (style & ~7) || pad)
+            return false;
+        previous = key;
+        f.bold = style & StyleBold;
+        f.italic = style & StyleItalic;
+        f.underline = style & StyleUnderline;
+        if (!isCanonical(f))
+            return false;
+        t.setFormat(int(row), int(col), f);
+    }
+    return true;
+}
+
+bool decodeHeights(Reader& r, Table& t)
+{
+    uint32_t count;
+    if (!r.u32(count) || size_t(count) * kHeightSize > r.left())
+        return false;
+    int64_t previous = -1;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t row = 0;
+        int32_t twips = 0;
+        r.u32(row);
+        r.i32(twips);
+        if (row >= uint32_t(t.rowCount()) || int64_t(row) <= previous || twips < 0)
+            return false;
+        previous = row;
+        t.setRowHeight(int(row), twips);
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray encode(const Table& t)
+{
+    const int rows = t.rowCount(), cols = t.colCount();
+    std::vector<QByteArray> formats(static_cast<size_t>(cols));
+    size_t size = kHeaderSize + 4 + 4; // header, format and height counts
+    for (int c = 0; c < cols; ++c) {
+        formats[size_t(c)] = t.column(c).format.toUtf8();
+        size += kMinColumnSize + size_t(formats[size_t(c)].size());
+    }
+    for (int r = 0; r < rows; ++r) // varints take at most 5 bytes
+        size += 5 + 5 * size_t(t.usedCols(r)) + size_t(t.rowUtf8(r).size());
+    size_t formatCount = 0, heightCount = 0;
+    for (int r = 0; r < rows; ++r) {
+        heightCount += t.rowHeight(r) >= 0;
+        formatCount += t.rowFormats(r).size();
+    }
+    size += formatCount * kFormatSize + heightCount * kHeightSize;
+
+    Writer w(static_cast<qsizetype>(size));
+    w.bytes(kMagic, sizeof kMagic);
+    w.u32(kVersion);
+    w.u32(0); // flags
+    w.u32(uint32_t(rows));
+    w.u32(uint32_t(cols));
+    for (int c = 0; c < cols; ++c) {
+        const ColumnAttr& a = t.column(c);
+        w.i32(std::max(a.width, -1));
+        w.i32(a.type);
+        w.i32(a.align);
+        w.u8(a.hidden ? 1 : 0);
+        w.u32(uint32_t(formats[size_t(c)].size()));
+        w.bytes(formats[size_t(c)].constData(), size_t(formats[size_t(c)].size()));
+    }
+    for (int r = 0; r < rows; ++r) {
+        const int n = t.usedCols(r);
+        w.varint(uint32_t(n));
+        for (int c = 0; c < n; ++c)
+            w.varint(uint32_t(t.utf8(r, c).size()));
+        const QByteArrayView text = t.rowUtf8(r);
+        w.bytes(text.data(), size_t(text.size()));
+    }
+    w.u32(uint32_t(formatCount));
+    for (int r = 0; formatCount && r < rows; ++r) {
+        for (const auto& [c, f] : t.rowFormats(r)) {
+            w.u32(uint32_t(r));
+            w.u32(uint32_t(c));
+            w.u8(f.fields);
+            w.u8(styleOf(f));
+            w.u8(uint8_t(f.align));
+            w.u8(0);
+            w.u32(f.back);
+            w.u32(f.fore);
+            w.bytes(&f.fontSize, 4);
+        }
+    }
+    w.u32(uint32_t(heightCount));
+    for (int r = 0; r < rows; ++r) {
+        if (t.rowHeight(r) >= 0) {
+            w.u32(uint32_t(r));
+            w.i32(t.rowHeight(r));
+        }
+    }
+    return w.finish();
+}
+
+bool decode(QByteArrayView bytes, Table& out, QString* error)
+{
+    if (bytes.size() < qsizetype(sizeof kMagic) ||
+        std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+        return fail(error, notOurs());
+    Reader r(bytes);
+    r.skip(sizeof kMagic);
+    uint32_t version, flags, rows, cols;
+    if (!r.u32(version))
+        return fail(error, damaged());
+    if (version > kVersion)
+        return fail(error, QStringLiteral("The file was made by a newer version of Corvanta."));
+    if (version != kVersion || !r.u32(flags) || flags != 0 || !r.u32(rows) || !r.u32(cols))
+        return fail(error, damaged());
+    if (rows > uint32_t(Table::kMaxRows) || cols > uint32_t(Table::kMaxCols))
+        return fail(error, QStringLiteral("The table in the file is too large to open."));
+    // Each column and each row takes some bytes, so the counts cannot ask
+    // for more memory than the input can justify.
+    if (size_t(cols) * kMinColumnSize + size_t(rows) > r.left())
+        return fail(error, damaged());
+
+    Table t(static_cast<int>(rows), static_cast<int>(cols));
+    if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t) ||
+        !decodeHeights(r, t) || r.left() != 0)
+        return fail(error, damaged());
+    out = std::move(t);
+    return true;
+}
+
+bool save(const Table& table, const QString& path, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, file.errorString());
+    const QByteArray bytes = encode(table);
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(error, why);
+    }
+    if (!file.commit())
+        return fail(error, file.errorString());
+    return true;
+}
+
+bool load(const QString& path, Table& out, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(error, file.errorString());
+    // A pipe or a device has no end to read to (think of /dev/zero).
+    if (file.isSequential())
+        return fail(error, notOurs());
+    // Read rather than map: a file cut short by another program while it is
+    // mapped would crash us instead of failing the load.
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(error, file.errorString());
+    return decode(bytes, out, error);
+}
+
+} // namespace corvanta::NativeFile

@@ -1,1 +1,772 @@
-// placeholder until implemented
+#include "table/table.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace corvanta {
+
+namespace {
+
+// One heap block per non-empty row:
+//   u32 header   cell count n (trailing empty cells are never stored) and,
+//                in the top bit, whether the end offsets are 32-bit
+//   ends[n]      end offset of each cell's bytes, u16 while the row's text
+//                fits in 64 KiB (nearly always), else u32
+//   bytes        the cells' UTF-8 text back to back
+// An empty row is a null pointer. Blocks are immutable: an edit builds a new
+// one, which keeps every row exactly as large as its text.
+using Block = std::unique_ptr<char[]>;
+
+constexpr uint32_t kWide = 0x80000000u;
+constexpr size_t kMaxRowBytes = 0x7fffffff;
+
+uint32_t header(const char* b)
+{
+    uint32_t h;
+    std::memcpy(&h, b, 4);
+    return h;
+}
+
+int cellCount(const char* b)
+{
+    return b ? int(header(b) & ~kWide) : 0;
+}
+
+uint32_t endOffset(const char* b, uint32_t h, int i)
+{
+    if (h & kWide) {
+        uint32_t v;
+        std::memcpy(&v, b + 4 + 4 * size_t(i), 4);
+        return v;
+    }
+    uint16_t v;
+    std::memcpy(&v, b + 4 + 2 * size_t(i), 2);
+    return v;
+}
+
+const char* textStart(const char* b, uint32_t h)
+{
+    const size_t n = h & ~kWide;
+    return b + 4 + n * ((h & kWide) ? 4 : 2);
+}
+
+QByteArrayView cellOf(const char* b, int col)
+{
+    if (!b || col < 0)
+        return {};
+    const uint32_t h = header(b);
+    if (col >= int(h & ~kWide))
+        return {};
+    const uint32_t start = col ? endOffset(b, h, col - 1) : 0;
+    const uint32_t end = endOffset(b, h, col);
+    return QByteArrayView(textStart(b, h) + start, qsizetype(end - start));
+}
+
+size_t blockSize(const char* b)
+{
+    if (!b)
+        return 0;
+    const uint32_t h = header(b);
+    const int n = int(h & ~kWide);
+    return size_t(textStart(b, h) - b) + endOffset(b, h, n - 1);
+}
+
+Block copyBlock(const char* b)
+{
+    if (!b)
+        return nullptr;
+    const size_t size = blockSize(b);
+    Block copy(new char[size]);
+    std::memcpy(copy.get(), b, size);
+    return copy;
+}
+
+// Builds a row from its cells; false when the row's text is too large to
+// hold (the caller then leaves the row as it was).
+bool makeBlock(const QByteArrayView* cells, int n, Block& out)
+{
+    while (n > 0 && cells[n - 1].isEmpty())
+        --n;
+    if (n == 0) {
+        out.reset();
+        return true;
+    }
+    size_t total = 0;
+    for (int i = 0; i < n; ++i)
+        total += size_t(cells[i].size());
+    if (total > kMaxRowBytes)
+        return false;
+    const bool wide = total > 0xffff;
+    const size_t offsetBytes = size_t(n) * (wide ? 4 : 2);
+    Block b(new char[4 + offsetBytes + total]);
+    const uint32_t h = uint32_t(n) | (wide ? kWide : 0);
+    std::memcpy(b.get(), &h, 4);
+    char* offsets = b.get() + 4;
+    char* text = offsets + offsetBytes;
+    uint32_t end = 0;
+    for (int i = 0; i < n; ++i) {
+        const auto len = size_t(cells[i].size());
+        if (len)
+            std::memcpy(text + end, cells[i].data(), len);
+        end += uint32_t(len);
+        if (wide) {
+            std::memcpy(offsets + 4 * size_t(i), &end, 4);
+        } else {
+            const auto e16 = uint16_t(end);
+            std::memcpy(offsets + 2 * size_t(i), &e16, 2);
+        }
+    }
+    out = std::move(b);
+    return true;
+}
+
+// Builds a row from its text and cell end offsets, already checked.
+Block makePackedBlock(QByteArrayView text, std::span<const uint32_t> ends)
+{
+    size_t n = ends.size();
+    while (n > 0 && ends[n - 1] == (n > 1 ? ends[n - 2] : 0))
+        --n;
+    if (n == 0)
+        return nullptr;
+    const size_t total = ends[n - 1];
+    const bool wide = total > 0xffff;
+    const size_t offsetBytes = n * (wide ? 4 : 2);
+    Block b(new char[4 + offsetBytes + total]);
+    const uint32_t h = uint32_t(n) | (wide ? kWide : 0);
+    std::memcpy(b.get(), &h, 4);
+    char* offsets = b.get() + 4;
+    if (wide) {
+        std::memcpy(offsets, ends.data(), 4 * n);
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            const auto e16 = uint16_t(ends[i]);
+            std::memcpy(offsets + 2 * i, &e16, 2);
+        }
+    }
+    std::memcpy(offsets + offsetBytes, text.data(), total);
+    return b;
+}
+
+void rowViews(const char* b, std::vector<QByteArrayView>& out)
+{
+    const int n = cellCount(b);
+    out.resize(size_t(n));
+    for (int i = 0; i < n; ++i)
+        out[size_t(i)] = cellOf(b, i);
+}
+
+// Inserts `n` default elements at `at` (vector::insert needs copyable ones).
+template <typename V> void insertDefaults(V& v, int at, int n)
+{
+    const auto oldSize = v.size();
+    v.resize(oldSize + size_t(n));
+    std::rotate(v.begin() + at, v.begin() + qsizetype(oldSize), v.end());
+}
+
+// Frees the storage too, not just the elements.
+template <typename V> void release(V& v)
+{
+    V().swap(v);
+}
+
+template <typename V> void moveElement(V& v, int from, int to)
+{
+    if (from < to)
+        std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+    else
+        std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+}
+
+CellFormat normalized(CellFormat f)
+{
+    f.fields &=
+        CellFormat::HasAlign | CellFormat::HasBack | CellFormat::HasFore | CellFormat::HasFontSize;
+    if (!(f.fields & CellFormat::HasAlign))
+        f.align = 0;
+    f.back = (f.fields & CellFormat::HasBack) ? (f.back & 0xffffff) : 0;
+    f.fore = (f.fields & CellFormat::HasFore) ? (f.fore & 0xffffff) : 0;
+    if (f.fields & CellFormat::HasFontSize) {
+        if (!(f.fontSize > 0)) // also catches NaN
+            f.fields &= ~CellFormat::HasFontSize;
+        else if (f.fontSize > Table::kMaxFontSize)
+            f.fontSize = Table::kMaxFontSize;
+    }
+    if (!(f.fields & CellFormat::HasFontSize))
+        f.fontSize = 0;
+    return f;
+}
+
+QByteArray repairedUtf8(QByteArrayView bytes)
+{
+    return QString::fromUtf8(bytes).toUtf8();
+}
+
+} // namespace
+
+using FormatRow = std::vector<Table::ColumnFormat>; // sorted by column
+
+struct Table::Impl
+{
+    int rows = 0;
+    int cols = 0;
+    std::vector<Block> cells;                     // one per row
+    std::vector<ColumnAttr> attrs;                // one per column
+    std::vector<std::unique_ptr<FormatRow>> fmts; // empty, or one per row
+    size_t fmtCount = 0;                          // formatted cells
+    std::vector<int> heights;                     // empty, or one per row
+
+    // Rebuilds every row that holds more than `firstAffected` cells; `remap`
+    // turns the old cells into the new ones.
+    template <typename F> void remapRows(int firstAffected, F&& remap)
+    {
+        std::vector<QByteArrayView> old, neu;
+        for (auto& row : cells) {
+            if (cellCount(row.get()) <= firstAffected)
+                continue;
+            rowViews(row.get(), old);
+            neu.clear();
+            remap(old, neu);
+            Block b;
+            if (makeBlock(neu.data(), int(neu.size()), b)) // only ever shrinks or pads
+                row = std::move(b);
+        }
+    }
+
+    template <typename F> void remapFormats(F&& remap)
+    {
+        if (fmts.empty())
+            return;
+        fmtCount = 0;
+        for (auto& row : fmts) {
+            if (!row)
+                continue;
+            remap(*row);
+            std::sort(row->begin(), row->end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            if (row->empty())
+                row.reset();
+            else
+                fmtCount += row->size();
+        }
+        if (fmtCount == 0)
+            release(fmts);
+    }
+
+    bool replaceCell(int row, int col, QByteArrayView text)
+    {
+        Block& b = cells[size_t(row)];
+        const int n = cellCount(b.get());
+        if (col >= n && text.isEmpty())
+            return true;
+        std::vector<QByteArrayView> views;
+        rowViews(b.get(), views);
+        if (col >= n)
+            views.resize(size_t(col) + 1);
+        views[size_t(col)] = text;
+        Block nb;
+        if (!makeBlock(views.data(), int(views.size()), nb))
+            return false;
+        b = std::move(nb);
+        return true;
+    }
+};
+
+Table::Table() : d(std::make_unique<Impl>()) {}
+
+Table::Table(int rows, int cols) : Table()
+{
+    resize(rows, cols);
+}
+
+Table::~Table() = default;
+
+Table::Table(const Table& o) : d(std::make_unique<Impl>())
+{
+    *this = o;
+}
+
+Table& Table::operator=(const Table& o)
+{
+    if (this == &o)
+        return *this;
+    auto n = std::make_unique<Impl>();
+    n->rows = o.d->rows;
+    n->cols = o.d->cols;
+    n->cells.reserve(o.d->cells.size());
+    for (const auto& b : o.d->cells)
+        n->cells.push_back(copyBlock(b.get()));
+    n->attrs = o.d->attrs;
+    n->fmts.reserve(o.d->fmts.size());
+    for (const auto& f : o.d->fmts)
+        n->fmts.push_back(f ? std::make_unique<FormatRow>(*f) : nullptr);
+    n->fmtCount = o.d->fmtCount;
+    n->heights = o.d->heights;
+    d = std::move(n);
+    return *this;
+}
+
+// A moved-from table is a valid empty table.
+Table::Table(Table&& o) noexcept : d(std::make_unique<Impl>())
+{
+    std::swap(d, o.d);
+}
+
+Table& Table::operator=(Table&& o) noexcept
+{
+    std::swap(d, o.d);
+    return *this;
+}
+
+int Table::rowCount() const
+{
+    return d->rows;
+}
+
+int Table::colCount() const
+{
+    return d->cols;
+}
+
+void Table::setRowCount(int rows)
+{
+    rows = std::clamp(rows, 0, kMaxRows);
+    if (rows == d->rows)
+        return;
+    if (rows < d->rows)
+        removeRows(rows, d->rows - rows);
+    else
+        insertRows(d->rows, rows - d->rows);
+}
+
+void Table::setColCount(int cols)
+{
+    cols = std::clamp(cols, 0, kMaxCols);
+    if (cols == d->cols)
+        return;
+    if (cols < d->cols)
+        removeColumns(cols, d->cols - cols);
+    else
+        insertColumns(d->cols, cols - d->cols);
+}
+
+void Table::resize(int rows, int cols)
+{
+    setRowCount(rows);
+    setColCount(cols);
+}
+
+void Table::clearAll()
+{
+    for (auto& b : d->cells)
+        b.reset();
+    release(d->fmts);
+    d->fmtCount = 0;
+    release(d->heights);
+    d->attrs.assign(size_t(d->cols), ColumnAttr{});
+}
+
+QString Table::text(int row, int col) const
+{
+    return QString::fromUtf8(utf8(row, col));
+}
+
+QByteArrayView Table::utf8(int row, int col) const
+{
+    if (row < 0 || row >= d->rows || col >= d->cols)
+        return {};
+    return cellOf(d->cells[size_t(row)].get(), col);
+}
+
+int Table::usedCols(int row) const
+{
+    if (row < 0 || row >= d->rows)
+        return 0;
+    return cellCount(d->cells[size_t(row)].get());
+}
+
+QByteArrayView Table::rowUtf8(int row) const
+{
+    if (row < 0 || row >= d->rows || !d->cells[size_t(row)])
+        return {};
+    const char* b = d->cells[size_t(row)].get();
+    const uint32_t h = header(b);
+    return QByteArrayView(textStart(b, h), qsizetype(endOffset(b, h, int(h & ~kWide) - 1)));
+}
+
+bool Table::isEmpty(int row, int col) const
+{
+    return utf8(row, col).isEmpty();
+}
+
+void Table::setText(int row, int col, QStringView text)
+{
+    if (row < 0 || row >= d->rows || col < 0 || col >= d->cols)
+        return;
+    d->replaceCell(row, col, text.toUtf8());
+}
+
+void Table::setUtf8(int row, int col, QByteArrayView text)
+{
+    if (row < 0 || row >= d->rows || col < 0 || col >= d->cols)
+        return;
+    if (isValidUtf8(text))
+        d->replaceCell(row, col, text);
+    else
+        d->replaceCell(row, col, repairedUtf8(text));
+}
+
+void Table::setRowUtf8(int row, const QByteArrayView* cells, int n)
+{
+    if (row < 0 || row >= d->rows)
+        return;
+    n = std::clamp(n, 0, d->cols);
+    std::vector<QByteArray> repaired; // keeps repaired texts alive while the row is built
+    std::vector<QByteArrayView> fixed;
+    for (int i = 0; i < n; ++i) {
+        if (isValidUtf8(cells[i]))
+            continue;
+        if (fixed.empty()) {
+            fixed.assign(cells, cells + n);
+            repaired.reserve(size_t(n));
+        }
+        repaired.push_back(repairedUtf8(cells[i]));
+        fixed[size_t(i)] = repaired.back();
+    }
+    Block b;
+    if (makeBlock(fixed.empty() ? cells : fixed.data(), n, b))
+        d->cells[size_t(row)] = std::move(b);
+}
+
+bool Table::setRowPacked(int row, QByteArrayView text, std::span<const uint32_t> ends)
+{
+    if (row < 0 || row >= d->rows || ends.size() > size_t(d->cols))
+        return false;
+    uint32_t start = 0;
+    for (const uint32_t end : ends) {
+        if (end < start || end > size_t(text.size()))
+            return false;
+        // The whole text is checked below; a cell boundary inside a
+        // character is what would still slip through.
+        if (end > start && (uchar(text[start]) & 0xc0) == 0x80)
+            return false;
+        start = end;
+    }
+    if (!ends.empty() && ends.back() > kMaxRowBytes)
+        return false;
+    if (!isValidUtf8(text.first(ends.empty() ? 0 : ends.back())))
+        return false;
+    d->cells[size_t(row)] = makePackedBlock(text, ends);
+    return true;
+}
+
+const ColumnAttr& Table::column(int col) const
+{
+    static const ColumnAttr kDefault;
+    if (col < 0 || col >= d->cols)
+        return kDefault;
+    return d->attrs[size_t(col)];
+}
+
+void Table::setColumn(int col, const ColumnAttr& attr)
+{
+    if (col < 0 || col >= d->cols)
+        return;
+    ColumnAttr& a = d->attrs[size_t(col)];
+    a = attr;
+    a.width = std::max(a.width, -1);
+}
+
+ColumnAttr* Table::columnRef(int col)
+{
+    if (col < 0 || col >= d->cols)
+        return nullptr;
+    return &d->attrs[size_t(col)];
+}
+
+CellFormat Table::format(int row, int col) const
+{
+    if (row < 0 || row >= d->rows || d->fmts.empty() || !d->fmts[size_t(row)])
+        return {};
+    const FormatRow& f = *d->fmts[size_t(row)];
+    auto it =
+        std::lower_bound(f.begin(), f.end(), col, [](const auto& e, int c) { return e.first < c; });
+    return (it != f.end() && it->first == col) ? it->second : CellFormat{};
+}
+
+void Table::setFormat(int row, int col, const CellFormat& fmt)
+{
+    if (row < 0 || row >= d->rows || col < 0 || col >= d->cols)
+        return;
+    const CellFormat f = normalized(fmt);
+    if (f.isDefault() && (d->fmts.empty() || !d->fmts[size_t(row)]))
+        return;
+    if (d->fmts.empty())
+        d->fmts.resize(size_t(d->rows));
+    auto& slot = d->fmts[size_t(row)];
+    if (!slot)
+        slot = std::make_unique<FormatRow>();
+    auto it = std::lower_bound(slot->begin(), slot->end(), col,
+                               [](const auto& e, int c) { return e.first < c; });
+    const bool found = it != slot->end() && it->first == col;
+    if (f.isDefault()) {
+        if (found) {
+            slot->erase(it);
+            --d->fmtCount;
+        }
+        if (slot->empty())
+            slot.reset();
+        if (d->fmtCount == 0)
+            release(d->fmts);
+    } else if (found) {
+        it->second = f;
+    } else {
+        slot->insert(it, {col, f});
+        ++d->fmtCount;
+    }
+}
+
+std::span<const Table::ColumnFormat> Table::rowFormats(int row) const
+{
+    if (row < 0 || row >= d->rows || d->fmts.empty() || !d->fmts[size_t(row)])
+        return {};
+    return *d->fmts[size_t(row)];
+}
+
+bool Table::hasAnyFormat() const
+{
+    return d->fmtCount > 0;
+}
+
+int Table::rowHeight(int row) const
+{
+    if (row < 0 || row >= d->rows || d->heights.empty())
+        return -1;
+    return d->heights[size_t(row)];
+}
+
+void Table::setRowHeight(int row, int twips)
+{
+    if (row < 0 || row >= d->rows)
+        return;
+    twips = std::max(twips, -1);
+    if (d->heights.empty()) {
+        if (twips == -1)
+            return;
+        d->heights.assign(size_t(d->rows), -1);
+    }
+    d->heights[size_t(row)] = twips;
+}
+
+void Table::insertRows(int at, int n)
+{
+    at = std::clamp(at, 0, d->rows);
+    n = std::min(n, kMaxRows - d->rows);
+    if (n <= 0)
+        return;
+    insertDefaults(d->cells, at, n);
+    if (!d->fmts.empty())
+        insertDefaults(d->fmts, at, n);
+    if (!d->heights.empty())
+        d->heights.insert(d->heights.begin() + at, size_t(n), -1);
+    d->rows += n;
+}
+
+void Table::removeRows(int at, int n)
+{
+    if (at < 0 || at >= d->rows || n <= 0)
+        return;
+    n = std::min(n, d->rows - at);
+    d->cells.erase(d->cells.begin() + at, d->cells.begin() + at + n);
+    if (!d->fmts.empty()) {
+        for (int r = at; r < at + n; ++r)
+            if (const auto& f = d->fmts[size_t(r)])
+                d->fmtCount -= f->size();
+        d->fmts.erase(d->fmts.begin() + at, d->fmts.begin() + at + n);
+        if (d->fmtCount == 0)
+            release(d->fmts);
+    }
+    if (!d->heights.empty())
+        d->heights.erase(d->heights.begin() + at, d->heights.begin() + at + n);
+    d->rows -= n;
+}
+
+void Table::insertColumns(int at, int n)
+{
+    at = std::clamp(at, 0, d->cols);
+    n = std::min(n, kMaxCols - d->cols);
+    if (n <= 0)
+        return;
+    d->remapRows(at, [&](const auto& old, auto& neu) {
+        neu.assign(old.begin(), old.begin() + at);
+        neu.resize(size_t(at + n));
+        neu.insert(neu.end(), old.begin() + at, old.end());
+    });
+    d->remapFormats([&](FormatRow& f) {
+        for (auto& e : f)
+            if (e.first >= at)
+                e.first += n;
+    });
+    d->attrs.insert(d->attrs.begin() + at, size_t(n), ColumnAttr{});
+    d->cols += n;
+}
+
+void Table::removeColumns(int at, int n)
+{
+    if (at < 0 || at >= d->cols || n <= 0)
+        return;
+    n = std::min(n, d->cols - at);
+    d->remapRows(at, [&](const auto& old, auto& neu) {
+        neu.assign(old.begin(), old.begin() + at);
+        if (int(old.size()) > at + n)
+            neu.insert(neu.end(), old.begin() + at + n, old.end());
+    });
+    d->remapFormats([&](FormatRow& f) {
+        std::erase_if(f, [&](const auto& e) { return e.first >= at && e.first < at + n; });
+        for (auto& e : f)
+            if (e.first >= at + n)
+                e.first -= n;
+    });
+    d->attrs.erase(d->attrs.begin() + at, d->attrs.begin() + at + n);
+    d->cols -= n;
+}
+
+void Table::moveRow(int from, int to)
+{
+    if (from < 0 || from >= d->rows || to < 0 || to >= d->rows || from == to)
+        return;
+    moveElement(d->cells, from, to);
+    if (!d->fmts.empty())
+        moveElement(d->fmts, from, to);
+    if (!d->heights.empty())
+        moveElement(d->heights, from, to);
+}
+
+void Table::moveColumn(int from, int to)
+{
+    if (from < 0 || from >= d->cols || to < 0 || to >= d->cols || from == to)
+        return;
+    // Where each old column index lands.
+    auto target = [&](int c) {
+        if (c == from)
+            return to;
+        if (from < to && c > from && c <= to)
+            return c - 1;
+        if (to < from && c >= to && c < from)
+            return c + 1;
+        return c;
+    };
+    d->remapRows(std::min(from, to), [&](const auto& old, auto& neu) {
+        neu.assign(size_t(std::max(int(old.size()), std::max(from, to) + 1)), QByteArrayView());
+        for (int c = 0; c < int(old.size()); ++c)
+            neu[size_t(target(c))] = old[size_t(c)];
+    });
+    d->remapFormats([&](FormatRow& f) {
+        for (auto& e : f)
+            e.first = target(e.first);
+    });
+    moveElement(d->attrs, from, to);
+}
+
+size_t Table::heapBytes() const
+{
+    size_t bytes = d->cells.capacity() * sizeof(Block);
+    for (const auto& b : d->cells)
+        bytes += blockSize(b.get());
+    bytes += d->attrs.capacity() * sizeof(ColumnAttr);
+    for (const auto& a : d->attrs)
+        bytes += size_t(a.format.capacity()) * sizeof(QChar);
+    bytes += d->fmts.capacity() * sizeof(std::unique_ptr<FormatRow>);
+    for (const auto& f : d->fmts)
+        if (f)
+            bytes += sizeof(FormatRow) + f->capacity() * sizeof(FormatRow::value_type);
+    bytes += d->heights.capacity() * sizeof(int);
+    return bytes;
+}
+
+bool Table::operator==(const Table& o) const
+{
+    if (d->rows != o.d->rows || d->cols != o.d->cols || d->attrs != o.d->attrs ||
+        d->fmtCount != o.d->fmtCount)
+        return false;
+    for (int r = 0; r < d->rows; ++r) {
+        const char* a = d->cells[size_t(r)].get();
+        const char* b = o.d->cells[size_t(r)].get();
+        const int n = cellCount(a);
+        if (n != cellCount(b))
+            return false;
+        for (int c = 0; c < n; ++c)
+            if (cellOf(a, c) != cellOf(b, c))
+                return false;
+        if (rowHeight(r) != o.rowHeight(r))
+            return false;
+        if (d->fmtCount) {
+            const FormatRow* fa = d->fmts[size_t(r)].get();
+            const FormatRow* fb = o.d->fmts[size_t(r)].get();
+            if (!fa != !fb || (fa && *fa != *fb))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Table::isValidUtf8(QByteArrayView bytes)
+{
+    // Hand-written because Qt 6.4 offers no public validator; the ASCII
+    // fast path keeps a 22 MB load well under the time a user notices.
+    auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        while (end - p >= 16) {
+            uint64_t a, b;
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, p + 8, 8);
+            if ((a | b) & 0x8080808080808080ull)
+                break;
+            p += 16;
+        }
+        while (end - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            if (w & 0x8080808080808080ull)
+                break;
+            p += 8;
+        }
+        if (p >= end)
+            break;
+        const unsigned c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        auto cont = [&](int i) { return (p[i] & 0xc0) == 0x80; };
+        if (c < 0xc2) {
+            return false; // stray continuation byte or overlong 2-byte form
+        } else if (c < 0xe0) {
+            if (end - p < 2 || !cont(1))
+                return false;
+            p += 2;
+        } else if (c < 0xf0) {
+            if (end - p < 3 || !cont(1) || !cont(2))
+                return false;
+            if ((c == 0xe0 && p[1] < 0xa0) || (c == 0xed && p[1] >= 0xa0))
+                return false; // overlong, or a UTF-16 surrogate
+            p += 3;
+        } else if (c < 0xf5) {
+            if (end - p < 4 || !cont(1) || !cont(2) || !cont(3))
+                return false;
+            if ((c == 0xf0 && p[1] < 0x90) || (c == 0xf4 && p[1] >= 0x90))
+                return false; // overlong, or past U+10FFFF
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace corvanta

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace corvanta {
@@ -29,7 +31,8 @@ enum AlignCode : int {
     AlignGeneral = 9,
 };
 
-struct ColumnAttr {
+struct ColumnAttr
+{
     int width = -1; // twips; -1 = the grid's default width
     int type = TypeNone;
     QString format;
@@ -40,7 +43,8 @@ struct ColumnAttr {
 
 // Formatting of one cell. Only cells that differ from the default carry one,
 // so a table of plain cells costs nothing here.
-struct CellFormat {
+struct CellFormat
+{
     enum Field : uint8_t {
         HasAlign = 1,
         HasBack = 2,
@@ -51,10 +55,10 @@ struct CellFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    int8_t align = 0;        // alignment code, valid with HasAlign
-    uint32_t back = 0;       // 0x00BBGGRR, valid with HasBack
-    uint32_t fore = 0;       // 0x00BBGGRR, valid with HasFore
-    float fontSize = 0;      // points, valid with HasFontSize
+    int8_t align = 0;   // alignment code, valid with HasAlign
+    uint32_t back = 0;  // 0x00BBGGRR, valid with HasBack
+    uint32_t fore = 0;  // 0x00BBGGRR, valid with HasFore
+    float fontSize = 0; // points, valid with HasFontSize
     bool isDefault() const { return fields == 0 && !bold && !italic && !underline; }
     bool operator==(const CellFormat&) const = default;
 };
@@ -67,12 +71,13 @@ struct CellFormat {
 // 200,000 records must fit in a few times its text size.
 class Table
 {
-public:
+  public:
     // Hard limits that protect readers from absurd sizes. The program itself
     // allows far less (200,002 rows, 201 columns); files from elsewhere may
     // be larger, but never this large.
     static constexpr int kMaxRows = 16 * 1024 * 1024;
     static constexpr int kMaxCols = 16 * 1024;
+    static constexpr float kMaxFontSize = 1638.0f;
 
     Table();
     Table(int rows, int cols);
@@ -95,25 +100,44 @@ public:
     // to their defaults; the counts stay.
     void clearAll();
 
-    QString text(int row, int col) const;            // "" outside the table
-    QByteArrayView utf8(int row, int col) const;     // view valid until the row changes
+    QString text(int row, int col) const;        // "" outside the table
+    QByteArrayView utf8(int row, int col) const; // view valid until the row changes
     bool isEmpty(int row, int col) const;
     void setText(int row, int col, QStringView text); // ignored outside the table
     void setUtf8(int row, int col, QByteArrayView text);
+    // Cells of a row up to its last non-empty one (0 for an empty row), and
+    // their text back to back: lets writers copy a row in one go.
+    int usedCols(int row) const;
+    QByteArrayView rowUtf8(int row) const;
     // Replaces a whole row's cells at once (cells beyond n become empty);
     // the fast path for readers. Does not touch formats or heights.
     void setRowUtf8(int row, const QByteArrayView* cells, int n);
+    // The same from the cells' text back to back and each cell's end offset
+    // in it (the shape rowUtf8 and usedCols give back): one copy, one pass of
+    // checks. Returns false, leaving the row as it was, when the offsets do
+    // not fit the text, a cell is not valid UTF-8 or there are more than
+    // colCount cells; invalid text is rejected here, not repaired.
+    bool setRowPacked(int row, QByteArrayView text, std::span<const uint32_t> ends);
 
     const ColumnAttr& column(int col) const; // a default attr outside the table
+    // A width below -1 is stored as -1 (the default width).
     void setColumn(int col, const ColumnAttr& attr);
     ColumnAttr* columnRef(int col); // nullptr outside the table
 
     CellFormat format(int row, int col) const;
+    // Stores the format in a canonical form: values whose field flag is not
+    // set become 0, colours keep their low 24 bits, a font size that is not
+    // a positive number drops HasFontSize and one past kMaxFontSize is cut to
+    // it. A format that ends up default removes the cell's format.
     void setFormat(int row, int col, const CellFormat& fmt);
     bool hasAnyFormat() const;
+    // The formatted cells of a row as (column, format), by column; valid
+    // until the row's formats change. Lets writers skip unformatted cells.
+    using ColumnFormat = std::pair<int, CellFormat>;
+    std::span<const ColumnFormat> rowFormats(int row) const;
 
-    int rowHeight(int row) const; // twips; -1 = default
-    void setRowHeight(int row, int twips);
+    int rowHeight(int row) const;          // twips; -1 = default
+    void setRowHeight(int row, int twips); // any negative value means the default
 
     void insertRows(int at, int n);
     void removeRows(int at, int n);
@@ -128,7 +152,15 @@ public:
     // benchmarks report next to the process's resident size.
     size_t heapBytes() const;
 
-private:
+    // Same counts, cells, column attributes, formats and row heights.
+    bool operator==(const Table& other) const;
+
+    // Strict UTF-8 check (no overlongs, surrogates or code points past
+    // U+10FFFF). Cells only ever hold valid UTF-8: setUtf8 and setRowUtf8
+    // repair invalid input with U+FFFD, file readers reject it.
+    static bool isValidUtf8(QByteArrayView bytes);
+
+  private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -1,0 +1,498 @@
+#include "files/nativefile.h"
+#include "table/table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+
+using namespace corvanta;
+
+namespace {
+
+const QString kNotOurs = "The file is not a Corvanta document.";
+const QString kDamaged = "The file is damaged or truncated.";
+const QString kNewer = "The file was made by a newer version of Corvanta.";
+const QString kTooLarge = "The table in the file is too large to open.";
+
+// Writes values the way docs/native-format.md lays them out.
+struct Bytes
+{
+    QByteArray b;
+    Bytes& u8(int v)
+    {
+        b.append(char(v));
+        return *this;
+    }
+    Bytes& u32(quint32 v)
+    {
+        for (int i = 0; i < 4; ++i)
+            b.append(char(v >> (8 * i)));
+        return *this;
+    }
+    Bytes& i32(qint32 v) { return u32(quint32(v)); }
+    Bytes& f32(float v) { return u32(std::bit_cast<quint32>(v)); }
+    Bytes& raw(QByteArrayView v)
+    {
+        b.append(v);
+        return *this;
+    }
+};
+
+// A small document, section by section, so that a test can spoil one part.
+struct Parts
+{
+    QByteArray magic = QByteArray("\x89"
+                                  "CVT\r\n\x1a\n",
+                                  8);
+    QByteArray head = Bytes().u32(1).u32(0).u32(3).u32(2).b; // version, flags, rows, cols
+    QByteArray columns = Bytes()
+                             .i32(1440)
+                             .i32(TypeText)
+                             .i32(AlignLeft)
+                             .u8(0)
+                             .u32(0)
+                             .i32(-1)
+                             .i32(TypeDate)
+                             .i32(AlignGeneral)
+                             .u8(1)
+                             .u32(5)
+                             .raw("dd/mm")
+                             .b;
+    QByteArray rows = Bytes() // cell count, cell lengths, text; counts and lengths are varints
+                          .u8(2)
+                          .u8(4)
+                          .u8(4)
+                          .raw("Name"
+                               "Zo\xc3\xab") // title row
+                          .u8(0)             // empty record
+                          .u8(2)
+                          .u8(0)
+                          .u8(1)
+                          .raw("x") // "" then "x"
+                          .b;
+    QByteArray formats = Bytes()
+                             .u32(1)
+                             .u32(0)
+                             .u32(1)
+                             .u8(CellFormat::HasFore)
+                             .u8(1)
+                             .u8(0)
+                             .u8(0)
+                             .u32(0)
+                             .u32(0x0000ff)
+                             .f32(0)
+                             .b;
+    QByteArray heights = Bytes().u32(1).u32(1).i32(600).b;
+    QByteArray tail;
+
+    QByteArray join() const { return magic + head + columns + rows + formats + heights + tail; }
+};
+
+Table expectedSmall()
+{
+    Table t(3, 2);
+    t.setColumn(0, ColumnAttr{1440, TypeText, QString(), AlignLeft, false});
+    t.setColumn(1, ColumnAttr{-1, TypeDate, "dd/mm", AlignGeneral, true});
+    t.setText(0, 0, u"Name");
+    t.setText(0, 1, u"Zoë");
+    t.setText(2, 1, u"x");
+    CellFormat f;
+    f.bold = true;
+    f.fields = CellFormat::HasFore;
+    f.fore = 0x0000ff;
+    t.setFormat(0, 1, f);
+    t.setRowHeight(1, 600);
+    return t;
+}
+
+// A table with every kind of content the file keeps.
+Table richTable()
+{
+    Table t(8, 201);
+    const QStringList titles = {"Name", "Street", "City", "State", "Zip Code"};
+    for (int c = 0; c < titles.size(); ++c)
+        t.setText(0, c, titles[c]);
+    t.setText(0, 200, u"Last column");
+    t.setText(1, 0, u"Møller, Søren");
+    t.setText(1, 1, u"ул. Тверская, 7");
+    t.setText(1, 2, u"東京");
+    t.setText(1, 4, u"02134");
+    t.setText(2, 0, u"\"Quoted\" name\r\nsecond line");
+    t.setText(2, 200, u"far right");
+    t.setUtf8(3, 3, QByteArray(70000, 'w')); // a row past 64 KiB of text
+    // rows 4..7 stay empty: trailing empty rows must survive too
+
+    t.setColumn(0, ColumnAttr{2400, TypeText, QString(), AlignLeft, false});
+    t.setColumn(1, ColumnAttr{-1, TypeMoney, u"€#,##0.00;(€#,##0.00)"_qs, AlignRight, false});
+    t.setColumn(2, ColumnAttr{0, TypeCheckbox, QString(), AlignCenter, true});
+    t.setColumn(200, ColumnAttr{100, TypeDate, "yyyy-mm-dd", AlignLeftTop, true});
+
+    CellFormat f;
+    f.bold = f.italic = f.underline = true;
+    t.setFormat(0, 0, f);
+    f = {};
+    f.fields =
+        CellFormat::HasAlign | CellFormat::HasBack | CellFormat::HasFore | CellFormat::HasFontSize;
+    f.align = AlignRight;
+    f.back = 0x00ccffee;
+    f.fore = 0x00102030;
+    f.fontSize = 10.5f;
+    t.setFormat(1, 200, f);
+    f = {};
+    f.fields = CellFormat::HasFontSize;
+    f.fontSize = Table::kMaxFontSize;
+    t.setFormat(7, 5, f); // formats on empty cells of empty rows too
+    t.setRowHeight(0, 0);
+    t.setRowHeight(2, 900);
+    t.setRowHeight(7, std::numeric_limits<int>::max());
+    return t;
+}
+
+} // namespace
+
+class TestNativeFile : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void roundTrip_data();
+    void roundTrip();
+    void fileRoundTrip();
+    void documentedLayoutDecodes();
+    void malformed_data();
+    void malformed();
+    void truncatedAtEveryOffset();
+    void trailingGarbage();
+    void saveFailureKeepsOldFile();
+    void saveIntoMissingFolder();
+    void loadMissingFile();
+
+  private:
+    QTemporaryDir m_dir;
+};
+
+void TestNativeFile::init()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestNativeFile::roundTrip_data()
+{
+    QTest::addColumn<Table>("table");
+    QTest::newRow("no rows or columns") << Table();
+    QTest::newRow("rows without columns") << Table(5, 0);
+    QTest::newRow("one empty cell") << Table(1, 1);
+    QTest::newRow("small") << expectedSmall();
+    QTest::newRow("formatted, 201 columns") << richTable();
+    Table wideEmpty(2000, 201);
+    wideEmpty.setText(1999, 200, u"only cell");
+    QTest::newRow("large and nearly empty") << wideEmpty;
+}
+
+void TestNativeFile::roundTrip()
+{
+    QFETCH(Table, table);
+    const QByteArray bytes = NativeFile::encode(table);
+    Table back(1, 1);
+    QString error;
+    QVERIFY2(NativeFile::decode(bytes, back, &error), qPrintable(error));
+    QVERIFY(back == table);
+    QCOMPARE(NativeFile::encode(back), bytes);
+}
+
+void TestNativeFile::fileRoundTrip()
+{
+    const Table t = richTable();
+    const QString path = m_dir.filePath("rich.cvt");
+    QString error;
+    QVERIFY2(NativeFile::save(t, path, &error), qPrintable(error));
+    Table back;
+    QVERIFY2(NativeFile::load(path, back, &error), qPrintable(error));
+    QVERIFY(back == t);
+    QCOMPARE(back.text(1, 1), u"ул. Тверская, 7");
+    QCOMPARE(back.column(1).format, u"€#,##0.00;(€#,##0.00)"_qs);
+    QCOMPARE(back.rowCount(), 8);
+    QCOMPARE(back.colCount(), 201);
+
+    // Saving again over the file replaces it.
+    Table small = expectedSmall();
+    QVERIFY(NativeFile::save(small, path, &error));
+    QVERIFY(NativeFile::load(path, back, &error));
+    QVERIFY(back == small);
+}
+
+void TestNativeFile::documentedLayoutDecodes()
+{
+    Table t;
+    QString error;
+    const QByteArray bytes = Parts().join();
+    QVERIFY2(NativeFile::decode(bytes, t, &error), qPrintable(error));
+    QVERIFY(t == expectedSmall());
+    QCOMPARE(NativeFile::encode(expectedSmall()), bytes);
+}
+
+void TestNativeFile::malformed_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error");
+
+    auto row = [](const char* name, auto spoil, const QString& error) {
+        Parts p;
+        spoil(p);
+        QTest::newRow(name) << p.join() << error;
+    };
+    QTest::newRow("empty file") << QByteArray() << kNotOurs;
+    QTest::newRow("text file") << QByteArray("Name,Street\r\nA,B\r\n") << kNotOurs;
+    row(
+        "magic damaged by text transfer", [](Parts& p) { p.magic.replace("\r\n", "\n"); },
+        kNotOurs);
+    row(
+        "future version", [](Parts& p) { p.head = Bytes().u32(2).u32(0).u32(3).u32(2).b; }, kNewer);
+    row(
+        "version 0", [](Parts& p) { p.head = Bytes().u32(0).u32(0).u32(3).u32(2).b; }, kDamaged);
+    row(
+        "unknown flags", [](Parts& p) { p.head = Bytes().u32(1).u32(1).u32(3).u32(2).b; },
+        kDamaged);
+    row(
+        "row count past the limit",
+        [](Parts& p) { p.head = Bytes().u32(1).u32(0).u32(Table::kMaxRows + 1).u32(2).b; },
+        kTooLarge);
+    row(
+        "column count past the limit",
+        [](Parts& p) { p.head = Bytes().u32(1).u32(0).u32(3).u32(0xffffffff).b; }, kTooLarge);
+    row(
+        "more rows than bytes",
+        [](Parts& p) { p.head = Bytes().u32(1).u32(0).u32(Table::kMaxRows).u32(2).b; }, kDamaged);
+    row(
+        "more columns than bytes",
+        [](Parts& p) { p.head = Bytes().u32(1).u32(0).u32(3).u32(Table::kMaxCols).b; }, kDamaged);
+    row(
+        "fewer rows than stored", [](Parts& p) { p.head = Bytes().u32(1).u32(0).u32(2).u32(2).b; },
+        kDamaged);
+    row(
+        "width below -1",
+        [](Parts& p) {
+            p.columns[0] = char(0xfe);
+            p.columns[1] = char(0xff);
+            p.columns[2] = char(0xff);
+            p.columns[3] = char(0xff);
+        },
+        kDamaged);
+    row(
+        "hidden flag 2", [](Parts& p) { p.columns[12] = 2; }, kDamaged);
+    row(
+        "format length past the end", [](Parts& p) { p.columns[13 + 17 + 3] = char(0x7f); },
+        kDamaged);
+    row(
+        "bad UTF-8 in a column format",
+        [](Parts& p) { p.columns[p.columns.size() - 1] = char(0xc3); }, kDamaged);
+    row(
+        "more cells than columns", [](Parts& p) { p.rows[0] = 3; }, kDamaged);
+    row(
+        "cell count in a long form", [](Parts& p) { p.rows.replace(0, 1, "\x82\x00"); }, kDamaged);
+    row(
+        "cell length past 32 bits",
+        [](Parts& p) { p.rows = Bytes().u8(1).raw("\xff\xff\xff\xff\x1f").raw("Name").b; },
+        kDamaged);
+    row(
+        "cell text past the end",
+        [](Parts& p) { p.rows = Bytes().u8(1).raw("\xff\xff\xff\xff\x07").raw("Name").b; },
+        kDamaged);
+    row(
+        "cell lengths add up past the end",
+        [](Parts& p) { p.rows = Bytes().u8(2).u8(0x7f).u8(0x7f).raw("Name").b; }, kDamaged);
+    row(
+        "varint cut off at the end",
+        [](Parts& p) {
+            p.rows = Bytes().u8(1).u8(0x84).b;
+            p.formats.clear();
+            p.heights.clear();
+        },
+        kDamaged);
+    row(
+        "trailing empty cell stored",
+        [](Parts& p) { p.rows = Bytes().u8(2).u8(4).u8(0).raw("Name").u8(0).u8(0).b; }, kDamaged);
+    row(
+        "bad UTF-8 in a cell", [](Parts& p) { p.rows[3 + 5] = char(0xff); }, kDamaged);
+    row(
+        "character split across two cells",
+        [](Parts& p) {
+            p.rows =
+                Bytes().u8(2).u8(7).u8(1).raw("NameZo\xc3\xab").u8(0).u8(2).u8(0).u8(1).raw("x").b;
+        },
+        kDamaged);
+    row(
+        "surrogate in a cell",
+        [](Parts& p) { p.rows = Bytes().u8(1).u8(3).raw("\xed\xa0\x80").u8(0).u8(0).b; }, kDamaged);
+    row(
+        "format count past the end", [](Parts& p) { p.formats[1] = 1; }, kDamaged);
+    row(
+        "format outside the rows", [](Parts& p) { p.formats[4] = 3; }, kDamaged);
+    row(
+        "format outside the columns", [](Parts& p) { p.formats[8] = 2; }, kDamaged);
+    row(
+        "formats out of order",
+        [](Parts& p) {
+            const QByteArray one = p.formats.mid(4);
+            QByteArray earlier = one;
+            earlier[4] = 0; // column 0 after column 1
+            p.formats = Bytes().u32(2).raw(one).raw(earlier).b;
+        },
+        kDamaged);
+    row(
+        "same cell formatted twice",
+        [](Parts& p) {
+            const QByteArray one = p.formats.mid(4);
+            p.formats = Bytes().u32(2).raw(one).raw(one).b;
+        },
+        kDamaged);
+    row(
+        "unknown format field", [](Parts& p) { p.formats[12] = 0x14; }, kDamaged);
+    row(
+        "unknown style bit", [](Parts& p) { p.formats[13] = 0x9; }, kDamaged);
+    row(
+        "padding not zero", [](Parts& p) { p.formats[15] = 1; }, kDamaged);
+    row(
+        "colour past 24 bits", [](Parts& p) { p.formats[23] = 1; }, kDamaged);
+    row(
+        "value without its field", [](Parts& p) { p.formats[16] = 5; }, kDamaged);
+    row(
+        "default format stored",
+        [](Parts& p) {
+            p.formats[12] = 0;
+            p.formats[13] = 0;
+            p.formats[20] = 0;
+        },
+        kDamaged);
+    row(
+        "NaN font size",
+        [](Parts& p) {
+            p.formats.chop(4);
+            p.formats[12] = CellFormat::HasFontSize;
+            p.formats[20] = 0;
+            p.formats += Bytes().f32(std::numeric_limits<float>::quiet_NaN()).b;
+        },
+        kDamaged);
+    row(
+        "font size without its field",
+        [](Parts& p) {
+            p.formats.chop(4);
+            p.formats += Bytes().f32(-0.0f).b;
+        },
+        kDamaged);
+    row(
+        "negative row height", [](Parts& p) { p.heights = Bytes().u32(1).u32(1).i32(-1).b; },
+        kDamaged);
+    row(
+        "height outside the rows", [](Parts& p) { p.heights = Bytes().u32(1).u32(3).i32(10).b; },
+        kDamaged);
+    row(
+        "heights out of order",
+        [](Parts& p) { p.heights = Bytes().u32(2).u32(2).i32(10).u32(1).i32(10).b; }, kDamaged);
+    row(
+        "height count past the end", [](Parts& p) { p.heights[0] = 2; }, kDamaged);
+    row(
+        "trailing byte", [](Parts& p) { p.tail = "\n"; }, kDamaged);
+}
+
+void TestNativeFile::malformed()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    Table t = richTable();
+    const Table before = t;
+    QString got;
+    QVERIFY(!NativeFile::decode(bytes, t, &got));
+    QCOMPARE(got, error);
+    QVERIFY(t == before);
+}
+
+void TestNativeFile::truncatedAtEveryOffset()
+{
+    for (const QByteArray& whole : {Parts().join(), NativeFile::encode(richTable())}) {
+        Table t = expectedSmall();
+        for (qsizetype n = 0; n < whole.size(); n += (n < 2000 ? 1 : 997)) {
+            QString error;
+            if (NativeFile::decode(whole.first(n), t, &error))
+                QFAIL(qPrintable(QString("a file cut to %1 bytes was accepted").arg(n)));
+            QCOMPARE(error, n < 8 ? kNotOurs : kDamaged);
+        }
+        QVERIFY(t == expectedSmall());
+    }
+}
+
+void TestNativeFile::trailingGarbage()
+{
+    // Two documents back to back are not one document.
+    const QByteArray one = Parts().join();
+    Table t;
+    QVERIFY(!NativeFile::decode(one + one, t));
+    QVERIFY(t == Table());
+}
+
+void TestNativeFile::saveFailureKeepsOldFile()
+{
+    // A full disk, simulated by a file size limit (which holds for root too).
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kept.cvt");
+    QVERIFY(NativeFile::save(expectedSmall(), path));
+    const QByteArray old = Parts().join();
+
+    rlimit saved;
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    QString error;
+    const bool ok = NativeFile::save(richTable(), path, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!ok);
+    QVERIFY(!error.isEmpty());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.cvt"}); // no temp file left
+}
+
+void TestNativeFile::saveIntoMissingFolder()
+{
+    QString error;
+    QVERIFY(!NativeFile::save(expectedSmall(), m_dir.filePath("no/such/folder/a.cvt"), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestNativeFile::loadMissingFile()
+{
+    Table t = expectedSmall();
+    QString error;
+    QVERIFY(!NativeFile::load(m_dir.filePath("missing.cvt"), t, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(t == expectedSmall());
+
+    // An empty file is no document either.
+    QFile empty(m_dir.filePath("empty.cvt"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QVERIFY(!NativeFile::load(empty.fileName(), t, &error));
+    QCOMPARE(error, kNotOurs);
+    QVERIFY(t == expectedSmall());
+
+    // Neither are devices, which would never end.
+    QVERIFY(!NativeFile::load("/dev/zero", t, &error));
+    QCOMPARE(error, kNotOurs);
+    QVERIFY(!NativeFile::load(m_dir.path(), t, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(t == expectedSmall());
+}
+
+QTEST_GUILESS_MAIN(TestNativeFile)
+#include "tst_nativefile.moc"
