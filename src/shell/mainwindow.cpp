@@ -122,7 +122,17 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_loaded = true;
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The grids outlive this object's own members while QWidget tears down
+    // its children; an editor closing then must not call back into us.
+    for (QObject* grid : {static_cast<QObject*>(m_fa), static_cast<QObject*>(m_fb),
+                          static_cast<QObject*>(m_fc)})
+        grid->disconnect();
+    m_fa->selectionModel()->disconnect(this);
+    delete m_formPanel;
+    m_formPanel = nullptr;
+}
 
 QString MainWindow::untitledPath() const
 {

@@ -1,1 +1,841 @@
-// placeholder until implemented
+#include "table/gridwidget.h"
+
+#include "files/delimited.h"
+#include "files/nativefile.h"
+#include "table/clipblock.h"
+#include "table/griddelegate.h"
+#include "table/gridselection.h"
+#include "table/table.h"
+#include "table/tablemodel.h"
+
+#include <QDrag>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace corvanta {
+
+namespace {
+
+// The width of a column that has none of its own: 2/3 of an inch.
+constexpr int kDefaultColumnTwips = 960;
+
+qreal logicalDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    return dpi > 0 ? dpi : 96.0;
+}
+
+using Block = GridSelection::Block;
+
+} // namespace
+
+struct GridWidget::Private
+{
+    TableModel* model = nullptr;
+    GridDelegate* delegate = nullptr;
+    int selectMode = 0;
+    int dragEnabled = 0;
+    bool applyingLayout = false;
+    bool pressedOnCell = false;
+    std::unique_ptr<GridSelection> selection;
+};
+
+// --- construction and layout ------------------------------------------------
+
+GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique<Private>())
+{
+    d->model = new TableModel(this);
+    d->selection = std::make_unique<GridSelection>(this, d->model);
+    d->model->table() = Table(50, 10); // the component's size before anyone sets one
+    d->model->setBaseFont(font());
+    d->delegate = new GridDelegate(this);
+    setItemDelegate(d->delegate);
+
+    // Uniform sizes: the headers then need no per-row work, whatever the
+    // row count; only rows with a height of their own get one.
+    horizontalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setDefaultSectionSize(twipsToPixels(kDefaultColumnTwips));
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->hide(); // the grids have no fixed column
+    setModel(d->model);
+
+    setWordWrap(false);
+    setEditTriggers(AnyKeyPressed | DoubleClicked | EditKeyPressed);
+    setSelectionMode(ExtendedSelection);
+    setSelectionBehavior(SelectItems);
+    setDragDropOverwriteMode(true);
+    setDefaultDropAction(Qt::MoveAction);
+
+    auto contentSignal = [this] { emit contentChanged(); };
+    auto structural = [this] { d->selection->invalidate(); };
+    connect(d->model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole) ||
+                    roles.contains(Qt::EditRole) || roles.contains(Qt::CheckStateRole))
+                    emit contentChanged();
+            });
+    connect(d->model, &QAbstractItemModel::headerDataChanged, this, contentSignal);
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                     &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved}) {
+        connect(d->model, sig, this, contentSignal);
+        connect(d->model, sig, this, structural);
+    }
+    connect(d->model, &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex&, int start, int end, const QModelIndex&, int dest) {
+                d->selection->invalidate();
+                const int fixed = d->model->fixedRows();
+                applyRowHeights(std::min(start, dest) + fixed, std::max(end, dest) + fixed, false);
+                emit contentChanged();
+            });
+    connect(d->model, &QAbstractItemModel::columnsMoved, this, [this] {
+        applyColumnLayout();
+        emit contentChanged();
+    });
+    connect(d->model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumnLayout(); });
+    connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
+        d->selection->invalidate();
+        applyLayout();
+        ensureCurrent();
+        emit contentChanged();
+    });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { d->selection->invalidate(); });
+
+    // A user dragging a border changes the document's width or height.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int col, int, int size) {
+        if (d->applyingLayout)
+            return;
+        if (ColumnAttr* a = table().columnRef(col))
+            a->width = pixelsToTwips(size);
+    });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
+        if (!d->applyingLayout)
+            table().setRowHeight(d->model->toTableRow(row), pixelsToTwips(size));
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
+            [this](int, int oldVisual, int newVisual) {
+                if (d->applyingLayout)
+                    return;
+                // The header only shows the new order; the table is what moves.
+                {
+                    QScopedValueRollback guard(d->applyingLayout, true);
+                    horizontalHeader()->moveSection(newVisual, oldVisual);
+                }
+                MoveColumnTo(oldVisual, newVisual);
+                emit columnDragged(oldVisual, newVisual);
+            });
+    connect(d->delegate, &GridDelegate::edited, this, [this](const QModelIndex& index) {
+        emit cellEdited(d->model->toTableRow(index.row()), index.column());
+    });
+
+    applyLayout();
+    ensureCurrent();
+}
+
+GridWidget::~GridWidget()
+{
+    // The base classes tear down the model and headers after `d` is gone:
+    // nothing of theirs may call back into this class by then.
+    for (QObject* sender : std::initializer_list<QObject*>{
+             d->model, selectionModel(), horizontalHeader(), verticalHeader(), d->delegate})
+        if (sender)
+            sender->disconnect(this);
+}
+
+Table& GridWidget::table()
+{
+    return d->model->table();
+}
+
+const Table& GridWidget::table() const
+{
+    return d->model->table();
+}
+
+TableModel* GridWidget::gridModel() const
+{
+    return d->model;
+}
+
+int GridWidget::twipsToPixels(int twips)
+{
+    return qRound(twips * logicalDpi() / 1440.0);
+}
+
+int GridWidget::pixelsToTwips(int pixels)
+{
+    return qRound(pixels * 1440.0 / logicalDpi());
+}
+
+void GridWidget::applyLayout()
+{
+    const bool titled = d->model->fixedRows() > 0;
+    horizontalHeader()->setVisible(titled);
+    applyTitleHeight();
+    applyColumnLayout();
+    applyRowHeights(d->model->fixedRows(), RowCount() - 1, true);
+}
+
+void GridWidget::applyColumnLayout()
+{
+    QScopedValueRollback guard(d->applyingLayout, true);
+    QHeaderView* header = horizontalHeader();
+    const Table& t = table();
+    for (int c = 0; c < t.colCount(); ++c) {
+        const ColumnAttr& a = t.column(c);
+        header->resizeSection(c,
+                              a.width < 0 ? header->defaultSectionSize() : twipsToPixels(a.width));
+        setColumnHidden(c, a.hidden);
+    }
+}
+
+void GridWidget::applyTitleHeight()
+{
+    QHeaderView* header = horizontalHeader();
+    const int twips = d->model->fixedRows() > 0 ? table().rowHeight(0) : -1;
+    if (twips >= 0) {
+        header->setFixedHeight(twipsToPixels(twips));
+    } else {
+        header->setMinimumHeight(0);
+        header->setMaximumHeight(QWIDGETSIZE_MAX);
+    }
+}
+
+void GridWidget::applyRowHeights(int first, int last, bool freshSections)
+{
+    QScopedValueRollback guard(d->applyingLayout, true);
+    QHeaderView* header = verticalHeader();
+    const Table& t = table();
+    first = std::max(first, d->model->fixedRows());
+    last = std::min(last, t.rowCount() - 1);
+    for (int r = first; r <= last; ++r) {
+        const int twips = t.rowHeight(r);
+        if (twips < 0 && freshSections)
+            continue;
+        header->resizeSection(d->model->toModelRow(r),
+                              twips < 0 ? header->defaultSectionSize() : twipsToPixels(twips));
+    }
+}
+
+void GridWidget::ensureCurrent()
+{
+    if (currentIndex().isValid())
+        return;
+    const QModelIndex first = d->model->index(0, 0);
+    if (first.isValid())
+        setCurrentIndex(first);
+}
+
+// --- counts -----------------------------------------------------------------
+
+int GridWidget::RowCount() const
+{
+    return table().rowCount();
+}
+
+void GridWidget::SetRowCount(int rows)
+{
+    d->model->setTableRowCount(rows);
+    ensureCurrent();
+}
+
+int GridWidget::ColCount() const
+{
+    return table().colCount();
+}
+
+void GridWidget::SetColCount(int cols)
+{
+    d->model->setTableColCount(cols);
+    ensureCurrent();
+}
+
+int GridWidget::FixedRowCount() const
+{
+    return d->model->fixedRows();
+}
+
+void GridWidget::SetFixedRowCount(int rows)
+{
+    d->model->setFixedRows(rows);
+}
+
+int GridWidget::FixedColCount() const
+{
+    return 0;
+}
+
+void GridWidget::SetFixedColCount(int)
+{
+    // The program's grids never have a fixed column.
+}
+
+// --- current cell and selection ---------------------------------------------
+
+int GridWidget::CurRow() const
+{
+    const QModelIndex cur = currentIndex();
+    return cur.isValid() ? d->model->toTableRow(cur.row()) : 0;
+}
+
+int GridWidget::CurCol() const
+{
+    const QModelIndex cur = currentIndex();
+    return cur.isValid() ? cur.column() : 0;
+}
+
+void GridWidget::SetCurRow(int row)
+{
+    SelectRange(row, CurCol());
+}
+
+void GridWidget::SetCurCol(int col)
+{
+    SelectRange(CurRow(), col);
+}
+
+int GridWidget::SelEndRow() const
+{
+    const Block b = d->selection->currentBlock();
+    return b.valid ? b.row2 : CurRow();
+}
+
+int GridWidget::SelEndCol() const
+{
+    const Block b = d->selection->currentBlock();
+    return b.valid ? b.col2 : CurCol();
+}
+
+QString GridWidget::CurText() const
+{
+    return CellText(CurRow(), CurCol());
+}
+
+void GridWidget::SetCurText(const QString& text)
+{
+    SetCellText(CurRow(), CurCol(), text);
+}
+
+void GridWidget::SelectRange(int row1, int col1, int row2, int col2)
+{
+    if (row2 < 0)
+        row2 = row1;
+    if (col2 < 0)
+        col2 = col1;
+    const int fixed = FixedRowCount();
+    const int lastRow = RowCount() - 1;
+    const int lastCol = ColCount() - 1;
+    if (lastRow < fixed || lastCol < 0)
+        return;
+    row1 = std::clamp(row1, fixed, lastRow);
+    row2 = std::clamp(row2, fixed, lastRow);
+    col1 = std::clamp(col1, 0, lastCol);
+    col2 = std::clamp(col2, 0, lastCol);
+
+    const QModelIndex cur = d->model->cellIndex(row1, col1);
+    // Through the view, so a later shift-click or shift-arrow extends from here.
+    setCurrentIndex(cur);
+    const QItemSelection sel(d->model->cellIndex(std::min(row1, row2), std::min(col1, col2)),
+                             d->model->cellIndex(std::max(row1, row2), std::max(col1, col2)));
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+    if (selectionBehavior() == SelectRows)
+        flags |= QItemSelectionModel::Rows;
+    else if (selectionBehavior() == SelectColumns)
+        flags |= QItemSelectionModel::Columns;
+    selectionModel()->select(sel, flags);
+}
+
+int GridWidget::SelectMode() const
+{
+    return d->selectMode;
+}
+
+void GridWidget::SetSelectMode(int mode)
+{
+    if (mode < 0 || mode > 3)
+        return;
+    const Block b = d->selection->currentBlock();
+    d->selectMode = mode;
+    setSelectionMode(mode == 0 || mode == 3 ? ExtendedSelection : ContiguousSelection);
+    setSelectionBehavior(mode == 0 ? SelectItems : mode == 2 ? SelectColumns : SelectRows);
+    d->selection->invalidate();
+    if (b.valid && mode != 0)
+        SelectRange(b.row1, b.col1, b.row2, b.col2); // widen the block to whole rows
+}
+
+int GridWidget::PickedRowCount() const
+{
+    return d->selectMode == 1 || d->selectMode == 3 ? d->selection->pickedCount() : 0;
+}
+
+int GridWidget::PickedRow(int i) const
+{
+    return i < PickedRowCount() ? d->selection->pickedRow(i) : -1;
+}
+
+// --- cells ------------------------------------------------------------------
+
+QString GridWidget::CellText(int row, int col) const
+{
+    return table().text(row, col);
+}
+
+void GridWidget::SetCellText(int row, int col, const QString& text)
+{
+    d->model->setText(row, col, text);
+}
+
+QVariant GridWidget::CellProp(int setting, int row, int col) const
+{
+    const Table& t = table();
+    if (row < 0 || row >= t.rowCount() || col < 0 || col >= t.colCount())
+        return {};
+    const CellFormat f = t.format(row, col);
+    switch (setting) {
+    case PropText:
+        return t.text(row, col);
+    case PropAlignment:
+        return (f.fields & CellFormat::HasAlign) ? int(f.align) : t.column(col).align;
+    case PropBackColor:
+        return (f.fields & CellFormat::HasBack)
+                   ? f.back
+                   : TableModel::bgrFromColor(palette().color(QPalette::Base));
+    case PropForeColor:
+        return (f.fields & CellFormat::HasFore)
+                   ? f.fore
+                   : TableModel::bgrFromColor(palette().color(QPalette::Text));
+    case PropFontSize:
+        return (f.fields & CellFormat::HasFontSize) ? double(f.fontSize) : font().pointSizeF();
+    case PropFontBold:
+        return f.bold;
+    case PropFontItalic:
+        return f.italic;
+    case PropFontUnderline:
+        return f.underline;
+    }
+    return {};
+}
+
+void GridWidget::SetCellProp(int setting, int row1, int col1, const QVariant& value, int row2,
+                             int col2)
+{
+    d->model->setCellSetting(setting, row1, col1, row2 < 0 ? row1 : row2, col2 < 0 ? col1 : col2,
+                             value);
+}
+
+// --- columns and rows -------------------------------------------------------
+
+int GridWidget::ColumnWidth(int col) const
+{
+    const int twips = table().column(col).width;
+    return twips >= 0 ? twips : pixelsToTwips(horizontalHeader()->defaultSectionSize());
+}
+
+void GridWidget::SetColumnWidth(int col, int twips)
+{
+    ColumnAttr* a = table().columnRef(col);
+    if (!a)
+        return;
+    a->width = twips < 0 ? -1 : twips;
+    QScopedValueRollback guard(d->applyingLayout, true);
+    horizontalHeader()->resizeSection(col, a->width < 0 ? horizontalHeader()->defaultSectionSize()
+                                                        : twipsToPixels(a->width));
+}
+
+int GridWidget::RowHeightOf(int row) const
+{
+    const int twips = table().rowHeight(row);
+    if (twips >= 0)
+        return twips;
+    if (row < FixedRowCount())
+        return pixelsToTwips(horizontalHeader()->sizeHint().height());
+    return pixelsToTwips(verticalHeader()->defaultSectionSize());
+}
+
+void GridWidget::SetRowHeightOf(int row, int twips)
+{
+    if (row < 0 || row >= RowCount())
+        return;
+    table().setRowHeight(row, twips < 0 ? -1 : twips);
+    if (row < FixedRowCount())
+        applyTitleHeight();
+    else
+        applyRowHeights(row, row, false);
+}
+
+int GridWidget::ColumnAlign(int col) const
+{
+    return table().column(col < 0 ? 0 : col).align;
+}
+
+void GridWidget::SetColumnAlign(int col, int code)
+{
+    Table& t = table();
+    const int first = col < 0 ? 0 : col;
+    const int last = col < 0 ? t.colCount() - 1 : col;
+    if (first >= t.colCount())
+        return;
+    for (int c = first; c <= last; ++c)
+        t.columnRef(c)->align = code;
+    d->model->notifyCellsChanged(0, first, t.rowCount() - 1, last, {Qt::TextAlignmentRole});
+}
+
+int GridWidget::ColumnType(int col) const
+{
+    return table().column(col).type;
+}
+
+void GridWidget::SetColumnType(int col, int code)
+{
+    ColumnAttr a = table().column(col);
+    a.type = code;
+    d->model->setColumnAttr(col, a);
+}
+
+QString GridWidget::ColumnFormat(int col) const
+{
+    return table().column(col).format;
+}
+
+void GridWidget::SetColumnFormat(int col, const QString& format)
+{
+    ColumnAttr a = table().column(col);
+    a.format = format;
+    d->model->setColumnAttr(col, a);
+}
+
+bool GridWidget::ColumnHidden(int col) const
+{
+    return table().column(col).hidden;
+}
+
+void GridWidget::SetColumnHidden(int col, bool hidden)
+{
+    ColumnAttr* a = table().columnRef(col);
+    if (!a)
+        return;
+    a->hidden = hidden;
+    QScopedValueRollback guard(d->applyingLayout, true);
+    setColumnHidden(col, hidden);
+}
+
+void GridWidget::MoveRowTo(int row, int newIndex)
+{
+    d->model->moveTableRow(row, newIndex);
+}
+
+void GridWidget::MoveColumnTo(int col, int newIndex)
+{
+    d->model->moveTableColumn(col, newIndex);
+}
+
+void GridWidget::SetColumnsMovable(bool on)
+{
+    horizontalHeader()->setSectionsMovable(on);
+}
+
+// --- selection text ---------------------------------------------------------
+
+QString GridWidget::ClipText() const
+{
+    const Block b = d->selection->currentBlock();
+    if (!b.valid)
+        return {};
+    return ClipBlock::encode(table(), b.top(), b.left(), b.bottom(), b.right());
+}
+
+void GridWidget::SetClipText(const QString& text)
+{
+    const Block b = d->selection->currentBlock();
+    if (!b.valid)
+        return;
+    const ClipBlock block = ClipBlock::parse(text);
+    int bottom = b.bottom();
+    int right = b.right();
+    const bool grow = b.top() == bottom && b.left() == right;
+    if (grow) {
+        // From a single cell the text takes the room it needs (the table
+        // does not grow); a larger selection bounds what is filled.
+        bottom = std::min(RowCount() - 1, b.top() + std::max(1, block.rowCount()) - 1);
+        right = std::min(ColCount() - 1, b.left() + std::max(1, block.maxCellCount()) - 1);
+    }
+    block.writeTo(table(), b.top(), b.left(), bottom, right);
+    d->model->notifyCellsChanged(
+        b.top(), b.left(), bottom, right,
+        {Qt::DisplayRole, Qt::EditRole, Qt::TextAlignmentRole, Qt::CheckStateRole});
+    if (grow && (bottom != b.top() || right != b.left()))
+        SelectRange(b.top(), b.left(), bottom, right);
+}
+
+// --- appearance and editing -------------------------------------------------
+
+int GridWidget::GridLineStyle() const
+{
+    return showGrid() ? 1 : 0;
+}
+
+void GridWidget::SetGridLineStyle(int style)
+{
+    setShowGrid(style != 0);
+}
+
+quint32 GridWidget::AltRowBackColor() const
+{
+    if (const auto c = d->model->altRowColor())
+        return *c;
+    return TableModel::bgrFromColor(palette().color(QPalette::Base));
+}
+
+void GridWidget::SetAltRowBackColor(quint32 bgr)
+{
+    d->model->setAltRowColor(bgr & 0xFFFFFF);
+}
+
+int GridWidget::CellCheck() const
+{
+    return currentIndex().isValid() ? CellCheckAt(CurRow(), CurCol()) : 0;
+}
+
+void GridWidget::SetCellCheck(int state)
+{
+    if (currentIndex().isValid())
+        SetCellCheckAt(CurRow(), CurCol(), state);
+}
+
+int GridWidget::CellCheckAt(int row, int col) const
+{
+    return d->model->cellCheck(row, col);
+}
+
+void GridWidget::SetCellCheckAt(int row, int col, int state)
+{
+    d->model->setCellCheck(row, col, state);
+}
+
+int GridWidget::DragEnabled() const
+{
+    return d->dragEnabled;
+}
+
+void GridWidget::SetDragEnabled(int on)
+{
+    d->dragEnabled = on ? 1 : 0;
+    setDragDropMode(on ? DragDrop : NoDragDrop);
+    viewport()->setAcceptDrops(on); // drops land on the viewport, not the view
+    setDefaultDropAction(Qt::MoveAction);
+}
+
+QString GridWidget::DropList() const
+{
+    return d->delegate->dropList().join(u'|');
+}
+
+void GridWidget::SetDropList(const QString& entries)
+{
+    d->delegate->setDropList(entries.isEmpty() ? QStringList() : entries.split(u'|'));
+}
+
+void GridWidget::ClearAll()
+{
+    d->model->clearAll();
+}
+
+void GridWidget::ReloadFromTable()
+{
+    d->model->resetFromTable();
+}
+
+void GridWidget::RemoveRow(int row)
+{
+    d->model->removeTableRows(row, 1);
+    ensureCurrent();
+}
+
+void GridWidget::BeginEdit()
+{
+    const QModelIndex cur = currentIndex();
+    if (cur.isValid())
+        edit(cur);
+}
+
+// --- files ------------------------------------------------------------------
+
+bool GridWidget::LoadFile(const QString& path, int what, bool withTitles, QString* error)
+{
+    Table fresh;
+    bool ok = false;
+    if (what == FileNative) {
+        ok = NativeFile::load(path, fresh, error);
+    } else if (what == FileComma || what == FileTab) {
+        const int firstRow = withTitles ? 0 : FixedRowCount();
+        if (!withTitles) {
+            // Read below the title row: the titles stay as they are.
+            const Table& cur = table();
+            fresh.resize(firstRow, cur.colCount());
+            for (int r = 0; r < firstRow && r < cur.rowCount(); ++r)
+                for (int c = 0; c < cur.colCount(); ++c)
+                    fresh.setUtf8(r, c, cur.utf8(r, c));
+        }
+        ok = Delimited::load(path, what == FileComma ? ',' : '\t', fresh, firstRow, error);
+        if (ok && fresh.rowCount() < firstRow)
+            fresh.setRowCount(firstRow);
+    } else if (error) {
+        *error = tr("Unknown file kind %1.").arg(what);
+    }
+    if (!ok)
+        return false;
+    d->model->replaceTable(std::move(fresh));
+    return true;
+}
+
+bool GridWidget::SaveFile(const QString& path, int what, bool withTitles, QString* error) const
+{
+    if (what == FileNative)
+        return NativeFile::save(table(), path, error);
+    if (what == FileComma || what == FileTab)
+        return Delimited::save(table(), path, what == FileComma ? ',' : '\t',
+                               withTitles ? 0 : FixedRowCount(), error);
+    if (error)
+        *error = tr("Unknown file kind %1.").arg(what);
+    return false;
+}
+
+// --- events -----------------------------------------------------------------
+
+void GridWidget::mousePressEvent(QMouseEvent* event)
+{
+    d->pressedOnCell =
+        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    QTableView::mousePressEvent(event);
+}
+
+void GridWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && d->pressedOnCell) {
+        d->pressedOnCell = false;
+        emit Click();
+    }
+}
+
+void GridWidget::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        d->model->setBaseFont(font());
+    QTableView::changeEvent(event);
+}
+
+void GridWidget::startDrag(Qt::DropActions)
+{
+    // The drop does the whole move itself, so whatever the drag reports
+    // afterwards, nothing is removed here (the view's default would clear
+    // the source cells after the drop has already filled them).
+    const Block b = d->selection->currentBlock();
+    if (!b.valid)
+        return;
+    QMimeData* mime = d->model->mimeData(
+        {d->model->cellIndex(b.top(), b.left()), d->model->cellIndex(b.bottom(), b.right())});
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+}
+
+void GridWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    // Decided here rather than by the view, which would list every selected
+    // cell on each move to refuse drops onto the block itself.
+    const QPoint pos = event->position().toPoint();
+    const QMimeData* mime = event->mimeData();
+    const bool ours = mime->hasFormat(QString::fromLatin1(TableModel::kCellsMimeType));
+    if (!d->dragEnabled || !indexAt(pos).isValid() || (!ours && !mime->hasText())) {
+        event->ignore();
+        return;
+    }
+    const int margin = std::max(8, viewport()->height() / 20);
+    QScrollBar* bar = verticalScrollBar();
+    if (pos.y() < margin)
+        bar->setValue(bar->value() - bar->singleStep());
+    else if (pos.y() > viewport()->height() - margin)
+        bar->setValue(bar->value() + bar->singleStep());
+    event->acceptProposedAction();
+}
+
+void GridWidget::dropEvent(QDropEvent* event)
+{
+    setState(NoState);
+    const QModelIndex target = indexAt(event->position().toPoint());
+    const QMimeData* mime = event->mimeData();
+    if (!d->dragEnabled || !target.isValid()) {
+        event->ignore();
+        return;
+    }
+    const int fixed = FixedRowCount();
+    const int lastRow = RowCount() - 1;
+    const int lastCol = ColCount() - 1;
+    const int tRow = d->model->toTableRow(target.row());
+    const int tCol = target.column();
+
+    const QList<QByteArray> payload =
+        mime->data(QString::fromLatin1(TableModel::kCellsMimeType)).split(' ');
+    bool fromHere = payload.size() == 5 && payload[0].toULongLong() == quintptr(d->model);
+    int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+    if (fromHere) {
+        r1 = payload[1].toInt();
+        c1 = payload[2].toInt();
+        r2 = payload[3].toInt();
+        c2 = payload[4].toInt();
+        fromHere = r1 >= fixed && r1 <= r2 && r2 <= lastRow && c1 >= 0 && c1 <= c2 && c2 <= lastCol;
+    }
+
+    int top, left, bottom, right;
+    Table& t = table();
+    if (fromHere) {
+        // The block follows the mouse from the cell it was grabbed by and
+        // stays whole inside the data rows; only texts move.
+        const QModelIndex grab = currentIndex();
+        const int grabRow = grab.isValid() ? d->model->toTableRow(grab.row()) : r1;
+        const int grabCol = grab.isValid() ? grab.column() : c1;
+        const int dr = std::clamp(tRow - grabRow, fixed - r1, lastRow - r2);
+        const int dc =
+            selectionBehavior() == SelectRows ? 0 : std::clamp(tCol - grabCol, -c1, lastCol - c2);
+        top = r1 + dr;
+        left = c1 + dc;
+        bottom = r2 + dr;
+        right = c2 + dc;
+        if (dr != 0 || dc != 0) {
+            ClipBlock::moveBlock(t, r1, c1, r2, c2, top, left);
+            d->model->notifyCellsChanged(std::min(r1, top), std::min(c1, left),
+                                         std::max(r2, bottom), std::max(c2, right));
+        }
+    } else if (mime->hasText()) {
+        const ClipBlock block = ClipBlock::parse(mime->text());
+        top = tRow;
+        left = tCol;
+        bottom = std::min(lastRow, top + std::max(1, block.rowCount()) - 1);
+        right = std::min(lastCol, left + std::max(1, block.maxCellCount()) - 1);
+        block.writeTo(t, top, left, bottom, right);
+        d->model->notifyCellsChanged(top, left, bottom, right);
+    } else {
+        event->ignore();
+        return;
+    }
+    SelectRange(top, left, bottom, right);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit blockDropped(top, left, bottom, right);
+}
+
+} // namespace corvanta

@@ -17,7 +17,7 @@ class TableModel;
 class GridWidget : public QTableView
 {
     Q_OBJECT
-public:
+  public:
     // Value codes of what LoadFile/SaveFile read and write.
     enum FileWhat { FileNative = 0, FileComma = 3, FileTab = 4 };
     // CellProp settings.
@@ -81,16 +81,22 @@ public:
     void MoveRowTo(int row, int newIndex);
     void MoveColumnTo(int col, int newIndex);
 
-    // The selection as TAB-separated cells and newline-separated rows; cells
-    // holding TABs, quotes or line breaks are quoted so that writing the text
-    // back restores them. Writing fills the selection from its top-left cell.
+    // The selection (from the current cell to SelEndRow/SelEndCol) as
+    // TAB-separated cells and LF-separated rows; cells holding TABs, quotes or
+    // line breaks are quoted so that writing the text back restores them
+    // (format: table/clipblock.h). Writing fills the selection from its
+    // top-left cell; cells the text does not reach become empty. From a
+    // single selected cell the text takes the room it needs instead, as far
+    // as the table reaches, and ends up selected. The table never grows.
     QString ClipText() const;
     void SetClipText(const QString& text);
 
     int SelectMode() const; // 0 free block, 3 whole rows
     void SetSelectMode(int mode);
+    // Rows picked in whole-row mode, ascending table row numbers; a free
+    // block picks no rows (the program then works on the current row).
     int PickedRowCount() const;
-    int PickedRow(int i) const;
+    int PickedRow(int i) const; // -1 outside
 
     int GridLineStyle() const; // 0 none, 1 flat
     void SetGridLineStyle(int style);
@@ -98,12 +104,18 @@ public:
     void SetAltRowBackColor(quint32 bgr);
     int CellCheck() const; // of the current cell: 0 none, 1 checked, 2 unchecked
     void SetCellCheck(int state);
+    // The same for any cell. In a Checkbox column the box is the cell's value
+    // ("-1" checked, "0" unchecked); elsewhere a box is view state only.
+    int CellCheckAt(int row, int col) const;
+    void SetCellCheckAt(int row, int col, int state);
     int DragEnabled() const;
     void SetDragEnabled(int on);
     QString DropList() const;
     void SetDropList(const QString& entries); // "a|b|c"; "" = plain editor
 
     void ClearAll();
+    // After writing through table() directly: show the table afresh.
+    void ReloadFromTable();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);
     void RemoveRow(int row);
     void BeginEdit();
@@ -118,15 +130,36 @@ public:
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);
 
-signals:
+    // Lets the user drag a column title to move the column (off by default).
+    void SetColumnsMovable(bool on);
+
+  signals:
     // A click on a cell by the user (the program's refresh hangs on it).
     void Click();
     // The user finished editing a cell in place (or toggled its check box).
     void cellEdited(int row, int col);
     // Any change of a cell's text, made by the user or the program.
     void contentChanged();
+    // The user dragged a column by its title from one index to another.
+    void columnDragged(int from, int to);
+    // The user dropped a dragged block; it now covers this range.
+    void blockDropped(int row1, int col1, int row2, int col2);
 
-private:
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void applyLayout();
+    void applyColumnLayout();
+    void applyTitleHeight();
+    void applyRowHeights(int firstRow, int lastRow, bool freshSections);
+    void ensureCurrent();
+
     struct Private;
     std::unique_ptr<Private> d;
 };

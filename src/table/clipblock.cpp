@@ -1,0 +1,218 @@
+#include "table/clipblock.h"
+
+#include "table/table.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvanta {
+
+namespace {
+
+inline bool isBreak(char c)
+{
+    // TAB, LF and CR in one test: all three are below 14.
+    return uchar(c) < 14 && (c == '\t' || c == '\r' || c == '\n');
+}
+
+bool needsQuotes(QByteArrayView v)
+{
+    if (v.isEmpty())
+        return false;
+    if (v.front() == '"')
+        return true;
+    for (char c : v)
+        if (isBreak(c))
+            return true;
+    return false;
+}
+
+} // namespace
+
+ClipBlock ClipBlock::parse(QStringView text)
+{
+    // The delimiters are ASCII, so the UTF-8 form can be split byte-wise and
+    // each cell handed to the table without another conversion.
+    const QByteArray in = text.toUtf8();
+    const char* p = in.constData();
+    const qsizetype n = in.size();
+
+    ClipBlock b;
+    if (n == 0)
+        return b;
+    // Unescaped cells are never longer than the text: write them straight
+    // into a buffer of that size.
+    b.m_bytes.resize(n);
+    char* const base = b.m_bytes.data();
+    char* w = base;
+    b.m_rowFirst.push_back(0);
+
+    qsizetype i = 0;
+    for (;;) {
+        bool quoted = false;
+        if (i < n && p[i] == '"') {
+            char* const restart = w;
+            qsizetype j = i + 1;
+            bool closed = false;
+            while (j < n) {
+                if (p[j] == '"') {
+                    if (j + 1 < n && p[j + 1] == '"') {
+                        *w++ = '"';
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++j;
+                    break;
+                }
+                *w++ = p[j++];
+            }
+            if (closed && (j == n || isBreak(p[j]))) {
+                quoted = true;
+                i = j;
+            } else {
+                w = restart;
+            }
+        }
+        if (!quoted) {
+            while (i < n && !isBreak(p[i]))
+                *w++ = p[i++];
+        }
+        b.m_cellEnd.push_back(w - base);
+
+        if (i >= n)
+            break;
+        if (p[i] == '\t') {
+            ++i;
+            continue;
+        }
+        i += (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
+        if (i >= n)
+            break; // a trailing row break ends the text, not a new row
+        b.m_rowFirst.push_back(qsizetype(b.m_cellEnd.size()));
+    }
+    b.m_bytes.truncate(w - base);
+
+    for (int r = 0; r < b.rowCount(); ++r)
+        b.m_maxCells = std::max(b.m_maxCells, b.cellCount(r));
+    return b;
+}
+
+int ClipBlock::cellCount(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return 0;
+    const qsizetype end =
+        row + 1 < rowCount() ? m_rowFirst[size_t(row) + 1] : qsizetype(m_cellEnd.size());
+    return int(end - m_rowFirst[size_t(row)]);
+}
+
+QByteArrayView ClipBlock::cell(int row, int col) const
+{
+    if (col < 0 || col >= cellCount(row))
+        return {};
+    const size_t idx = size_t(m_rowFirst[size_t(row)] + col);
+    const qsizetype begin = idx == 0 ? 0 : m_cellEnd[idx - 1];
+    return QByteArrayView(m_bytes.constData() + begin, m_cellEnd[idx] - begin);
+}
+
+void ClipBlock::writeTo(Table& table, int row1, int col1, int row2, int col2) const
+{
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, table.rowCount() - 1);
+    col2 = std::min(col2, table.colCount() - 1);
+    if (row1 > row2 || col1 > col2)
+        return;
+
+    const bool wholeRows = col1 == 0 && col2 == table.colCount() - 1;
+    std::vector<QByteArrayView> cells;
+    if (wholeRows)
+        cells.resize(size_t(col2) + 1);
+    for (int r = row1; r <= row2; ++r) {
+        const int br = r - row1;
+        if (wholeRows) {
+            for (int c = 0; c <= col2; ++c)
+                cells[size_t(c)] = cell(br, c);
+            table.setRowUtf8(r, cells.data(), int(cells.size()));
+        } else {
+            for (int c = col1; c <= col2; ++c)
+                table.setUtf8(r, c, cell(br, c - col1));
+        }
+    }
+}
+
+void ClipBlock::moveBlock(Table& table, int row1, int col1, int row2, int col2, int toRow,
+                          int toCol)
+{
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
+    const ClipBlock block = parse(encode(table, row1, col1, row2, col2));
+    ClipBlock().writeTo(table, row1, col1, row2, col2);
+    block.writeTo(table, toRow, toCol, toRow + row2 - row1, toCol + col2 - col1);
+}
+
+QString ClipBlock::encode(const Table& table, int row1, int col1, int row2, int col2)
+{
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, table.rowCount() - 1);
+    col2 = std::min(col2, table.colCount() - 1);
+    if (row1 > row2 || col1 > col2)
+        return {};
+
+    // One pass to size the text exactly (a whole table's worth is tens of
+    // megabytes), one to write it.
+    qsizetype size = qsizetype(row2 - row1) + qsizetype(row2 - row1 + 1) * (col2 - col1);
+    std::vector<bool> quoted; // per cell, row by row; most texts need none
+    quoted.reserve(size_t(row2 - row1 + 1) * size_t(col2 - col1 + 1));
+    for (int r = row1; r <= row2; ++r) {
+        for (int c = col1; c <= col2; ++c) {
+            const QByteArrayView v = table.utf8(r, c);
+            size += v.size();
+            const bool q = needsQuotes(v);
+            if (q)
+                size += 2 + std::count(v.begin(), v.end(), '"');
+            quoted.push_back(q);
+        }
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    char* w = out.data();
+    size_t cell = 0;
+    for (int r = row1; r <= row2; ++r) {
+        if (r > row1)
+            *w++ = '\n';
+        for (int c = col1; c <= col2; ++c) {
+            if (c > col1)
+                *w++ = '\t';
+            const QByteArrayView v = table.utf8(r, c);
+            if (!quoted[cell++]) {
+                if (!v.isEmpty())
+                    std::memcpy(w, v.data(), size_t(v.size()));
+                w += v.size();
+                continue;
+            }
+            *w++ = '"';
+            for (char ch : v) {
+                if (ch == '"')
+                    *w++ = '"';
+                *w++ = ch;
+            }
+            *w++ = '"';
+        }
+    }
+    Q_ASSERT(w == out.data() + out.size());
+    return QString::fromUtf8(out);
+}
+
+} // namespace corvanta

@@ -1,0 +1,56 @@
+#include "table/griddelegate.h"
+
+#include <QComboBox>
+
+namespace corvanta {
+
+GridDelegate::GridDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const
+{
+    if (m_dropList.isEmpty())
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QStringLiteral("gridDropList"));
+    combo->addItems(m_dropList);
+    combo->setFrame(false);
+    return combo;
+}
+
+void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    if (!combo) {
+        QStyledItemDelegate::setEditorData(editor, index);
+        return;
+    }
+    // A text that is not among the entries shows as no choice; committing
+    // without a choice then keeps the cell as it was.
+    combo->setCurrentIndex(combo->findText(index.data(Qt::EditRole).toString()));
+}
+
+void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                const QModelIndex& index) const
+{
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (combo->currentIndex() < 0)
+            return;
+        model->setData(index, combo->currentText(), Qt::EditRole);
+    } else {
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+    emit const_cast<GridDelegate*>(this)->edited(index);
+}
+
+bool GridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                               const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    const QVariant before = index.data(Qt::CheckStateRole);
+    const bool handled = QStyledItemDelegate::editorEvent(event, model, option, index);
+    if (handled && before.isValid() && index.data(Qt::CheckStateRole) != before)
+        emit edited(index);
+    return handled;
+}
+
+} // namespace corvanta

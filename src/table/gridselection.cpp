@@ -1,0 +1,82 @@
+#include "table/gridselection.h"
+
+#include "table/tablemodel.h"
+
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+
+#include <algorithm>
+
+namespace corvanta {
+
+GridSelection::GridSelection(const QAbstractItemView* view, const TableModel* model)
+    : m_view(view), m_model(model)
+{
+}
+
+GridSelection::Block GridSelection::currentBlock() const
+{
+    Block b;
+    const QModelIndex cur = m_view->currentIndex();
+    if (!cur.isValid())
+        return b;
+    const int fixed = m_model->fixedRows();
+    b.valid = true;
+    b.row1 = b.row2 = cur.row() + fixed;
+    b.col1 = b.col2 = cur.column();
+    // The last range holding the current cell is the one the user (or
+    // SelectRange) made last.
+    const QItemSelection sel = m_view->selectionModel()->selection();
+    for (qsizetype i = sel.size() - 1; i >= 0; --i) {
+        const QItemSelectionRange& r = sel.at(i);
+        if (!r.contains(cur))
+            continue;
+        b.row2 = (cur.row() == r.top() ? r.bottom() : r.top()) + fixed;
+        b.col2 = cur.column() == r.left() ? r.right() : r.left();
+        break;
+    }
+    return b;
+}
+
+void GridSelection::build() const
+{
+    m_spans.clear();
+    m_count = 0;
+    const int fixed = m_model->fixedRows();
+    for (const QItemSelectionRange& r : m_view->selectionModel()->selection())
+        m_spans.emplace_back(r.top() + fixed, r.bottom() + fixed);
+    std::sort(m_spans.begin(), m_spans.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& s : m_spans) {
+        if (!merged.empty() && s.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, s.second);
+        else
+            merged.push_back(s);
+    }
+    m_spans.swap(merged);
+    for (const auto& s : m_spans)
+        m_count += s.second - s.first + 1;
+    m_valid = true;
+}
+
+int GridSelection::pickedCount() const
+{
+    if (!m_valid)
+        build();
+    return m_count;
+}
+
+int GridSelection::pickedRow(int i) const
+{
+    if (i < 0 || i >= pickedCount())
+        return -1;
+    for (const auto& s : m_spans) {
+        const int n = s.second - s.first + 1;
+        if (i < n)
+            return s.first + i;
+        i -= n;
+    }
+    return -1;
+}
+
+} // namespace corvanta

@@ -1,0 +1,443 @@
+// Start-up, settings and the save-changes prompts of the main window, driven
+// offscreen with the scripted platform answering every prompt.
+#include "files/nativefile.h"
+#include "shellharness.h"
+#include "table/commandset.h"
+#include "table/gridwidget.h"
+#include "table/table.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+
+using namespace corvanta;
+
+namespace {
+
+const QString kQuestion = QStringLiteral("Changes have been made. Do you want to save the changes?");
+const QString kCloseQuestion = QStringLiteral(
+    "Changes have been made. Do you want to save the changes before exit Corvanta?");
+
+QAction* act(MainWindow& w, const char* name)
+{
+    QAction* a = w.commands().action(QString::fromLatin1(name));
+    if (!a)
+        qWarning("no action %s", name);
+    return a;
+}
+
+QString panel(MainWindow& w, int i)
+{
+    return w.statusPanel(i);
+}
+
+void writeSample(const QString& path, const QString& firstName)
+{
+    Table t(4, 10);
+    t.setText(0, 0, u"Name");
+    t.setText(0, 1, u"Street");
+    t.setText(1, 0, firstName);
+    t.setText(2, 0, u"Bob");
+    QVERIFY(NativeFile::save(t, path));
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartWithoutSettings();
+    void firstStartOpensSample();
+    void storedValues_data();
+    void storedValues();
+    void startupFileKinds_data();
+    void startupFileKinds();
+    void makeModifiedFollowsSaveControls();
+    void userEditMarksModified();
+    void savePrompts_data();
+    void savePrompts();
+    void exitWithoutChangesWritesSettings();
+    void settingsSurviveRestart();
+    void rowAndBlockMode();
+};
+
+void TestMainWindow::firstStartWithoutSettings()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    QCOMPARE(w.objectName(), QString("frmMain"));
+    QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.FileKind, 2);
+    QCOMPARE(w.IsModified, false);
+    GridWidget* fa = w.fa();
+    QCOMPARE(fa->RowCount(), 11);
+    QCOMPARE(fa->ColCount(), 10);
+    const QStringList titles = {"Name",  "Street", "City",     "State", "Zip Code",
+                                "Phone", "Email",  "Web Site", "",      ""};
+    const QList<int> widths = {1200, 1800, 900, 600, 900, 900, 1300, 1300};
+    for (int c = 0; c < 10; ++c) {
+        QCOMPARE(fa->CellText(0, c), titles[c]);
+        if (c < 8)
+            QCOMPARE(fa->ColumnWidth(c), widths[c]);
+        QCOMPARE(fa->ColumnAlign(c), 9);
+    }
+    QCOMPARE(fa->CellText(1, 0), QString());
+    QCOMPARE(w.col_mail, 6);
+    QCOMPARE(w.col_phone, 5);
+    QCOMPARE(w.col_website, 7);
+    QCOMPARE(w.col_map, 1);
+    QCOMPARE(w.OpenFolder, h.programFolder);
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+
+    // Window 8888 x 6600 twips, splitter 3570, light green rows, drop box shown.
+    QCOMPARE(GridWidget::pixelsToTwips(w.width()), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(8888)));
+    QCOMPARE(w.height(), GridWidget::twipsToPixels(6600));
+    QCOMPARE(fa->AltRowBackColor(), quint32(0xC0FFC0));
+    QVERIFY(act(w, "mnuAlternateColor")->isChecked());
+    QVERIFY(!w.findChild<QWidget*>("txtDrop")->isHidden());
+    QVERIFY(!w.findChild<QWidget*>("lbDropBox")->isHidden());
+    QCOMPARE(w.findChild<QLineEdit*>("txtDrop")->text(),
+             QString("Drag or copy valid Form Post text to here"));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(3570)));
+
+    // Save is off, the count boxes show the counts, the count control hides.
+    QVERIFY(!act(w, "mnuSave")->isEnabled());
+    QVERIFY(!w.commands().toolbarButton("Save")->isEnabled());
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("10"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("10"));
+    QVERIFY(!w.findChild<QLineEdit*>("txtRow")->isVisible());
+    QCOMPARE(panel(w, 1), QString("Corvanta Address Book 1.0"));
+    QCOMPARE(panel(w, 2), QString("US"));
+    QCOMPARE(panel(w, 3), QString("ROW"));
+    QVERIFY(act(w, "mnuMouseMode_0")->isChecked());
+    QCOMPARE(fa->SelectMode(), 3);
+    QCOMPARE(fa->DragEnabled(), 0);
+    QVERIFY(!w.commands().toolbarButtonAt(23)->isVisible());
+    QVERIFY(!w.commands().toolbarButtonAt(25)->isVisible());
+    QVERIFY(!w.commands().toolbarButtonAt(26)->isVisible());
+    QVERIFY(w.commands().toolbarButtonAt(24)->isVisible());
+    auto* tabs = w.findChild<QTabWidget*>("TabStrip1");
+    QCOMPARE(tabs->tabText(0), QString("Form"));
+    QVERIFY(!tabs->isTabEnabled(1));
+
+    // The form panel lists the columns and the current record's values.
+    GridWidget* fb = w.fb();
+    QCOMPARE(fb->RowCount(), 11);
+    QCOMPARE(fb->CellText(0, 0), QString("Column"));
+    QCOMPARE(fb->CellText(0, 1), QString("Value"));
+    QCOMPARE(fb->CellText(1, 0), QString("Name"));
+    QCOMPARE(fb->CellText(8, 0), QString("Web Site"));
+    QCOMPARE(h.platform.messages.size(), 0);
+}
+
+void TestMainWindow::firstStartOpensSample()
+{
+    ShellHarness h;
+    writeSample(h.inProgram("Sample_AB.cvt"), "Ann Sample");
+    MainWindow& w = h.start();
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.CurrentFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.fa()->CellText(1, 0), QString("Ann Sample"));
+    QCOMPARE(w.fa()->RowCount(), 4);
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("3"));
+    QCOMPARE(w.IsModified, false);
+    QCOMPARE(w.fb()->CellText(1, 0), QString("Name"));
+}
+
+void TestMainWindow::storedValues_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("col_mail empty takes default") << "col_mail" << "" << "col_mail" << 6;
+    QTest::newRow("col_mail not a number gives 0") << "col_mail" << "abc" << "col_mail" << 0;
+    QTest::newRow("col_phone out of range") << "col_phone" << "70000" << "col_phone" << 0;
+    QTest::newRow("col_map halves go even") << "col_map" << "2.5" << "col_map" << 2;
+    QTest::newRow("col_website stored") << "col_website" << "9" << "col_website" << 9;
+    QTest::newRow("TOP out of range gives 0") << "TOP" << "40000" << "top" << 0;
+    QTest::newRow("LEFT stored") << "LEFT" << "1440" << "left" << 1440;
+    QTest::newRow("WIDTH stored") << "WIDTH" << "10080" << "width" << 10080;
+    QTest::newRow("VBarLeft stored") << "VBarLeft" << "4320" << "vbar" << 4320;
+    QTest::newRow("EmailParser 0 hides drop box") << "EmailParser" << "0" << "dropbox" << 0;
+    QTest::newRow("EmailParser word gives 0") << "EmailParser" << "yes" << "dropbox" << 0;
+    QTest::newRow("AlternateColor False") << "AlternateColor" << "False" << "alt" << 0;
+    QTest::newRow("AlternateColor no Boolean") << "AlternateColor" << "green" << "alt" << 1;
+    QTest::newRow("LastOpenPath") << "LastOpenPath" << "/srv/contacts/" << "openfolder" << 1;
+}
+
+void TestMainWindow::storedValues()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QString, what);
+    QFETCH(int, expected);
+    ShellHarness h;
+    // With no start-up file the untitled table would reset the roles.
+    writeSample(h.inProgram("Sample_AB.cvt"), "Ann");
+    h.settings->write(key, stored);
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const auto twipsOf = [](int px) { return GridWidget::pixelsToTwips(px); };
+    const auto roundTrip = [](int twips) {
+        return GridWidget::pixelsToTwips(GridWidget::twipsToPixels(twips));
+    };
+    if (what == "col_mail")
+        QCOMPARE(w.col_mail, expected);
+    else if (what == "col_phone")
+        QCOMPARE(w.col_phone, expected);
+    else if (what == "col_map")
+        QCOMPARE(w.col_map, expected);
+    else if (what == "col_website")
+        QCOMPARE(w.col_website, expected);
+    else if (what == "top")
+        QCOMPARE(twipsOf(w.frameGeometry().y()), roundTrip(expected));
+    else if (what == "left")
+        QCOMPARE(twipsOf(w.frameGeometry().x()), roundTrip(expected));
+    else if (what == "width")
+        QCOMPARE(twipsOf(w.width()), roundTrip(expected));
+    else if (what == "vbar")
+        QCOMPARE(w.vbarLeft(), roundTrip(expected));
+    else if (what == "dropbox") {
+        QCOMPARE(w.DropBoxOn, expected);
+        QCOMPARE(w.findChild<QWidget*>("txtDrop")->isVisible(), expected != 0);
+        QCOMPARE(w.findChild<QWidget*>("cmdEraser")->isVisible(), expected != 0);
+    } else if (what == "alt") {
+        QCOMPARE(w.AlternateRowsOn, expected != 0);
+        QCOMPARE(w.commands().action("mnuAlternateColor")->isChecked(), expected != 0);
+        if (expected)
+            QCOMPARE(w.fa()->AltRowBackColor(), quint32(0xC0FFC0));
+        else
+            QVERIFY(w.fa()->AltRowBackColor() != quint32(0xC0FFC0));
+    } else if (what == "openfolder") {
+        QCOMPARE(w.OpenFolder, stored);
+    } else {
+        QFAIL("unknown check");
+    }
+}
+
+void TestMainWindow::startupFileKinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("lower case") << "book.cvt" << true;
+    QTest::newRow("mixed case") << "book.Cvt" << true;
+    QTest::newRow("upper case") << "BOOK.CVT" << true;
+    QTest::newRow("comma file") << "book.csv" << false;
+    QTest::newRow("missing file") << "gone.cvt" << false;
+}
+
+void TestMainWindow::startupFileKinds()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, opened);
+    ShellHarness h;
+    const QString path = h.path(name);
+    if (!name.startsWith("gone"))
+        writeSample(path, "Stored");
+    h.settings->write("LastOpenFilePath", path);
+    MainWindow& w = h.start();
+    if (opened) {
+        QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + path);
+        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.fa()->CellText(1, 0), QString("Stored"));
+    } else {
+        QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
+        QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+        QCOMPARE(w.fa()->RowCount(), 11);
+    }
+    QCOMPARE(w.StartupFile, path);
+    QCOMPARE(w.IsModified, false);
+    QCOMPARE(h.platform.messages.size(), 0);
+}
+
+void TestMainWindow::makeModifiedFollowsSaveControls()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.MakeModified(true);
+    QVERIFY(w.IsModified);
+    QVERIFY(act(w, "mnuSave")->isEnabled());
+    QVERIFY(w.commands().toolbarButton("Save")->isEnabled());
+    w.MakeModified(false);
+    QVERIFY(!w.IsModified);
+    QVERIFY(!act(w, "mnuSave")->isEnabled());
+    QVERIFY(!w.commands().toolbarButton("Save")->isEnabled());
+}
+
+void TestMainWindow::userEditMarksModified()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.mnuMouseMode_Click(1);
+    GridWidget* fa = w.fa();
+    w.activateWindow();
+    fa->setFocus();
+    fa->SelectRange(2, 1);
+    // The first key opens the in-place editor; the rest go to it.
+    QTest::keyClick(fa, '1');
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != fa);
+    QTest::keyClicks(editor, "2 Elm St");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(fa->CellText(2, 1), QString("12 Elm St"));
+    QVERIFY(w.IsModified);
+    QVERIFY(act(w, "mnuSave")->isEnabled());
+    // The form panel follows the record being edited.
+    QCOMPARE(w.fb()->CellText(2, 1), QString("12 Elm St"));
+}
+
+void TestMainWindow::savePrompts_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answer");
+    const QStringList commands = {"New", "Open", "Exit", "Close"};
+    const QList<QPair<const char*, MsgAnswer>> answers = {
+        {"Yes", MsgAnswer::Yes}, {"No", MsgAnswer::No}, {"Cancel", MsgAnswer::Cancel}};
+    for (const QString& c : commands)
+        for (const auto& a : answers)
+            QTest::addRow("%s %s", qPrintable(c), a.first) << c << int(a.second);
+}
+
+void TestMainWindow::savePrompts()
+{
+    QFETCH(QString, command);
+    QFETCH(int, answer);
+    const MsgAnswer ans = MsgAnswer(answer);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.fa()->SetCellText(1, 0, "Changed");
+    w.MakeModified(true);
+    h.platform.answers << ans;
+    if (command == "Open")
+        h.platform.fileAnswers << std::nullopt; // the open dialog is then cancelled
+
+    if (command == "New")
+        act(w, "mnuNew")->trigger();
+    else if (command == "Open")
+        act(w, "mnuOpen_0")->trigger();
+    else if (command == "Exit")
+        act(w, "mnuExit")->trigger();
+    else
+        w.close();
+
+    QCOMPARE(h.platform.messages.size(), 1);
+    const FakePlatform::Shown& m = h.platform.messages.first();
+    QCOMPARE(m.text, command == "Close" ? kCloseQuestion : kQuestion);
+    QCOMPARE(m.title, command == "Close" ? QString("Exit") : command);
+    QCOMPARE(m.icon, MsgIcon::Question);
+    QCOMPARE(m.buttons, MsgButtons::YesNoCancel);
+    QCOMPARE(m.defaultButton, 3);
+
+    const QString untitled = h.inProgram("Untitled.cvt");
+    // Yes saves first (the untitled document is written without a question).
+    QCOMPARE(QFile::exists(untitled), ans == MsgAnswer::Yes);
+    const bool goesOn = ans != MsgAnswer::Cancel;
+    if (command == "New") {
+        QCOMPARE(w.fa()->CellText(1, 0), goesOn ? QString() : QString("Changed"));
+        QCOMPARE(w.IsModified, !goesOn);
+    } else if (command == "Open") {
+        QCOMPARE(h.platform.dialogs.size(), goesOn ? 1 : 0);
+        QCOMPARE(w.fa()->CellText(1, 0), QString("Changed"));
+    } else {
+        QCOMPARE(h.platform.endCalls, goesOn ? 1 : 0);
+        QCOMPARE(w.isEnded(), goesOn);
+        if (command == "Close")
+            QCOMPARE(w.isVisible(), !goesOn);
+        QCOMPARE(h.settings->read("col_mail").isEmpty(), !goesOn);
+    }
+}
+
+void TestMainWindow::exitWithoutChangesWritesSettings()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.col_mail = 3;
+    w.OpenFolder = "/srv/book/";
+    act(w, "mnuExit")->trigger();
+    QCOMPARE(h.platform.messages.size(), 0);
+    QCOMPARE(h.platform.endCalls, 1);
+    SettingsStore& s = *h.settings;
+    QCOMPARE(s.read("col_mail"), QString("3"));
+    QCOMPARE(s.read("col_phone"), QString("5"));
+    QCOMPARE(s.read("col_website"), QString("7"));
+    QCOMPARE(s.read("col_map"), QString("1"));
+    QCOMPARE(s.read("LastOpenPath"), QString("/srv/book/"));
+    QCOMPARE(s.read("LastOpenFilePath"), h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(s.read("AlternateColor"), QString("True"));
+    QCOMPARE(s.read("ShowTips"), QString("True"));
+    QCOMPARE(s.read("EmailParser"), QString("1"));
+    for (const char* key : {"TOP", "LEFT", "WIDTH", "HEIGHT", "VBarLeft"}) {
+        bool ok = false;
+        s.read(key).toDouble(&ok);
+        QVERIFY2(ok, key);
+    }
+    QCOMPARE(s.read("WIDTH").toInt(), GridWidget::pixelsToTwips(w.width()));
+}
+
+void TestMainWindow::settingsSurviveRestart()
+{
+    ShellHarness h;
+    {
+        MainWindow& w = h.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(GridWidget::twipsToPixels(9360), GridWidget::twipsToPixels(7200));
+        w.setVbarLeft(4320);
+        QTest::qWait(10);
+        act(w, "mnuAlternateColor")->trigger();
+        act(w, "mnuExit")->trigger();
+        QCOMPARE(h.platform.endCalls, 1);
+        h.window.reset();
+    }
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.width(), GridWidget::twipsToPixels(GridWidget::pixelsToTwips(GridWidget::twipsToPixels(9360))));
+    QCOMPARE(w.AlternateRowsOn, false);
+    QVERIFY(!w.commands().action("mnuAlternateColor")->isChecked());
+    QCOMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(4320)));
+}
+
+void TestMainWindow::rowAndBlockMode()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    GridWidget* fa = w.fa();
+    w.commands().toolbarButton("BlockMode")->trigger();
+    QCOMPARE(panel(w, 3), QString("EDIT"));
+    QVERIFY(act(w, "mnuMouseMode_1")->isChecked());
+    QVERIFY(!act(w, "mnuMouseMode_0")->isChecked());
+    QCOMPARE(fa->SelectMode(), 0);
+    fa->SelectRange(3, 1, 4, 2);
+    w.commands().toolbarButton("RowMode")->trigger();
+    QCOMPARE(panel(w, 3), QString("ROW"));
+    QVERIFY(act(w, "mnuMouseMode_0")->isChecked());
+    QVERIFY(w.commands().toolbarButton("RowMode")->isChecked());
+    // Entering row mode selects exactly the current row.
+    QCOMPARE(fa->CurRow(), 3);
+    QCOMPARE(fa->SelEndRow(), 3);
+    QCOMPARE(fa->PickedRowCount(), 1);
+    QCOMPARE(fa->PickedRow(0), 3);
+    // The position panel reads current row / records.
+    w.fa_Click();
+    QCOMPARE(panel(w, 6), QString("3 / 10"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
