@@ -118,15 +118,7 @@ QByteArrayView ClipBlock::cell(int row, int col) const
 
 void ClipBlock::writeTo(Table& table, int row1, int col1, int row2, int col2) const
 {
-    if (row1 > row2)
-        std::swap(row1, row2);
-    if (col1 > col2)
-        std::swap(col1, col2);
-    row1 = std::max(row1, 0);
-    col1 = std::max(col1, 0);
-    row2 = std::min(row2, table.rowCount() - 1);
-    col2 = std::min(col2, table.colCount() - 1);
-    if (row1 > row2 || col1 > col2)
+    if (!table.clampRange(row1, col1, row2, col2))
         return;
 
     const bool wholeRows = col1 == 0 && col2 == table.colCount() - 1;
@@ -160,15 +152,7 @@ void ClipBlock::moveBlock(Table& table, int row1, int col1, int row2, int col2, 
 
 QString ClipBlock::encode(const Table& table, int row1, int col1, int row2, int col2)
 {
-    if (row1 > row2)
-        std::swap(row1, row2);
-    if (col1 > col2)
-        std::swap(col1, col2);
-    row1 = std::max(row1, 0);
-    col1 = std::max(col1, 0);
-    row2 = std::min(row2, table.rowCount() - 1);
-    col2 = std::min(col2, table.colCount() - 1);
-    if (row1 > row2 || col1 > col2)
+    if (!table.clampRange(row1, col1, row2, col2))
         return {};
 
     // One pass to size the text exactly (a whole table's worth is tens of

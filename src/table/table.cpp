@@ -769,4 +769,17 @@ bool Table::isValidUtf8(QByteArrayView bytes)
     return true;
 }
 
+bool Table::clampRange(int& row1, int& col1, int& row2, int& col2) const
+{
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, rowCount() - 1);
+    col2 = std::min(col2, colCount() - 1);
+    return row1 <= row2 && col1 <= col2;
+}
+
 } // namespace corvanta

@@ -148,6 +148,10 @@ class Table
     void moveRow(int from, int to);
     void moveColumn(int from, int to);
 
+    // Orders the corners of a range and cuts it to the table; false when
+    // nothing of it lies inside.
+    bool clampRange(int& row1, int& col1, int& row2, int& col2) const;
+
     // Bytes held on the heap by the cells, formats and attributes: what the
     // benchmarks report next to the process's resident size.
     size_t heapBytes() const;

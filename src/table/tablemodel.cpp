@@ -512,15 +512,7 @@ void TableModel::resetFromTable()
 
 void TableModel::notifyCellsChanged(int row1, int col1, int row2, int col2, const QList<int>& roles)
 {
-    if (row1 > row2)
-        std::swap(row1, row2);
-    if (col1 > col2)
-        std::swap(col1, col2);
-    row1 = std::max(row1, 0);
-    col1 = std::max(col1, 0);
-    row2 = std::min(row2, m_table.rowCount() - 1);
-    col2 = std::min(col2, m_table.colCount() - 1);
-    if (row1 > row2 || col1 > col2)
+    if (!m_table.clampRange(row1, col1, row2, col2))
         return;
     if (row1 < m_fixed)
         emit headerDataChanged(Qt::Horizontal, col1, col2);
