@@ -27,7 +27,7 @@ bool isNumberText(QStringView text)
     if (!(c.isDigit() || c == u'-' || c == u'+' || c == u'.'))
         return false;
     bool ok = false;
-    (void)t.toDouble(&ok);
+    [[maybe_unused]] const double value = t.toDouble(&ok);
     return ok;
 }
 
