@@ -96,7 +96,9 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_txtCol->setText(QStringLiteral("10"));
     m_fa->SetRowCount(11);
     updateCountBoxes();
-    m_countControl->setVisible(false);
+    // The toolbar owns the control's visibility through its action.
+    if (m_countControlAction)
+        m_countControlAction->setVisible(false);
     if (QAction* a = m_commands->toolbarButtonAt(25))
         a->setVisible(false);
     m_fb->SetColumnAlign(0, 7);
@@ -254,7 +256,7 @@ void MainWindow::buildWidgets()
         auto* spacer = new QWidget;
         spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         tb->addWidget(spacer);
-        tb->addWidget(m_countControl);
+        m_countControlAction = tb->addWidget(m_countControl);
     }
 }
 

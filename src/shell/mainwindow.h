@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -126,6 +127,7 @@ private:
     QLineEdit* m_txtRow = nullptr;
     QLineEdit* m_txtCol = nullptr;
     QWidget* m_countControl = nullptr;
+    QAction* m_countControlAction = nullptr;
     QWidget* m_dropBox = nullptr;
     std::array<QLabel*, 6> m_panels{};
     int m_vbarLeftTwips = 3570;
