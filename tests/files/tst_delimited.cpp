@@ -1,0 +1,614 @@
+#include "files/delimited.h"
+#include "files/nativefile.h"
+#include "table/table.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace corvanta;
+
+using Rows = QList<QStringList>;
+
+namespace {
+
+// Every cell of the table, row by row, exactly rowCount x colCount. Read
+// through a decoder that keeps a leading U+FEFF, which QString::fromUtf8
+// would drop.
+Rows cellsOf(const Table& t)
+{
+    Rows rows;
+    for (int r = 0; r < t.rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < t.colCount(); ++c) {
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            row << QString(utf8(t.utf8(r, c)));
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+// Pads ragged expectations to the width of the widest row.
+Rows padded(Rows rows)
+{
+    qsizetype width = 0;
+    for (const auto& r : rows)
+        width = std::max(width, r.size());
+    for (auto& r : rows)
+        while (r.size() < width)
+            r << QString();
+    return rows;
+}
+
+Table tableOf(const Rows& rows)
+{
+    const Rows p = padded(rows);
+    Table t(int(p.size()), p.isEmpty() ? 0 : int(p.first().size()));
+    for (int r = 0; r < p.size(); ++r)
+        for (int c = 0; c < p[r].size(); ++c)
+            t.setText(r, c, p[r][c]);
+    return t;
+}
+
+QByteArray utf16(const QString& text, QStringConverter::Encoding enc)
+{
+    QStringEncoder encoder(enc, QStringEncoder::Flag::WriteBom);
+    return encoder(text);
+}
+
+// Cell texts that stress the quoting rules, cycled through by the
+// generated tables.
+const QStringList kNasty = {
+    QString(),
+    QStringLiteral("plain"),
+    QStringLiteral("00501"),
+    QStringLiteral("a,b"),
+    QStringLiteral("tab\there"),
+    QStringLiteral("say \"hi\""),
+    QStringLiteral("\""),
+    QStringLiteral("\"\""),
+    QStringLiteral("line\r\nbreak"),
+    QStringLiteral("lf\nonly"),
+    QStringLiteral("cr\ronly"),
+    QStringLiteral("\r\n"),
+    QStringLiteral(" padded "),
+    QStringLiteral("Zoë Ñandú €"),
+    QStringLiteral("\uFEFFmark"),
+    QStringLiteral("trailing,"),
+    QStringLiteral("ends with quote\""),
+    QStringLiteral("𝄞 clef"),
+};
+
+Table generatedTable(int rows, int cols, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    Table t(rows, cols);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            t.setText(r, c, kNasty[rng.bounded(int(kNasty.size()))]);
+    return t;
+}
+
+} // namespace
+
+class TestDelimited : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void decode_data();
+    void decode();
+    void encodings_data();
+    void encodings();
+    void placement_data();
+    void placement();
+    void refusesOversizedInput_data();
+    void refusesOversizedInput();
+    void refusesQuoteAsDelimiter();
+    void encode_data();
+    void encode();
+    void quotingAtEveryPosition_data();
+    void quotingAtEveryPosition();
+    void roundTrip_data();
+    void roundTrip();
+    void nativeRoundTrip_data();
+    void nativeRoundTrip();
+    void files();
+    void largeFiles_data();
+    void largeFiles();
+    void saveFailsCleanly();
+};
+
+void TestDelimited::decode_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<Rows>("expected");
+
+    const QByteArray longText(300000, 'x');
+
+    QTest::newRow("plain comma") << QByteArray("a,b,c\r\n1,2,3\r\n") << ','
+                                 << Rows{{"a", "b", "c"}, {"1", "2", "3"}};
+    QTest::newRow("plain tab") << QByteArray("a\tb\r\n1\t2\r\n") << '\t'
+                               << Rows{{"a", "b"}, {"1", "2"}};
+    QTest::newRow("tab file keeps commas")
+        << QByteArray("Smith, Ann\tRome\n") << '\t' << Rows{{"Smith, Ann", "Rome"}};
+    QTest::newRow("comma file keeps tabs") << QByteArray("a\tb,c\n") << ',' << Rows{{"a\tb", "c"}};
+    QTest::newRow("quoted delimiter")
+        << QByteArray("\"Smith, Ann\",Rome\n") << ',' << Rows{{"Smith, Ann", "Rome"}};
+    QTest::newRow("quoted tab in tab file")
+        << QByteArray("\"a\tb\"\tc\n") << '\t' << Rows{{"a\tb", "c"}};
+    QTest::newRow("doubled quotes")
+        << QByteArray("\"say \"\"hi\"\"\",x\n") << ',' << Rows{{"say \"hi\"", "x"}};
+    QTest::newRow("only a doubled quote") << QByteArray("\"\"\"\"\n") << ',' << Rows{{"\""}};
+    QTest::newRow("empty quoted field") << QByteArray("\"\",a\n") << ',' << Rows{{"", "a"}};
+    QTest::newRow("quoted LF kept") << QByteArray("\"a\nb\",c\n") << ',' << Rows{{"a\nb", "c"}};
+    QTest::newRow("quoted CRLF kept")
+        << QByteArray("\"a\r\nb\",c\r\n") << ',' << Rows{{"a\r\nb", "c"}};
+    QTest::newRow("quoted CR kept") << QByteArray("\"a\rb\",c\r") << ',' << Rows{{"a\rb", "c"}};
+    QTest::newRow("LF line ends") << QByteArray("a\nb\n") << ',' << Rows{{"a"}, {"b"}};
+    QTest::newRow("CRLF line ends") << QByteArray("a\r\nb\r\n") << ',' << Rows{{"a"}, {"b"}};
+    QTest::newRow("lone CR line ends") << QByteArray("a\rb\r") << ',' << Rows{{"a"}, {"b"}};
+    QTest::newRow("mixed line ends")
+        << QByteArray("a\rb\nc\r\nd") << ',' << Rows{{"a"}, {"b"}, {"c"}, {"d"}};
+    QTest::newRow("CR then CRLF is an empty line")
+        << QByteArray("a\r\r\nb") << ',' << Rows{{"a"}, {""}, {"b"}};
+    QTest::newRow("no final line end")
+        << QByteArray("a,b\nc,d") << ',' << Rows{{"a", "b"}, {"c", "d"}};
+    QTest::newRow("empty file") << QByteArray() << ',' << Rows{};
+    QTest::newRow("one empty line") << QByteArray("\n") << ',' << Rows{{""}};
+    QTest::newRow("one empty CRLF line") << QByteArray("\r\n") << ',' << Rows{{""}};
+    QTest::newRow("blank line between records")
+        << QByteArray("a\n\nb\n") << ',' << Rows{{"a"}, {""}, {"b"}};
+    QTest::newRow("ragged rows widen the table")
+        << QByteArray("a\nb,c,d\ne,f\n") << ',' << Rows{{"a"}, {"b", "c", "d"}, {"e", "f"}};
+    QTest::newRow("trailing delimiter") << QByteArray("a,b,\n") << ',' << Rows{{"a", "b", ""}};
+    QTest::newRow("trailing delimiter at end of file")
+        << QByteArray("a,") << ',' << Rows{{"a", ""}};
+    QTest::newRow("only delimiters") << QByteArray(",,\n") << ',' << Rows{{"", "", ""}};
+    QTest::newRow("spaces kept") << QByteArray(" a , b \n") << ',' << Rows{{" a ", " b "}};
+    QTest::newRow("leading zeros and numbers stay text")
+        << QByteArray("00501,007,1e5,TRUE\n") << ',' << Rows{{"00501", "007", "1e5", "TRUE"}};
+    QTest::newRow("NUL byte kept")
+        << QByteArray("a\0b,c", 5) << ',' << Rows{{QString::fromUtf8("a\0b", 3), "c"}};
+    QTest::newRow("very long field")
+        << QByteArray("\"" + longText + ",\"\"\n\"," + longText + "\n") << ','
+        << Rows{{QString::fromLatin1(longText + ",\"\n"), QString::fromLatin1(longText)}};
+
+    // Malformed quoting: nothing is dropped.
+    QTest::newRow("quote inside unquoted field")
+        << QByteArray("ab\"c,d\n") << ',' << Rows{{"ab\"c", "d"}};
+    QTest::newRow("text after closing quote")
+        << QByteArray("\"Smith\" Jr.,d\n") << ',' << Rows{{"Smith Jr.", "d"}};
+    QTest::newRow("quote after closing quote is text")
+        << QByteArray("\"a\"b\"c,d\n") << ',' << Rows{{"ab\"c", "d"}};
+    QTest::newRow("doubled quotes then text after closing quote")
+        << QByteArray("\"a\"\"b\"c\n") << ',' << Rows{{"a\"bc"}};
+    QTest::newRow("unterminated quote is read as text")
+        << QByteArray("a,\"bc,d\ne\n") << ',' << Rows{{"a", "\"bc", "d"}, {"e"}};
+    QTest::newRow("unterminated quote with doubled quotes")
+        << QByteArray("\"a\"\"b\nc") << ',' << Rows{{"\"a\"\"b"}, {"c"}};
+    QTest::newRow("lone quote at end of file") << QByteArray("a,\"") << ',' << Rows{{"a", "\""}};
+    QTest::newRow("unterminated quote then quoted field")
+        << QByteArray("\"a,\"\"b\"\"") << ',' << Rows{{"\"a", "b\"\""}};
+    QTest::newRow("closing quote at end of file") << QByteArray("\"abc\"") << ',' << Rows{{"abc"}};
+}
+
+void TestDelimited::decode()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(char, delimiter);
+    QFETCH(Rows, expected);
+
+    Table t;
+    QString error;
+    QVERIFY2(Delimited::decode(input, delimiter, t, 0, &error), qPrintable(error));
+    QCOMPARE(cellsOf(t), padded(expected));
+}
+
+void TestDelimited::encodings_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<Rows>("expected");
+
+    const QString text = QStringLiteral("Zoë,\"Ñandú, €5\"\r\n北京,𝄞\r\n");
+    const Rows rows{{"Zoë", "Ñandú, €5"}, {"北京", "𝄞"}};
+
+    QTest::newRow("UTF-8 without BOM") << text.toUtf8() << rows;
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF" + text.toUtf8()) << rows;
+    QTest::newRow("UTF-8 BOM only") << QByteArray("\xEF\xBB\xBF") << Rows{};
+    QTest::newRow("UTF-16 LE with BOM") << utf16(text, QStringConverter::Utf16LE) << rows;
+    QTest::newRow("UTF-16 BE with BOM") << utf16(text, QStringConverter::Utf16BE) << rows;
+    QTest::newRow("second BOM is text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                      "a")
+                                        << Rows{{QStringLiteral("\uFEFFa")}};
+    QTest::newRow("windows-1252") << QByteArray("Caf\xE9,\x80 5,\x93quoted\x94\n")
+                                  << Rows{{"Café", "€ 5", "“quoted”"}};
+    QTest::newRow("windows-1252 unassigned byte kept") << QByteArray("a\x81"
+                                                                     "b\n")
+                                                       << Rows{{QStringLiteral("a\u0081b")}};
+    QTest::newRow("windows-1252 quoted field")
+        << QByteArray("\"M\xFCller, K\",x\n") << Rows{{"Müller, K", "x"}};
+    QTest::newRow("UTF-8 BOM with invalid bytes") << QByteArray("\xEF\xBB\xBF"
+                                                                "a\xFF,b")
+                                                  << Rows{{QStringLiteral("a\uFFFD"), "b"}};
+    QTest::newRow("UTF-16 LE odd trailing byte") << QByteArray("\xFF\xFE"
+                                                               "a\0b\0c",
+                                                               7)
+                                                 << Rows{{QStringLiteral("ab\uFFFD")}};
+}
+
+void TestDelimited::encodings()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(Rows, expected);
+
+    Table t;
+    QVERIFY(Delimited::decode(input, ',', t));
+    QCOMPARE(cellsOf(t), padded(expected));
+    for (int r = 0; r < t.rowCount(); ++r)
+        for (int c = 0; c < t.colCount(); ++c)
+            QVERIFY(Table::isValidUtf8(t.utf8(r, c)));
+}
+
+// Where the rows land when the table already holds something.
+void TestDelimited::placement_data()
+{
+    QTest::addColumn<Rows>("before");
+    QTest::addColumn<int>("firstRow");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<Rows>("expected");
+
+    QTest::newRow("after the title row") << Rows{{"T1", "T2"}} << 1 << QByteArray("a,b\nc,d\n")
+                                         << Rows{{"T1", "T2"}, {"a", "b"}, {"c", "d"}};
+    QTest::newRow("narrow text keeps the table's width")
+        << Rows{{"T1", "T2", "T3"}} << 1 << QByteArray("a\n") << Rows{{"T1", "T2", "T3"}, {"a"}};
+    QTest::newRow("wide text widens earlier rows")
+        << Rows{{"T1"}} << 1 << QByteArray("a,b,c\n") << Rows{{"T1"}, {"a", "b", "c"}};
+    QTest::newRow("overwritten row loses its trailing cells")
+        << Rows{{"x", "y", "z"}} << 0 << QByteArray("a\n") << Rows{{"a", "", ""}};
+    QTest::newRow("later rows are kept")
+        << Rows{{"x"}, {"y"}, {"z"}} << 0 << QByteArray("a\n") << Rows{{"a"}, {"y"}, {"z"}};
+    QTest::newRow("gap before the first row")
+        << Rows{{"T"}} << 3 << QByteArray("a\n") << Rows{{"T"}, {}, {}, {"a"}};
+    QTest::newRow("empty text past the end adds rows")
+        << Rows{{"T"}} << 2 << QByteArray() << Rows{{"T"}, {}};
+}
+
+void TestDelimited::placement()
+{
+    QFETCH(Rows, before);
+    QFETCH(int, firstRow);
+    QFETCH(QByteArray, input);
+    QFETCH(Rows, expected);
+
+    Table t = tableOf(before);
+    t.setFormat(0, 0, CellFormat{0, true});
+    QVERIFY(Delimited::decode(input, ',', t, firstRow));
+    QCOMPARE(cellsOf(t), padded(expected));
+    QVERIFY2(t.format(0, 0).bold, "reading text must not touch cell formats");
+}
+
+void TestDelimited::refusesOversizedInput_data()
+{
+    QTest::addColumn<int>("firstRow");
+    QTest::addColumn<QByteArray>("input");
+
+    const QByteArray wide = QByteArray(Table::kMaxCols, ',') + "\n";
+    QTest::newRow("too many fields") << 0 << wide;
+    QTest::newRow("too many fields after good rows") << 0 << QByteArray("p,q,r,s\n" + wide);
+    QTest::newRow("too many rows") << Table::kMaxRows - 2 << QByteArray("a\nb\nc\n");
+    QTest::newRow("negative first row") << -1 << QByteArray("a\n");
+}
+
+void TestDelimited::refusesOversizedInput()
+{
+    QFETCH(int, firstRow);
+    QFETCH(QByteArray, input);
+
+    Table t = tableOf({{"T1", "T2"}, {"x", "y"}, {"z"}});
+    t.setColumn(1, ColumnAttr{1300, TypeMoney, QStringLiteral("$#,###.00")});
+    const Table before = t;
+    QString error;
+    QVERIFY(!Delimited::decode(input, ',', t, firstRow, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(t == before, "a refused text must leave the table as it was");
+
+    // The same through a file, also with the bad row after the first piece
+    // the reader takes from the file.
+    QTemporaryDir dir;
+    for (const QByteArray& bytes : {input, QByteArray(3 << 19, 'a') + "\n" + input}) {
+        const QString path = dir.filePath("big.csv");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        error.clear();
+        QVERIFY(!Delimited::load(path, ',', t, firstRow, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY2(t == before, "a refused file must leave the table as it was");
+    }
+}
+
+void TestDelimited::refusesQuoteAsDelimiter()
+{
+    Table t;
+    QString error;
+    QVERIFY(!Delimited::decode("a\"b", '"', t, 0, &error));
+    QVERIFY(!error.isEmpty());
+    QTemporaryDir dir;
+    QVERIFY(!Delimited::save(t, dir.filePath("x.csv"), '\n', 0, &error));
+    QVERIFY(!QFile::exists(dir.filePath("x.csv")));
+}
+
+void TestDelimited::encode_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<int>("firstRow");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("titles and a record") << Rows{{"Name", "City"}, {"Ann", "Rome"}} << ',' << 0
+                                         << QByteArray("Name,City\r\nAnn,Rome\r\n");
+    QTest::newRow("without the title row")
+        << Rows{{"Name", "City"}, {"Ann", "Rome"}} << ',' << 1 << QByteArray("Ann,Rome\r\n");
+    QTest::newRow("tab delimited") << Rows{{"a", "b"}} << '\t' << 0 << QByteArray("a\tb\r\n");
+    QTest::newRow("delimiter is quoted")
+        << Rows{{"Smith, Ann", "x"}} << ',' << 0 << QByteArray("\"Smith, Ann\",x\r\n");
+    QTest::newRow("comma not quoted in tab file")
+        << Rows{{"Smith, Ann", "x"}} << '\t' << 0 << QByteArray("Smith, Ann\tx\r\n");
+    QTest::newRow("tab quoted in tab file")
+        << Rows{{"a\tb", "x"}} << '\t' << 0 << QByteArray("\"a\tb\"\tx\r\n");
+    QTest::newRow("tab not quoted in comma file")
+        << Rows{{"a\tb", "x"}} << ',' << 0 << QByteArray("a\tb,x\r\n");
+    QTest::newRow("quotes doubled")
+        << Rows{{"say \"hi\""}} << ',' << 0 << QByteArray("\"say \"\"hi\"\"\"\r\n");
+    QTest::newRow("line breaks quoted as they are")
+        << Rows{{"a\nb", "c\r\nd", "e\rf"}} << ',' << 0
+        << QByteArray("\"a\nb\",\"c\r\nd\",\"e\rf\"\r\n");
+    QTest::newRow("spaces not quoted")
+        << Rows{{" a ", "b "}} << ',' << 0 << QByteArray(" a ,b \r\n");
+    QTest::newRow("empty cells keep their place")
+        << Rows{{"", "b", ""}, {"", "", ""}} << ',' << 0 << QByteArray(",b,\r\n,,\r\n");
+    QTest::newRow("non-ASCII passes through")
+        << Rows{{"Zoë", "€"}} << ',' << 0 << QString("Zoë,€\r\n").toUtf8();
+    QTest::newRow("leading U+FEFF in first cell quoted")
+        << Rows{{QStringLiteral("\uFEFFa"), QStringLiteral("\uFEFFb")}} << ',' << 0
+        << QByteArray("\"\xEF\xBB\xBF"
+                      "a\",\xEF\xBB\xBF"
+                      "b\r\n");
+    QTest::newRow("first row past the end") << Rows{{"a"}} << ',' << 5 << QByteArray();
+}
+
+void TestDelimited::encode()
+{
+    QFETCH(Rows, rows);
+    QFETCH(char, delimiter);
+    QFETCH(int, firstRow);
+    QFETCH(QByteArray, expected);
+
+    QCOMPARE(Delimited::encode(tableOf(rows), delimiter, firstRow), expected);
+}
+
+// The writer checks short cells in wide steps; a character that forces
+// quotes must be found wherever it stands, in cells of any length.
+void TestDelimited::quotingAtEveryPosition_data()
+{
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<char>("special");
+    QTest::addColumn<bool>("quoted");
+
+    QTest::newRow("comma in comma file") << ',' << ',' << true;
+    QTest::newRow("quote in comma file") << ',' << '"' << true;
+    QTest::newRow("CR in comma file") << ',' << '\r' << true;
+    QTest::newRow("LF in comma file") << ',' << '\n' << true;
+    QTest::newRow("TAB in comma file") << ',' << '\t' << false;
+    QTest::newRow("TAB in TAB file") << '\t' << '\t' << true;
+    QTest::newRow("quote in TAB file") << '\t' << '"' << true;
+    QTest::newRow("comma in TAB file") << '\t' << ',' << false;
+}
+
+void TestDelimited::quotingAtEveryPosition()
+{
+    QFETCH(char, delimiter);
+    QFETCH(char, special);
+    QFETCH(bool, quoted);
+
+    for (int length = 1; length <= 40; ++length) {
+        for (int at = 0; at < length; ++at) {
+            QByteArray cell(length, 'x');
+            cell[at] = special;
+            Table t(1, 1);
+            t.setUtf8(0, 0, cell);
+            QByteArray expected = cell;
+            if (quoted)
+                expected = '"' + cell.replace("\"", "\"\"") + '"';
+            QCOMPARE(Delimited::encode(t, delimiter), expected + "\r\n");
+        }
+    }
+}
+
+void TestDelimited::roundTrip_data()
+{
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<quint32>("seed");
+
+    QTest::newRow("comma small") << ',' << 3 << 4 << 1u;
+    QTest::newRow("comma one column") << ',' << 40 << 1 << 2u;
+    QTest::newRow("comma wide") << ',' << 30 << 60 << 3u;
+    QTest::newRow("tab small") << '\t' << 3 << 4 << 4u;
+    QTest::newRow("tab one column") << '\t' << 40 << 1 << 5u;
+    QTest::newRow("tab many rows") << '\t' << 2000 << 10 << 6u;
+}
+
+void TestDelimited::roundTrip()
+{
+    QFETCH(char, delimiter);
+    QFETCH(int, rows);
+    QFETCH(int, cols);
+    QFETCH(quint32, seed);
+
+    // table -> text -> table keeps every cell
+    const Table original = generatedTable(rows, cols, seed);
+    const QByteArray text = Delimited::encode(original, delimiter);
+    Table back;
+    QVERIFY(Delimited::decode(text, delimiter, back));
+    if (back.colCount() < cols) // a table whose last columns are empty reads back narrower
+        back.setColCount(cols);
+    QCOMPARE(cellsOf(back), cellsOf(original));
+
+    // text -> table -> text gives the same bytes
+    QCOMPARE(Delimited::encode(back, delimiter), text);
+}
+
+void TestDelimited::nativeRoundTrip_data()
+{
+    QTest::addColumn<char>("delimiter");
+    QTest::newRow("comma") << ',';
+    QTest::newRow("tab") << '\t';
+}
+
+void TestDelimited::nativeRoundTrip()
+{
+    QFETCH(char, delimiter);
+
+    // native -> text -> native: the cells survive (formats do not travel
+    // through text, so only cells are compared)
+    Table original = generatedTable(50, 8, 42);
+    original.setColumn(2, ColumnAttr{900, TypeDate, QStringLiteral("mm/dd/yyyy")});
+    Table fromNative;
+    QVERIFY(NativeFile::decode(NativeFile::encode(original), fromNative));
+    Table viaText;
+    QVERIFY(Delimited::decode(Delimited::encode(fromNative, delimiter), delimiter, viaText));
+    QCOMPARE(cellsOf(viaText), cellsOf(original));
+
+    // text -> native -> text: byte for byte
+    const QByteArray text = Delimited::encode(generatedTable(60, 6, 7), delimiter);
+    Table first;
+    QVERIFY(Delimited::decode(text, delimiter, first));
+    Table second;
+    QVERIFY(NativeFile::decode(NativeFile::encode(first), second));
+    QCOMPARE(Delimited::encode(second, delimiter), text);
+}
+
+void TestDelimited::files()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("book.csv");
+    QString error;
+
+    // Saving writes a megabyte at a time: small and large tables, and a
+    // cell larger than that, must come out as encode() gives them.
+    Table huge = generatedTable(3, 3, 10);
+    huge.setUtf8(1, 1, QByteArray(3 << 20, 'h') + ",\"");
+    for (const Table& original : {generatedTable(20, 5, 9), generatedTable(30000, 10, 11), huge}) {
+        QVERIFY2(Delimited::save(original, path, ',', 1, &error), qPrintable(error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), Delimited::encode(original, ',', 1));
+        f.close();
+
+        QVERIFY2(Delimited::save(original, path, ',', 0, &error), qPrintable(error));
+        Table back;
+        QVERIFY2(Delimited::load(path, ',', back, 0, &error), qPrintable(error));
+        QCOMPARE(cellsOf(back), cellsOf(original));
+    }
+
+    error.clear();
+    Table untouched = tableOf({{"keep"}});
+    QVERIFY(!Delimited::load(dir.filePath("missing.csv"), ',', untouched, 0, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(cellsOf(untouched), (Rows{{"keep"}}));
+}
+
+void TestDelimited::saveFailsCleanly()
+{
+    QTemporaryDir dir;
+    // A path below a regular file cannot be created, even by root.
+    const QString blocker = dir.filePath("blocker");
+    {
+        QFile f(blocker);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old content");
+    }
+    QString error;
+    QVERIFY(!Delimited::save(tableOf({{"a"}}), blocker + "/x.csv", ',', 0, &error));
+    QVERIFY(!error.isEmpty());
+
+    // Saving over an existing file replaces it whole.
+    QVERIFY(Delimited::save(tableOf({{"new"}}), blocker, ',', 0, &error));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("new\r\n"));
+}
+
+// Files are read a piece (1 MiB) at a time: whatever falls on the border
+// between two pieces must read exactly as the same text held in memory.
+void TestDelimited::largeFiles_data()
+{
+    QTest::addColumn<QByteArray>("special"); // text whose byte `splitAt` starts the second piece
+    QTest::addColumn<int>("splitAt");
+    QTest::addColumn<QByteArray>("bom");
+
+    const QByteArray none;
+    const QByteArray utf8Bom("\xEF\xBB\xBF");
+    QTest::newRow("CRLF split") << QByteArray("a,b\r\nc") << 4 << none;
+    QTest::newRow("lone CR at piece end") << QByteArray("a\rb") << 2 << none;
+    QTest::newRow("doubled quote split") << QByteArray("\"x\"\"y\",z") << 3 << none;
+    QTest::newRow("closing quote at piece end") << QByteArray("\"x\",z") << 3 << none;
+    QTest::newRow("text after closing quote split") << QByteArray("\"x\"yz,w") << 4 << none;
+    QTest::newRow("plain field split") << QByteArray("abc,def") << 5 << none;
+    QTest::newRow("delimiter at piece end") << QByteArray("abc,def") << 4 << none;
+    QTest::newRow("quoted line break split") << QByteArray("\"a\r\nb\",c") << 3 << none;
+    QTest::newRow("character split") << QString("Zoë,x").toUtf8() << 3 << none;
+    QTest::newRow("with UTF-8 BOM") << QString("Zoë,x").toUtf8() << 1 << utf8Bom;
+    QTest::newRow("BOM and invalid byte in a later piece") << QByteArray("a\xFF,x") << 1 << utf8Bom;
+    QTest::newRow("windows-1252 in a later piece") << QByteArray("Caf\xE9,x") << 0 << none;
+    QTest::newRow("windows-1252 in a later piece, first row again")
+        << QByteArray("\x93q\x94,x") << 2 << none;
+    QTest::newRow("row longer than a piece")
+        << QByteArray("\"" + QByteArray(3 << 20, ',') + "\",x") << 100 << none;
+    QTest::newRow("unterminated quote in a later piece")
+        << QByteArray("\"abc,def\r\nghi") << 2 << none;
+}
+
+void TestDelimited::largeFiles()
+{
+    QFETCH(QByteArray, special);
+    QFETCH(int, splitAt);
+    QFETCH(QByteArray, bom);
+
+    const qsizetype piece = qsizetype(1) << 20;
+    // The first rows fill the first piece up to the split point.
+    QByteArray bytes = bom + "first,row\r\n";
+    QByteArray pad(piece - bytes.size() - splitAt - 2, 'p');
+    for (qsizetype i = 100; i < pad.size(); i += 100)
+        pad[i] = ',';
+    bytes += pad + "\r\n" + special + "\r\nlast,row\r\n";
+    QCOMPARE(bytes.indexOf(special), piece - splitAt);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.csv");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+    f.close();
+
+    Table fromFile = tableOf({{"title"}});
+    Table fromMemory = fromFile;
+    QString error;
+    QVERIFY2(Delimited::load(path, ',', fromFile, 1, &error), qPrintable(error));
+    QVERIFY(Delimited::decode(bytes, ',', fromMemory, 1));
+    QVERIFY(fromFile.rowCount() >= 5);
+    QCOMPARE(fromFile.text(1, 0), QStringLiteral("first"));
+    QCOMPARE(cellsOf(fromFile), cellsOf(fromMemory));
+}
+
+QTEST_GUILESS_MAIN(TestDelimited)
+#include "tst_delimited.moc"

@@ -1,0 +1,521 @@
+// The File menu on the real main window: New, Open, Save and Save As of
+// native and delimited files, with the scripted platform answering.
+#include "files/nativefile.h"
+#include "shellharness.h"
+#include "table/commandset.h"
+#include "table/gridwidget.h"
+#include "table/table.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+
+const QString kCannotSavePrefix = QStringLiteral("Cannot save.\n");
+const QString kCannotSaveSuffix = QStringLiteral("\nTry save as a different file name.");
+const QString kHint = QStringLiteral("Use 'Save As...' Corvanta(*.cvt) from the 'File' menu if you "
+                                     "want to save data as a RichText Corvanta file format.");
+
+void trigger(MainWindow& w, const char* name)
+{
+    QAction* a = w.commands().action(QString::fromLatin1(name));
+    QVERIFY2(a, name);
+    QVERIFY2(a->isEnabled(), name);
+    a->trigger();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newResetsTableAndRoles();
+    void openNative();
+    void openCancelled_data();
+    void openCancelled();
+    void openFailureLeavesDocument_data();
+    void openFailureLeavesDocument();
+    void untitledSaveSequence();
+    void saveAsThenSaveWritesNewPath();
+    void saveAsFailureReported();
+    void saveFailureReported();
+    void nativeRoundTripOfFormattedTable();
+    void openDelimited_data();
+    void openDelimited();
+    void openDelimitedFirstLineData();
+    void delimitedSaveWritesOwnFormatWithHint();
+    void exportsKeepDocument_data();
+    void exportsKeepDocument();
+    void exportCancelledChangesNothing();
+    void exportFailureReported();
+    void folderOfPath_data();
+    void folderOfPath();
+};
+
+void TestFileCommands::newResetsTableAndRoles()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.fa()->SetColCount(14);
+    w.fa()->SetCellText(0, 0, "Other");
+    w.fa()->SetCellText(3, 2, "keep?");
+    w.col_mail = 2;
+    w.col_map = 9;
+    w.MakeModified(false);
+    trigger(w, "mnuNew");
+    QCOMPARE(h.platform.messages.size(), 0); // not modified: no question
+    QCOMPARE(w.fa()->RowCount(), 11);
+    QCOMPARE(w.fa()->ColCount(), 10);
+    QCOMPARE(w.fa()->CellText(0, 0), QString("Name"));
+    QCOMPARE(w.fa()->CellText(3, 2), QString());
+    QCOMPARE(w.col_mail, 6);
+    QCOMPARE(w.col_map, 1);
+    QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("10"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("10"));
+    QCOMPARE(w.fb()->RowCount(), 11);
+}
+
+void TestFileCommands::openNative()
+{
+    ShellHarness h;
+    QDir().mkpath(h.path("data"));
+    const QString file = h.path("data/a.cvt");
+    Table t(3, 12);
+    t.setText(0, 0, u"Name");
+    t.setText(0, 11, u"Extra");
+    t.setText(2, 11, u"last");
+    QVERIFY(NativeFile::save(t, file));
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpen_0");
+    QCOMPARE(h.platform.dialogs.size(), 1);
+    const CommonDialog& shown = h.platform.dialogs.first().before;
+    QCOMPARE(shown.DefaultExt, QString("*.cvt"));
+    QCOMPARE(shown.Filter, QString("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
+    QCOMPARE(shown.FileName, QString("*.cvt"));
+    QCOMPARE(shown.Flags, 4);
+    QCOMPARE(shown.InitDir, h.programFolder);
+    QCOMPARE(w.OpenFolder, h.path("data/"));
+    QCOMPARE(w.StartupFile, file);
+    QCOMPARE(w.CurrentFile, file);
+    QCOMPARE(w.FileKind, 2);
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
+    QCOMPARE(w.fa()->ColCount(), 12);
+    QCOMPARE(w.fa()->CellText(2, 11), QString("last"));
+    QCOMPARE(w.fb()->RowCount(), 13);
+    QCOMPARE(w.fb()->CellText(12, 0), QString("Extra"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("2"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("12"));
+    QVERIFY(!w.IsModified);
+    QCOMPARE(w.statusPanel(3), QString("ROW"));
+}
+
+void TestFileCommands::openCancelled_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::newRow("cancel button") << QString();
+    QTest::newRow("pattern left") << "*.cvt";
+    QTest::newRow("all files pattern") << "*.*";
+}
+
+void TestFileCommands::openCancelled()
+{
+    QFETCH(QString, left);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    const QString before = w.windowTitle();
+    h.platform.fileAnswers << (left.isNull() ? std::optional<QString>() : left);
+    trigger(w, "mnuOpen_0");
+    QCOMPARE(w.windowTitle(), before);
+    QCOMPARE(w.OpenFolder, h.programFolder);
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.fa()->CellText(0, 0), QString("Name"));
+}
+
+void TestFileCommands::openFailureLeavesDocument_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("missing file") << QByteArray() << false;
+    QTest::newRow("not a native file") << QByteArray("Name,City\r\nAnn,Rome\r\n") << true;
+    QTest::newRow("empty file") << QByteArray() << true;
+}
+
+void TestFileCommands::openFailureLeavesDocument()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, exists);
+    ShellHarness h;
+    const QString file = h.path("broken.cvt");
+    if (exists)
+        writeFile(file, content);
+    MainWindow& w = h.start();
+    w.fa()->SetCellText(1, 0, "Unsaved work");
+    w.MakeModified(true);
+    h.platform.answers << MsgAnswer::No;
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpen_0");
+    QCOMPARE(h.platform.messages.size(), 2);
+    const FakePlatform::Shown& m = h.platform.messages.last();
+    QVERIFY2(m.text.startsWith("Cannot open " + file + ".\n"), qPrintable(m.text));
+    QVERIFY(m.text.size() > QString("Cannot open " + file + ".\n").size()); // carries a reason
+    QCOMPARE(m.icon, MsgIcon::Critical);
+    QCOMPARE(w.fa()->CellText(1, 0), QString("Unsaved work"));
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QVERIFY(w.IsModified);
+    // The user's file is untouched.
+    QCOMPARE(readFile(file), content);
+}
+
+void TestFileCommands::untitledSaveSequence()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    const QString untitled = h.inProgram("Untitled.cvt");
+    w.fa()->SetCellText(1, 0, "First");
+    w.MakeModified(true);
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 0); // first save asks nothing
+    QVERIFY(QFile::exists(untitled));
+    QVERIFY(!w.IsModified);
+
+    // Later saves ask; Yes overwrites.
+    w.fa()->SetCellText(1, 0, "Second");
+    w.MakeModified(true);
+    h.platform.answers << MsgAnswer::Yes;
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.messages[0].text, "Do you want to overwrite " + untitled + "?");
+    QCOMPARE(h.platform.messages[0].title, QString("Save"));
+    QCOMPARE(h.platform.messages[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(h.platform.messages[0].icon, MsgIcon::Question);
+    Table back;
+    QVERIFY(NativeFile::load(untitled, back));
+    QCOMPARE(back.text(1, 0), QString("Second"));
+    QVERIFY(!w.IsModified);
+
+    // No leads to Save As; cancelling it leaves the flag.
+    w.fa()->SetCellText(1, 0, "Third");
+    w.MakeModified(true);
+    h.platform.answers << MsgAnswer::No;
+    h.platform.fileAnswers << std::nullopt;
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.dialogs.size(), 1);
+    QVERIFY(h.platform.dialogs[0].save);
+    QCOMPARE(h.platform.dialogs[0].before.Filter, QString("Corvanta Files (*.cvt)|*.cvt"));
+    QCOMPARE(h.platform.dialogs[0].before.Flags, 2);
+    QCOMPARE(h.platform.dialogs[0].before.FileName, QString());
+    QVERIFY(w.IsModified);
+
+    // No, then a name: the document moves there.
+    const QString named = h.path("named.cvt");
+    h.platform.answers << MsgAnswer::No;
+    h.platform.fileAnswers << named;
+    trigger(w, "mnuSave");
+    QVERIFY(QFile::exists(named));
+    QCOMPARE(w.CurrentFile, named);
+    QCOMPARE(w.StartupFile, named);
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + named);
+    QVERIFY(!w.IsModified);
+    QVERIFY(NativeFile::load(untitled, back));
+    QCOMPARE(back.text(1, 0), QString("Second"));
+}
+
+void TestFileCommands::saveAsThenSaveWritesNewPath()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    const QString named = h.path("book.cvt");
+    h.platform.fileAnswers << named;
+    trigger(w, "mnuSaveAsCVT");
+    QVERIFY(QFile::exists(named));
+    w.fa()->SetCellText(2, 2, "Rome");
+    w.MakeModified(true);
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 0);
+    QCOMPARE(h.platform.dialogs.size(), 1);
+    Table back;
+    QVERIFY(NativeFile::load(named, back));
+    QCOMPARE(back.text(2, 2), QString("Rome"));
+}
+
+void TestFileCommands::saveAsFailureReported()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.MakeModified(true);
+    const QString title = w.windowTitle();
+    h.platform.fileAnswers << h.path("no/such/folder/book.cvt");
+    trigger(w, "mnuSaveAsCVT");
+    QCOMPARE(h.platform.messages.size(), 1);
+    const FakePlatform::Shown& m = h.platform.messages.first();
+    QVERIFY(m.text.startsWith(kCannotSavePrefix));
+    QVERIFY(m.text.endsWith(kCannotSaveSuffix));
+    QCOMPARE(m.icon, MsgIcon::Critical);
+    QCOMPARE(m.title, QString());
+    QCOMPARE(w.windowTitle(), title);
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QVERIFY(w.IsModified);
+}
+
+void TestFileCommands::saveFailureReported()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.CurrentFile = h.path("missing/dir/book.cvt");
+    w.MakeModified(true);
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 1);
+    QVERIFY(h.platform.lastText().startsWith(kCannotSavePrefix));
+    QVERIFY(h.platform.lastText().endsWith(kCannotSaveSuffix));
+    QVERIFY(w.IsModified);
+}
+
+void TestFileCommands::nativeRoundTripOfFormattedTable()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    GridWidget* fa = w.fa();
+    fa->SetCellText(1, 0, "Zoë \"Q\" Müller");
+    fa->SetCellText(1, 1, "Line one\nLine two\tTabbed");
+    fa->SetCellText(10, 9, "last");
+    fa->SetCellProp(GridWidget::PropFontBold, 1, 0, true);
+    fa->SetCellProp(GridWidget::PropForeColor, 1, 0, quint32(0x800000));
+    fa->SetCellProp(GridWidget::PropBackColor, 2, 1, quint32(0x00FFFF), 3, 2);
+    fa->SetCellProp(GridWidget::PropAlignment, 4, 4, 4);
+    fa->SetColumnType(5, 6);
+    fa->SetColumnFormat(5, "$#,###.00");
+    fa->SetColumnHidden(8, true);
+    fa->SetColumnWidth(2, 2500);
+    fa->SetRowHeightOf(3, 720);
+    const Table before = fa->table();
+    const QString file = h.path("formatted.cvt");
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuSaveAsCVT");
+    trigger(w, "mnuNew");
+    QCOMPARE(fa->CellText(1, 0), QString());
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpen_0");
+    QVERIFY(fa->table() == before);
+    QCOMPARE(fa->CellProp(GridWidget::PropFontBold, 1, 0).toBool(), true);
+    QCOMPARE(fa->ColumnFormat(5), QString("$#,###.00"));
+    QCOMPARE(fa->RowHeightOf(3), 720);
+    QVERIFY(fa->ColumnHidden(8));
+}
+
+void TestFileCommands::openDelimited_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("comma header") << "mnuOpenCSV_0" << "people.csv"
+                                  << QByteArray("Name,City\r\nAnn,Rome\r\n") << 3
+                                  << "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*";
+    QTest::newRow("tab header splits at tabs")
+        << "mnuOpenTAB_0" << "people.txt" << QByteArray("Name\tCity\nAnn, Jr\tRome\n") << 4
+        << "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*";
+    QTest::newRow("toolbar comma item") << "tbr_OPEN_CSV" << "people.csv"
+                                        << QByteArray("Name,City\nAnn,Rome") << 3
+                                        << "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*";
+}
+
+void TestFileCommands::openDelimited()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, kind);
+    QFETCH(QString, filter);
+    ShellHarness h;
+    const QString file = h.path(name);
+    writeFile(file, content);
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, action.toLatin1().constData());
+    const CommonDialog& shown = h.platform.dialogs.first().before;
+    QCOMPARE(shown.Filter, filter);
+    QCOMPARE(shown.DefaultExt, kind == 3 ? QString("*.csv") : QString("*.txt"));
+    QCOMPARE(shown.FileName, kind == 3 ? QString("*.csv") : QString("*.txt"));
+    QCOMPARE(shown.Flags, 4);
+    GridWidget* fa = w.fa();
+    QCOMPARE(fa->ColCount(), 2);
+    QCOMPARE(fa->RowCount(), 2);
+    QCOMPARE(fa->CellText(0, 0), QString("Name"));
+    QCOMPARE(fa->CellText(0, 1), QString("City"));
+    QCOMPARE(fa->CellText(1, 0), kind == 3 ? QString("Ann") : QString("Ann, Jr"));
+    QCOMPARE(fa->CellText(1, 1), QString("Rome"));
+    QCOMPARE(w.FileKind, kind);
+    QCOMPARE(w.CurrentFile, file);
+    QCOMPARE(w.OpenFolder, h.dir.path() + "/");
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("1"));
+    QVERIFY(!w.IsModified);
+}
+
+void TestFileCommands::openDelimitedFirstLineData()
+{
+    ShellHarness h;
+    const QString file = h.path("people.csv");
+    writeFile(file, "Name,City\r\n\"Ann \"\"A\"\"\",\"Rome\r\nItaly\"\r\n");
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenCSV_1");
+    GridWidget* fa = w.fa();
+    QCOMPARE(fa->RowCount(), 3);
+    QCOMPARE(fa->ColCount(), 2);
+    QCOMPARE(fa->CellText(0, 0), QString());
+    QCOMPARE(fa->CellText(1, 0), QString("Name"));
+    QCOMPARE(fa->CellText(2, 0), QString("Ann \"A\""));
+    QCOMPARE(fa->CellText(2, 1), QString("Rome\r\nItaly"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("2"));
+    QCOMPARE(w.FileKind, 3);
+    // The imported block stays on the clipboard as text.
+    const QString clip = QGuiApplication::clipboard()->text();
+    QVERIFY2(clip.startsWith("Name\tCity"), qPrintable(clip));
+    QVERIFY(clip.contains("Ann \"A\""));
+}
+
+void TestFileCommands::delimitedSaveWritesOwnFormatWithHint()
+{
+    ShellHarness h;
+    const QString file = h.path("people.txt");
+    writeFile(file, "Name\tCity\nAnn\tRome\n");
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenTAB_0");
+    w.fa()->SetCellText(1, 1, "Oslo");
+    w.MakeModified(true);
+    for (int i = 0; i < 2; ++i) {
+        trigger(w, "mnuSave");
+        QCOMPARE(h.platform.messages.size(), i + 1);
+        QCOMPARE(h.platform.messages.last().text, kHint);
+        QCOMPARE(h.platform.messages.last().icon, MsgIcon::Information);
+        QCOMPARE(h.platform.messages.last().title, QString());
+        QVERIFY(!w.IsModified);
+        w.MakeModified(true);
+    }
+    QCOMPARE(readFile(file), QByteArray("Name\tCity\r\nAnn\tOslo\r\n"));
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+}
+
+void TestFileCommands::exportsKeepDocument_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("comma") << "mnuSaveAsComma" << "Comma Delimited Text Files (*.csv)|*.csv"
+                           << QByteArray("Name,City\r\n\"Ann, Jr\",Rome\r\n");
+    QTest::newRow("tab") << "mnuSaveAsTab" << "Tab Delimited Text Files (*.txt)|*.txt"
+                         << QByteArray("Name\tCity\r\n\"Ann, Jr\"\tRome\r\n");
+}
+
+void TestFileCommands::exportsKeepDocument()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, filter);
+    QFETCH(QByteArray, expected);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    GridWidget* fa = w.fa();
+    fa->SetColCount(2);
+    fa->SetRowCount(2);
+    fa->SetCellText(0, 1, "City");
+    fa->SetCellText(1, 0, "Ann, Jr");
+    fa->SetCellText(1, 1, "Rome");
+    w.MakeModified(true);
+    const QString out = h.path("export.out");
+    h.platform.fileAnswers << out;
+    trigger(w, action.toLatin1().constData());
+    const CommonDialog& shown = h.platform.dialogs.first().before;
+    QCOMPARE(shown.Filter, filter);
+    QCOMPARE(shown.Flags, 2);
+    QCOMPARE(shown.FileName, QString());
+    QByteArray bytes = readFile(out);
+    if (action == "mnuSaveAsTab")
+        expected.replace("\"Ann, Jr\"", "Ann, Jr"); // commas need no quotes between TABs
+    QCOMPARE(bytes, expected);
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + out);
+    QVERIFY(!w.IsModified);
+    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.FileKind, 2);
+    // Save still writes the document's own file.
+    w.MakeModified(true);
+    trigger(w, "mnuSave");
+    QVERIFY(QFile::exists(h.inProgram("Untitled.cvt")));
+}
+
+void TestFileCommands::exportCancelledChangesNothing()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.MakeModified(true);
+    const QString title = w.windowTitle();
+    h.platform.fileAnswers << std::nullopt;
+    trigger(w, "mnuSaveAsComma");
+    QVERIFY(w.IsModified);
+    QCOMPARE(w.windowTitle(), title);
+}
+
+void TestFileCommands::exportFailureReported()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.MakeModified(true);
+    const QString title = w.windowTitle();
+    h.platform.fileAnswers << h.path("nowhere/x.csv");
+    trigger(w, "mnuSaveAsComma");
+    QCOMPARE(h.platform.messages.size(), 1);
+    QVERIFY(h.platform.lastText().startsWith(kCannotSavePrefix));
+    QCOMPARE(h.platform.messages.first().icon, MsgIcon::Critical);
+    QVERIFY(w.IsModified);
+    QCOMPARE(w.windowTitle(), title);
+}
+
+void TestFileCommands::folderOfPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("file in folder") << "/data/a.cvt" << "/data/";
+    QTest::newRow("root file") << "/a.cvt" << "/";
+    QTest::newRow("no separator") << "a.cvt" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("folder only") << "/data/sub/" << "/data/sub/";
+}
+
+void TestFileCommands::folderOfPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(MainWindow::FolderOfPath(path), folder);
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"

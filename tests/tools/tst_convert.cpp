@@ -1,0 +1,379 @@
+#include "files/nativefile.h"
+#include "table/table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace corvanta;
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Result convert(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(CORVANTA_CONVERT_PATH), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+const QByteArray kCsv = QByteArray("Name,City,Zip Code,Balance\r\n"
+                                   "Ann,Rome,00501,12.5\r\n"
+                                   "\"Smith, Bo\",\"Line\r\nbreak\",,\"say \"\"hi\"\"\"\r\n");
+
+} // namespace
+
+class TestConvert : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void roundTrip_data();
+    void roundTrip();
+    void withoutTitles();
+    void layout();
+    void failures_data();
+    void failures();
+    void help();
+    void shippedFiles();
+
+  private:
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+};
+
+void TestConvert::init()
+{
+    QVERIFY(m_dir.isValid());
+    QDir(m_dir.path()).removeRecursively();
+    QVERIFY(QDir().mkpath(m_dir.path()));
+}
+
+// The text survives a trip through the native format byte for byte, in
+// whichever way the formats are named.
+void TestConvert::roundTrip_data()
+{
+    QTest::addColumn<QString>("textName");
+    QTest::addColumn<QString>("nativeName");
+    QTest::addColumn<QStringList>("toNativeOptions");
+    QTest::addColumn<QStringList>("toTextOptions");
+    QTest::addColumn<char>("delimiter");
+
+    QTest::newRow("csv by extension") << "in.csv"
+                                      << "book.cvt" << QStringList() << QStringList() << ',';
+    QTest::newRow("tab by .txt") << "in.txt"
+                                 << "book.cvt" << QStringList() << QStringList() << '\t';
+    QTest::newRow("tab by .tsv into .vti") << "in.tsv"
+                                           << "tips.vti" << QStringList() << QStringList() << '\t';
+    QTest::newRow("formats by option")
+        << "in.dat"
+        << "book.bin" << QStringList{"--from", "csv", "--to", "native"}
+        << QStringList{"--from=native", "--to=csv"} << ',';
+    QTest::newRow("option overrides extension")
+        << "in.csv"
+        << "book.cvt" << QStringList{"--from", "tab"} << QStringList{"--to", "tab"} << '\t';
+}
+
+void TestConvert::roundTrip()
+{
+    QFETCH(QString, textName);
+    QFETCH(QString, nativeName);
+    QFETCH(QStringList, toNativeOptions);
+    QFETCH(QStringList, toTextOptions);
+    QFETCH(char, delimiter);
+
+    QByteArray text = kCsv;
+    if (delimiter == '\t')
+        text.replace(',', '\t');
+    writeFile(path(textName), text);
+
+    Result r = convert(toNativeOptions + QStringList{path(textName), path(nativeName)});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+
+    Table t;
+    QVERIFY(NativeFile::load(path(nativeName), t));
+    QCOMPARE(t.rowCount(), 3);
+    QCOMPARE(t.colCount(), 4);
+    QCOMPARE(t.text(0, 2), QStringLiteral("Zip Code"));
+    QCOMPARE(t.text(1, 2), QStringLiteral("00501"));
+    QCOMPARE(t.text(2, 1), QStringLiteral("Line\r\nbreak"));
+
+    const QString back = path("back." + QFileInfo(textName).suffix());
+    r = convert(toTextOptions + QStringList{path(nativeName), back});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readFile(back), text);
+}
+
+void TestConvert::withoutTitles()
+{
+    writeFile(path("in.csv"), "Ann,Rome\r\nBo,Oslo\r\n");
+    QCOMPARE(convert({"--no-titles", path("in.csv"), path("book.cvt")}).exitCode, 0);
+    Table t;
+    QVERIFY(NativeFile::load(path("book.cvt"), t));
+    QCOMPARE(t.rowCount(), 3); // an empty title row, then both lines as records
+    QCOMPARE(t.text(0, 0), QString());
+    QCOMPARE(t.text(1, 0), QStringLiteral("Ann"));
+    QCOMPARE(t.text(2, 1), QStringLiteral("Oslo"));
+
+    QCOMPARE(convert({"--no-titles", path("book.cvt"), path("out.csv")}).exitCode, 0);
+    QCOMPARE(readFile(path("out.csv")), QByteArray("Ann,Rome\r\nBo,Oslo\r\n"));
+}
+
+void TestConvert::layout()
+{
+    writeFile(path("in.csv"), kCsv);
+    writeFile(path("book.layout"), "# widths and types\n"
+                                   "column Name width=1200 title=\"Full Name\"\n"
+                                   "column 1 width=900 hidden   # by number\n"
+                                   "column \"zip code\" type=text align=left\n"
+                                   "column Balance type=money format=\"$#,###.00\" align=7\n"
+                                   "\n"
+                                   "cell 1 0 bold italic fore=#C00000 back=#FFFFC0\n"
+                                   "cell 2 Balance underline size=12 align=center\n"
+                                   "row 2 height=480\r\n");
+    const Result r = convert({"--layout", path("book.layout"), path("in.csv"), path("book.cvt")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+
+    Table t;
+    QVERIFY(NativeFile::load(path("book.cvt"), t));
+    QCOMPARE(t.text(0, 0), QStringLiteral("Full Name"));
+    QCOMPARE(t.column(0), (ColumnAttr{1200, TypeNone, QString(), AlignGeneral, false}));
+    QCOMPARE(t.column(1), (ColumnAttr{900, TypeNone, QString(), AlignGeneral, true}));
+    QCOMPARE(t.column(2), (ColumnAttr{-1, TypeText, QString(), AlignLeft, false}));
+    QCOMPARE(t.column(3), (ColumnAttr{-1, TypeMoney, QStringLiteral("$#,###.00"), AlignRight}));
+
+    const CellFormat name = t.format(1, 0);
+    QVERIFY(name.bold && name.italic && !name.underline);
+    QCOMPARE(name.fields, uint8_t(CellFormat::HasFore | CellFormat::HasBack));
+    QCOMPARE(name.fore, 0x0000C0u); // #RRGGBB is stored as 0x00BBGGRR
+    QCOMPARE(name.back, 0xC0FFFFu);
+    const CellFormat balance = t.format(2, 3);
+    QVERIFY(balance.underline && !balance.bold);
+    QCOMPARE(balance.fontSize, 12.0f);
+    QCOMPARE(int(balance.align), int(AlignCenter));
+    QVERIFY(t.format(1, 1).isDefault());
+    QCOMPARE(t.rowHeight(2), 480);
+    QCOMPARE(t.rowHeight(1), -1);
+}
+
+void TestConvert::failures_data()
+{
+    QTest::addColumn<QStringList>("args");  // IN, OUT, LAYOUT stand for files in the test folder
+    QTest::addColumn<QByteArray>("input");  // written to IN unless empty
+    QTest::addColumn<QByteArray>("layout"); // written to LAYOUT unless empty
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // start of stderr; IN/OUT/LAYOUT replaced too
+
+    const QByteArray native = [] {
+        Table t(3, 2);
+        t.setText(1, 1, QStringLiteral("x"));
+        return NativeFile::encode(t);
+    }();
+
+    QTest::newRow("missing input") << QStringList{"IN.csv", "OUT.cvt"} << QByteArray()
+                                   << QByteArray() << 1 << "corvanta-convert: IN.csv: ";
+    QTest::newRow("input is a folder")
+        << QStringList{".", "OUT.cvt", "--from", "csv"} << QByteArray() << QByteArray() << 1
+        << "corvanta-convert: .: ";
+    QTest::newRow("malformed native input")
+        << QStringList{"IN.cvt", "OUT.csv"} << QByteArray("not a native file at all")
+        << QByteArray() << 1 << "corvanta-convert: IN.cvt: ";
+    QTest::newRow("truncated native input")
+        << QStringList{"IN.cvt", "OUT.csv"} << native.left(native.size() - 3) << QByteArray() << 1
+        << "corvanta-convert: IN.cvt: ";
+    QTest::newRow("output below a file")
+        << QStringList{"IN.csv", "IN.csv/sub.cvt"} << QByteArray("a\n") << QByteArray() << 1
+        << "corvanta-convert: IN.csv/sub.cvt: ";
+    QTest::newRow("output is a folder")
+        << QStringList{"IN.csv", ".", "--to", "native"} << QByteArray("a\n") << QByteArray() << 1
+        << "corvanta-convert: .: ";
+    QTest::newRow("missing layout")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\n")
+        << QByteArray() << 1 << "corvanta-convert: LAYOUT: ";
+    QTest::newRow("unknown layout statement")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\n")
+        << QByteArray("column a width=10\n\ncolumns a\n") << 1
+        << "corvanta-convert: LAYOUT: line 3: unknown statement";
+    QTest::newRow("layout names a missing column")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a,b\n")
+        << QByteArray("column 2 width=10\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: column 2 does not exist";
+    QTest::newRow("layout names a missing title")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a,b\n")
+        << QByteArray("column Phone width=10\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: no column is titled \"Phone\"";
+    QTest::newRow("layout bad type")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\n")
+        << QByteArray("column a type=currency\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: bad value \"currency\" for type";
+    QTest::newRow("layout bad colour")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\nb\n")
+        << QByteArray("cell 1 0 fore=red\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: bad value \"red\" for fore";
+    QTest::newRow("layout row out of range")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\nb\n")
+        << QByteArray("row 2 height=480\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: row 2 does not exist";
+    QTest::newRow("layout open quote")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout", "LAYOUT"} << QByteArray("a\n")
+        << QByteArray("column \"a width=1\n") << 1
+        << "corvanta-convert: LAYOUT: line 1: missing closing quote";
+
+    QTest::newRow("no operands") << QStringList() << QByteArray() << QByteArray() << 2
+                                 << "corvanta-convert: missing file operand";
+    QTest::newRow("one operand") << QStringList{"IN.csv"} << QByteArray("a\n") << QByteArray() << 2
+                                 << "corvanta-convert: missing file operand";
+    QTest::newRow("three operands")
+        << QStringList{"IN.csv", "OUT.cvt", "x.cvt"} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: too many file operands";
+    QTest::newRow("unknown option")
+        << QStringList{"--fast", "IN.csv", "OUT.cvt"} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: unknown option '--fast'";
+    QTest::newRow("unknown format")
+        << QStringList{"--to", "xls", "IN.csv", "OUT.cvt"} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: unknown format 'xls'";
+    QTest::newRow("option without value")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout"} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: option --layout needs a value";
+    QTest::newRow("option with an empty value")
+        << QStringList{"IN.csv", "OUT.cvt", "--layout="} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: option --layout needs a value";
+    QTest::newRow("unknown extension")
+        << QStringList{"IN.csv", "OUT.xls"} << QByteArray("a\n") << QByteArray() << 2
+        << "corvanta-convert: cannot tell the format of 'OUT.xls'";
+}
+
+// Every failure says why on stderr, exits non-zero, and leaves whatever
+// stood at the output path untouched.
+void TestConvert::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, layout);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    QDir::setCurrent(m_dir.path());
+    auto expand = [&](QString s) {
+        return s.replace("LAYOUT", path("lay"))
+            .replace("IN", path("in"))
+            .replace("OUT", path("out"));
+    };
+    QString in, out;
+    for (QString& a : args) {
+        a = expand(a);
+        if (a.startsWith(path("in")))
+            in = in.isEmpty() ? a : in;
+    }
+    if (!input.isEmpty())
+        writeFile(in, input);
+    if (!layout.isEmpty())
+        writeFile(path("lay"), layout);
+    // An old output file must survive any failure.
+    const QStringList outputs{path("out.cvt"), path("out.csv"), path("x.cvt"), path("out.xls")};
+    for (const QString& o : outputs)
+        writeFile(o, "old " + o.toUtf8());
+
+    const Result r = convert(args);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.startsWith(expand(message)), qPrintable(r.err));
+    QVERIFY(r.err.endsWith(u'\n'));
+    QCOMPARE(r.out, QString());
+    for (const QString& o : outputs)
+        QCOMPARE(readFile(o), "old " + o.toUtf8());
+    // Nothing else is left behind, not even a temporary file.
+    const QStringList expected{"in.csv", "in.cvt", "lay", "out.cvt", "out.csv", "x.cvt", "out.xls"};
+    const QStringList left =
+        QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : left)
+        QVERIFY2(expected.contains(name), qPrintable(name));
+}
+
+void TestConvert::help()
+{
+    for (const char* option : {"--help", "-h"}) {
+        const Result r = convert({option});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith(QStringLiteral("Usage: corvanta-convert [options] IN OUT")));
+        QVERIFY(r.out.contains(QStringLiteral("--no-titles")));
+        QCOMPARE(r.err, QString());
+    }
+}
+
+// The build places the sample address book and the tips beside the
+// program; both must load and hold what the program expects of them.
+void TestConvert::shippedFiles()
+{
+    const QDir programDir = QFileInfo(QStringLiteral(CORVANTA_CONVERT_PATH)).absoluteDir();
+
+    Table sample;
+    QString error;
+    QVERIFY2(NativeFile::load(programDir.filePath("Sample_AB.cvt"), sample, &error),
+             qPrintable(error));
+    QCOMPARE(sample.colCount(), 10);
+    QVERIFY(sample.rowCount() - 1 >= 20);
+    const QStringList titles{"Name",     "Street", "City",  "State",
+                             "Zip Code", "Phone",  "Email", "Web Site"};
+    const QList<int> widths{1200, 1800, 900, 600, 900, 900, 1300, 1300};
+    for (int c = 0; c < titles.size(); ++c) {
+        QCOMPARE(sample.text(0, c), titles[c]);
+        QCOMPARE(sample.column(c).width, widths[c]);
+    }
+    bool typed = false, leadingZero = false, formatted = false;
+    for (int c = 0; c < sample.colCount(); ++c)
+        typed = typed || (sample.column(c).type != TypeNone && !sample.column(c).format.isEmpty());
+    for (int r = 1; r < sample.rowCount(); ++r) {
+        leadingZero = leadingZero || sample.text(r, 4).startsWith(u'0');
+        for (int c = 0; c < sample.colCount(); ++c)
+            formatted = formatted || !sample.format(r, c).isDefault();
+        QVERIFY2(!sample.text(r, 0).isEmpty(), "every sample record has a name");
+    }
+    QVERIFY(typed);
+    QVERIFY(leadingZero);
+    QVERIFY(formatted);
+
+    Table tips;
+    QVERIFY2(NativeFile::load(programDir.filePath("tips.vti"), tips, &error), qPrintable(error));
+    QVERIFY(tips.colCount() >= 4);
+    int count = 0;
+    for (int r = 1; r < tips.rowCount(); ++r) {
+        if (tips.text(r, 1).toInt() != -1)
+            continue;
+        ++count;
+        QVERIFY(!tips.text(r, 2).isEmpty());
+        QVERIFY(tips.text(r, 3).size() > 30);
+    }
+    QVERIFY(count >= 15);
+}
+
+QTEST_GUILESS_MAIN(TestConvert)
+#include "tst_convert.moc"

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace corvanta {
+
+class Table;
+
+// A small text file of column and cell attributes that the converter lays
+// over a table: the widths, types and formats a delimited file cannot hold.
+// The syntax is described in docs/convert.md.
+class LayoutFile
+{
+  public:
+    // Applies every line of `text` (UTF-8) to `table`. A bad line gives
+    // false with "line N: reason" in `error`, and `table` is then unchanged.
+    static bool apply(QByteArrayView text, Table& table, QString* error);
+};
+
+} // namespace corvanta
