@@ -201,9 +201,18 @@ CellFormat normalized(CellFormat f)
     return f;
 }
 
+// QString::fromUtf8 swallows a leading byte order mark, but in a cell it is
+// text like any other and must survive.
+QString textOfUtf8(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(3));
+    return QString::fromUtf8(bytes);
+}
+
 QByteArray repairedUtf8(QByteArrayView bytes)
 {
-    return QString::fromUtf8(bytes).toUtf8();
+    return textOfUtf8(bytes).toUtf8();
 }
 
 } // namespace
@@ -372,7 +381,7 @@ void Table::clearAll()
 
 QString Table::text(int row, int col) const
 {
-    return QString::fromUtf8(utf8(row, col));
+    return textOfUtf8(utf8(row, col));
 }
 
 QByteArrayView Table::utf8(int row, int col) const

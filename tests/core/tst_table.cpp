@@ -188,6 +188,7 @@ void TestTable::textRoundTrip_data()
     QTest::newRow("astral") << u"\U0001F600 smile"_qs;
     QTest::newRow("line break and comma") << "Line one,\r\nline \"two\"";
     QTest::newRow("nul inside") << QString::fromUtf16(u"a\0b", 3);
+    QTest::newRow("leading byte order mark") << u"\uFEFFfirst"_qs;
 }
 
 void TestTable::textRoundTrip()
@@ -215,6 +216,9 @@ void TestTable::textRoundTrip()
 void TestTable::invalidUtf8IsRepaired()
 {
     Table t(1, 2);
+    // A leading byte order mark is text and stays through the repair.
+    t.setUtf8(0, 0, "\xEF\xBB\xBF\xff");
+    QCOMPARE(t.text(0, 0), u"\uFEFF\uFFFD"_qs);
     t.setUtf8(0, 0, "ab\xff\xfe");
     QVERIFY(Table::isValidUtf8(t.utf8(0, 0)));
     QCOMPARE(t.text(0, 0), u"ab\uFFFD\uFFFD"_qs);
