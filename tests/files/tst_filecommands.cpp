@@ -134,20 +134,36 @@ void TestFileCommands::openNative()
 
 void TestFileCommands::openCancelled_data()
 {
+    QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("left");
-    QTest::newRow("cancel button") << QString();
-    QTest::newRow("pattern left") << "*.cvt";
-    QTest::newRow("all files pattern") << "*.*";
+    QTest::addColumn<bool>("promptCancelled");
+    QTest::newRow("native cancel button") << "mnuOpen_0" << QString() << false;
+    QTest::newRow("native pattern left") << "mnuOpen_0" << "*.cvt" << false;
+    QTest::newRow("native all files pattern") << "mnuOpen_0" << "*.*" << false;
+    QTest::newRow("comma pattern left") << "mnuOpenCSV_0" << "*.csv" << false;
+    QTest::newRow("comma data cancel button") << "mnuOpenCSV_1" << QString() << false;
+    QTest::newRow("tab pattern left") << "mnuOpenTAB_1" << "*.txt" << false;
+    QTest::newRow("comma save prompt cancelled") << "mnuOpenCSV_0" << QString() << true;
+    QTest::newRow("tab save prompt cancelled") << "mnuOpenTAB_0" << QString() << true;
 }
 
 void TestFileCommands::openCancelled()
 {
+    QFETCH(QString, action);
     QFETCH(QString, left);
+    QFETCH(bool, promptCancelled);
     ShellHarness h;
     MainWindow& w = h.start();
     const QString before = w.windowTitle();
-    h.platform.fileAnswers << (left.isNull() ? std::optional<QString>() : left);
-    trigger(w, "mnuOpen_0");
+    if (promptCancelled) {
+        w.MakeModified(true);
+        h.platform.answers << MsgAnswer::Cancel;
+    } else {
+        h.platform.fileAnswers << (left.isNull() ? std::optional<QString>() : left);
+    }
+    trigger(w, action.toLatin1().constData());
+    QCOMPARE(h.platform.dialogs.size(), promptCancelled ? 0 : 1);
+    QCOMPARE(w.FileKind, 2);
     QCOMPARE(w.windowTitle(), before);
     QCOMPARE(w.OpenFolder, h.programFolder);
     QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
@@ -156,27 +172,36 @@ void TestFileCommands::openCancelled()
 
 void TestFileCommands::openFailureLeavesDocument_data()
 {
+    QTest::addColumn<QString>("action");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("exists");
-    QTest::newRow("missing file") << QByteArray() << false;
-    QTest::newRow("not a native file") << QByteArray("Name,City\r\nAnn,Rome\r\n") << true;
-    QTest::newRow("empty file") << QByteArray() << true;
+    QTest::newRow("missing file") << "mnuOpen_0" << QByteArray() << false;
+    QTest::newRow("not a native file")
+        << "mnuOpen_0" << QByteArray("Name,City\r\nAnn,Rome\r\n") << true;
+    QTest::newRow("empty file") << "mnuOpen_0" << QByteArray() << true;
+    QTest::newRow("missing comma file, header") << "mnuOpenCSV_0" << QByteArray() << false;
+    QTest::newRow("missing comma file, data") << "mnuOpenCSV_1" << QByteArray() << false;
+    QTest::newRow("missing tab file") << "mnuOpenTAB_0" << QByteArray() << false;
+    QTest::newRow("a folder, not a file") << "mnuOpenTAB_1" << QByteArray("dir") << false;
 }
 
 void TestFileCommands::openFailureLeavesDocument()
 {
+    QFETCH(QString, action);
     QFETCH(QByteArray, content);
     QFETCH(bool, exists);
     ShellHarness h;
     const QString file = h.path("broken.cvt");
     if (exists)
         writeFile(file, content);
+    if (content == "dir")
+        QDir().mkpath(file);
     MainWindow& w = h.start();
     w.fa()->SetCellText(1, 0, "Unsaved work");
     w.MakeModified(true);
     h.platform.answers << MsgAnswer::No;
     h.platform.fileAnswers << file;
-    trigger(w, "mnuOpen_0");
+    trigger(w, action.toLatin1().constData());
     QCOMPARE(h.platform.messages.size(), 2);
     const FakePlatform::Shown& m = h.platform.messages.last();
     QVERIFY2(m.text.startsWith("Cannot open " + file + ".\n"), qPrintable(m.text));
@@ -187,8 +212,11 @@ void TestFileCommands::openFailureLeavesDocument()
     QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
     QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
     QVERIFY(w.IsModified);
+    QCOMPARE(w.FileKind, 2);
+    QCOMPARE(w.OpenFolder, h.programFolder);
     // The user's file is untouched.
-    QCOMPARE(readFile(file), content);
+    if (exists)
+        QCOMPARE(readFile(file), content);
 }
 
 void TestFileCommands::untitledSaveSequence()
