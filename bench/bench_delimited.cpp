@@ -8,6 +8,7 @@
 // peak memory of an import is measured in a fresh child process
 // (bench_delimited --import-peak FILE), where nothing else has run.
 #include "addressgen.h"
+#include "benchutil.h"
 #include "files/delimited.h"
 #include "table/table.h"
 
@@ -22,6 +23,9 @@
 #include <vector>
 
 using namespace corvanta;
+using bench::median;
+using bench::pythonCsv;
+using bench::seconds;
 
 namespace {
 
@@ -36,51 +40,6 @@ qint64 statusKB(const char* field)
         if (line.startsWith(key))
             return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
     return -1;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-template <typename F> double seconds(F&& f)
-{
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-// Runs Python's csv module on the file, timed inside Python so that the
-// interpreter's start is not counted. With `outPath` it also writes every
-// row back with csv.writer. Returns -1 when python3 is missing or fails.
-double pythonCsv(const QString& inPath, const QString& outPath, qsizetype* rows)
-{
-    static const char* script =
-        "import csv, sys, time\n"
-        "t = time.perf_counter()\n"
-        "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
-        "    rows = list(csv.reader(f))\n"
-        "if len(sys.argv) > 2:\n"
-        "    with open(sys.argv[2], 'w', newline='', encoding='utf-8') as f:\n"
-        "        csv.writer(f).writerows(rows)\n"
-        "print(time.perf_counter() - t, len(rows))\n";
-    QStringList args{"-c", script, inPath};
-    if (!outPath.isEmpty())
-        args << outPath;
-    QProcess p;
-    p.start("python3", args);
-    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return -1;
-    const QList<QByteArray> out = p.readAllStandardOutput().trimmed().split(' ');
-    if (out.size() != 2)
-        return -1;
-    *rows = out[1].toLongLong();
-    return out[0].toDouble();
 }
 
 // Child mode: one import in a process of its own; prints the resident size

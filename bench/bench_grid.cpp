@@ -9,6 +9,7 @@
 // writing it back. The small grid is the yardstick: a view that does no
 // per-row work shows the same paint times on both.
 #include "addressgen.h"
+#include "benchutil.h"
 #include "table/gridwidget.h"
 #include "table/table.h"
 #include "table/tablemodel.h"
@@ -25,15 +26,10 @@
 #include <vector>
 
 using namespace corvanta;
+using bench::median;
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 double millis(const std::function<void()>& f)
 {

@@ -5,6 +5,7 @@
 // the same table as CSV (each run of each contender interleaved with the
 // others, medians reported).
 #include "addressgen.h"
+#include "benchutil.h"
 #include "files/nativefile.h"
 #include "table/table.h"
 
@@ -20,6 +21,8 @@
 #include <vector>
 
 using namespace corvanta;
+using bench::median;
+using bench::seconds;
 
 namespace {
 
@@ -30,41 +33,6 @@ double residentMB()
         return -1;
     const QList<QByteArray> fields = f.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / 1e6 : -1;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-template <typename F> double seconds(F&& f)
-{
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-// One read of the CSV by Python's csv module, timed inside Python so that
-// the interpreter's start is not counted. -1 when Python is missing.
-double pythonCsvRead(const QString& csvPath, qsizetype* rowsRead)
-{
-    static const char* script = "import csv, sys, time\n"
-                                "t = time.perf_counter()\n"
-                                "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
-                                "    rows = list(csv.reader(f))\n"
-                                "print(time.perf_counter() - t, len(rows))\n";
-    QProcess p;
-    p.start("python3", {"-c", script, csvPath});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        return -1;
-    const QList<QByteArray> out = p.readAllStandardOutput().trimmed().split(' ');
-    if (out.size() != 2)
-        return -1;
-    *rowsRead = out[1].toLongLong();
-    return out[0].toDouble();
 }
 
 struct DataStats
@@ -181,7 +149,7 @@ int main(int argc, char** argv)
         encodeTimes.push_back(seconds([&] { bytes = NativeFile::encode(table); }));
         Table decoded;
         decodeTimes.push_back(seconds([&] { NativeFile::decode(bytes, decoded); }));
-        const double py = pythonCsvRead(csvPath, &pythonRows);
+        const double py = bench::pythonCsv(csvPath, QString(), &pythonRows);
         if (py >= 0)
             pythonTimes.push_back(py);
     }

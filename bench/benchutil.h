@@ -1,0 +1,32 @@
+#pragma once
+
+// Measuring helpers shared by the benchmarks.
+
+#include <QString>
+
+#include <vector>
+
+namespace corvanta::bench {
+
+// Median of the samples; -1 for none.
+double median(std::vector<double> samples);
+
+// Wall time of one call, in seconds.
+template <typename F> double seconds(F&& f);
+
+// Runs Python's csv module on the file, timed inside Python so that the
+// interpreter's start is not counted. With `outPath` it also writes every
+// row back with csv.writer. Returns -1 when python3 is missing or fails.
+double pythonCsv(const QString& inPath, const QString& outPath, qsizetype* rows);
+
+} // namespace corvanta::bench
+
+#include <QElapsedTimer>
+
+template <typename F> double corvanta::bench::seconds(F&& f)
+{
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
