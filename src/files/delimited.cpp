@@ -233,7 +233,8 @@ class RowSink
             backUp(int(row));
             m_nextBackup = row + 1;
         }
-        m_table.setRowUtf8(int(row), cells, n);
+        // Every reader path hands over text that was checked as a whole.
+        m_table.setValidRowUtf8(int(row), cells, n);
         m_rows = std::max(m_rows, index + 1);
         return true;
     }
@@ -566,6 +567,26 @@ QByteArray encode(const Table& table, char delimiter, int firstRow)
     return out.take();
 }
 
+namespace {
+
+// The length of `text` without a UTF-8 sequence cut off at its end.
+qsizetype completeUtf8Prefix(QByteArrayView text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype back = 1; back <= 4 && back <= n; ++back) {
+        const auto c = uchar(text[n - back]);
+        if (c < 0x80)
+            return n; // ASCII ends the text: nothing is cut off
+        if (c >= 0xc0) {
+            const qsizetype need = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : 2;
+            return need > back ? n - back : n;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
 bool load(const QString& path, char delimiter, Table& out, int firstRow, QString* error)
 {
     if (!usableArguments(delimiter, firstRow, error))
@@ -634,13 +655,12 @@ bool load(const QString& path, char delimiter, Table& out, int firstRow, QString
     qsizetype pos = buf.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (;;) {
         const QByteArrayView rest = QByteArrayView(buf).sliced(pos);
-        const qsizetype used = parser.feed(rest, eof, error);
-        if (used < 0)
-            return false;
-        // Complete rows end at an ASCII byte, so `used` never splits a
-        // character. Bytes that are not UTF-8 send the whole file through
-        // the conversion; the rows written so far are written again.
-        if (!Table::isValidUtf8(rest.first(used))) {
+        // Checked before any of its rows go in, up to a character that the
+        // next piece completes. Complete rows end at an ASCII byte, so they
+        // never reach into that tail. Bytes that are not UTF-8 send the
+        // whole file through the conversion; the rows written so far are
+        // written again.
+        if (!Table::isValidUtf8(rest.first(eof ? rest.size() : completeUtf8Prefix(rest)))) {
             sink.restart();
             if (!whole(&sink)) {
                 sink.rollBack();
@@ -648,6 +668,9 @@ bool load(const QString& path, char delimiter, Table& out, int firstRow, QString
             }
             return true;
         }
+        const qsizetype used = parser.feed(rest, eof, error);
+        if (used < 0)
+            return false;
         if (eof)
             break;
         buf.remove(0, pos + used);

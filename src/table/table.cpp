@@ -451,6 +451,17 @@ void Table::setRowUtf8(int row, const QByteArrayView* cells, int n)
         d->cells[size_t(row)] = std::move(b);
 }
 
+void Table::setValidRowUtf8(int row, const QByteArrayView* cells, int n)
+{
+    if (row < 0 || row >= d->rows)
+        return;
+    n = std::clamp(n, 0, d->cols);
+    Q_ASSERT(std::all_of(cells, cells + n, [](QByteArrayView c) { return isValidUtf8(c); }));
+    Block b;
+    if (makeBlock(cells, n, b))
+        d->cells[size_t(row)] = std::move(b);
+}
+
 bool Table::setRowPacked(int row, QByteArrayView text, std::span<const uint32_t> ends)
 {
     if (row < 0 || row >= d->rows || ends.size() > size_t(d->cols))
@@ -723,11 +734,39 @@ bool Table::operator==(const Table& o) const
     return true;
 }
 
+namespace {
+
+// Most cells are short and plain ASCII; OR-ing whole words settles those
+// without looking at single bytes.
+bool allAscii(const unsigned char* p, size_t n)
+{
+    uint64_t acc = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        acc |= w;
+    }
+    if (n >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        acc |= a | b;
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            acc |= p[i];
+    }
+    return (acc & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
 bool Table::isValidUtf8(QByteArrayView bytes)
 {
     // Hand-written because Qt 6.4 offers no public validator; the ASCII
-    // fast path keeps a 22 MB load well under the time a user notices.
+    // fast paths keep a 22 MB load well under the time a user notices.
     auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (bytes.size() <= 64 && allAscii(p, size_t(bytes.size())))
+        return true;
     const auto* end = p + bytes.size();
     while (p < end) {
         while (end - p >= 16) {

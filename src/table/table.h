@@ -112,6 +112,9 @@ class Table
     // Replaces a whole row's cells at once (cells beyond n become empty);
     // the fast path for readers. Does not touch formats or heights.
     void setRowUtf8(int row, const QByteArrayView* cells, int n);
+    // The same for cells the caller has already checked to be valid UTF-8
+    // (a reader that validated its whole input): no second pass per cell.
+    void setValidRowUtf8(int row, const QByteArrayView* cells, int n);
     // The same from the cells' text back to back and each cell's end offset
     // in it (the shape rowUtf8 and usedCols give back): one copy, one pass of
     // checks. Returns false, leaving the row as it was, when the offsets do
