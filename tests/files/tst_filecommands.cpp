@@ -62,6 +62,7 @@ private slots:
     void nativeRoundTripOfFormattedTable();
     void openDelimited_data();
     void openDelimited();
+    void openDelimitedFirstLineData_data();
     void openDelimitedFirstLineData();
     void delimitedSaveWritesOwnFormatWithHint();
     void exportsKeepDocument_data();
@@ -408,14 +409,28 @@ void TestFileCommands::openDelimited()
     QVERIFY(!w.IsModified);
 }
 
+void TestFileCommands::openDelimitedFirstLineData_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("comma") << "mnuOpenCSV_1"
+                           << QByteArray("Name,City\r\n\"Ann \"\"A\"\"\",\"Rome\r\nItaly\"\r\n") << 3;
+    QTest::newRow("tab") << "mnuOpenTAB_1"
+                         << QByteArray("Name\tCity\n\"Ann \"\"A\"\"\"\t\"Rome\r\nItaly\"\n") << 4;
+}
+
 void TestFileCommands::openDelimitedFirstLineData()
 {
+    QFETCH(QString, action);
+    QFETCH(QByteArray, content);
+    QFETCH(int, kind);
     ShellHarness h;
-    const QString file = h.path("people.csv");
-    writeFile(file, "Name,City\r\n\"Ann \"\"A\"\"\",\"Rome\r\nItaly\"\r\n");
+    const QString file = h.path(kind == 3 ? "people.csv" : "people.txt");
+    writeFile(file, content);
     MainWindow& w = h.start();
     h.platform.fileAnswers << file;
-    trigger(w, "mnuOpenCSV_1");
+    trigger(w, action.toLatin1().constData());
     GridWidget* fa = w.fa();
     QCOMPARE(fa->RowCount(), 3);
     QCOMPARE(fa->ColCount(), 2);
@@ -424,7 +439,11 @@ void TestFileCommands::openDelimitedFirstLineData()
     QCOMPARE(fa->CellText(2, 0), QString("Ann \"A\""));
     QCOMPARE(fa->CellText(2, 1), QString("Rome\r\nItaly"));
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("2"));
-    QCOMPARE(w.FileKind, 3);
+    QCOMPARE(w.FileKind, kind);
+    QCOMPARE(w.CurrentFile, file);
+    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
+    QVERIFY(!w.IsModified);
     // The imported block stays on the clipboard as text.
     const QString clip = QGuiApplication::clipboard()->text();
     QVERIFY2(clip.startsWith("Name\tCity"), qPrintable(clip));
