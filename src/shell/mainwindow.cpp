@@ -58,6 +58,8 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_formPanel = new FormPanel(m_fa, m_fb, this);
     m_files = new FileCommands(*this);
     wireCommands();
+    // Wiring enables Save like every other command; it starts disabled.
+    MakeModified(false);
 
     // The load of the window, step by step; a step that cannot be done is
     // skipped and the window still comes up.

@@ -154,6 +154,8 @@ void TestMainWindow::firstStartOpensSample()
     QCOMPARE(w.fa()->RowCount(), 4);
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("3"));
     QCOMPARE(w.IsModified, false);
+    QVERIFY(!act(w, "mnuSave")->isEnabled());
+    QVERIFY(!w.commands().toolbarButton("Save")->isEnabled());
     QCOMPARE(w.fb()->CellText(1, 0), QString("Name"));
 }
 
