@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -191,6 +193,9 @@ void FileCommands::openDelimited(int fileKind, int index)
             showCannotOpen(path, error);
             return;
         }
+        // An empty file still leaves the title row and one column.
+        fa->SetColCount(std::max(1, fa->ColCount()));
+        fa->SetRowCount(std::max(1, fa->RowCount()));
     } else {
         // Every line is a record: read into the scratch grid, then move the
         // block below the (empty) title row through the clipboard.
@@ -206,7 +211,7 @@ void FileCommands::openDelimited(int fileKind, int index)
         fa->ClearAll();
         fa->SetColCount(1);
         fa->SetRowCount(1);
-        fa->SetColCount(fc->ColCount());
+        fa->SetColCount(std::max(1, fc->ColCount()));
         fa->SetRowCount(fc->RowCount() + 1);
         fc->SelectRange(0, 0, fc->RowCount() - 1, fc->ColCount() - 1);
         QClipboard* clipboard = QGuiApplication::clipboard();

@@ -64,6 +64,8 @@ private slots:
     void openDelimited();
     void openDelimitedFirstLineData_data();
     void openDelimitedFirstLineData();
+    void openEmptyDelimitedFile_data();
+    void openEmptyDelimitedFile();
     void delimitedSaveWritesOwnFormatWithHint();
     void exportsKeepDocument_data();
     void exportsKeepDocument();
@@ -448,6 +450,41 @@ void TestFileCommands::openDelimitedFirstLineData()
     const QString clip = QGuiApplication::clipboard()->text();
     QVERIFY2(clip.startsWith("Name\tCity"), qPrintable(clip));
     QVERIFY(clip.contains("Ann \"A\""));
+}
+
+void TestFileCommands::openEmptyDelimitedFile_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("comma header, empty") << "mnuOpenCSV_0" << QByteArray();
+    QTest::newRow("comma data, empty") << "mnuOpenCSV_1" << QByteArray();
+    QTest::newRow("tab header, one empty line") << "mnuOpenTAB_0" << QByteArray("\r\n");
+    QTest::newRow("tab data, one empty line") << "mnuOpenTAB_1" << QByteArray("\n");
+}
+
+void TestFileCommands::openEmptyDelimitedFile()
+{
+    QFETCH(QString, action);
+    QFETCH(QByteArray, content);
+    ShellHarness h;
+    const QString file = h.path("empty.txt");
+    writeFile(file, content);
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, action.toLatin1().constData());
+    QCOMPARE(h.platform.messages.size(), 0);
+    GridWidget* fa = w.fa();
+    // Never less than the title row and one column, as before any load.
+    QVERIFY(fa->ColCount() >= 1);
+    QVERIFY(fa->RowCount() >= 1);
+    QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString::number(fa->RowCount() - 1));
+    QCOMPARE(w.fb()->RowCount(), fa->ColCount() + 1);
+    QCOMPARE(w.CurrentFile, file);
+    QVERIFY(!w.IsModified);
+    // The document can be saved back.
+    w.MakeModified(true);
+    trigger(w, "mnuSave");
+    QVERIFY(!w.IsModified);
 }
 
 void TestFileCommands::delimitedSaveWritesOwnFormatWithHint()
