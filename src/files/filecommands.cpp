@@ -63,6 +63,15 @@ void FileCommands::showCannotOpen(const QString& path, const QString& reason)
                             QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
 }
 
+void FileCommands::keepTitleRow()
+{
+    // An empty file still leaves the title row and one column, as the
+    // table had before the load.
+    GridWidget* fa = w.fa();
+    fa->SetColCount(std::max(1, fa->ColCount()));
+    fa->SetRowCount(std::max(1, fa->RowCount()));
+}
+
 void FileCommands::mnuNew_Click()
 {
     if (!w.askSaveChanges(QStringLiteral("New")))
@@ -118,6 +127,7 @@ bool FileCommands::openStartupFile()
         return false;
     if (!w.fa()->LoadFile(path, GridWidget::FileNative, true))
         return false;
+    keepTitleRow();
     w.CurrentFile = path;
     w.setCaption(kCaptionSaved + w.CurrentFile);
     // The panel must list every column of the loaded table, not only the
@@ -148,6 +158,7 @@ void FileCommands::mnuOpen_Click(int index)
         showCannotOpen(path, error);
         return;
     }
+    keepTitleRow();
     w.OpenFolder = MainWindow::FolderOfPath(path);
     w.StartupFile = path;
     w.CurrentFile = path;
@@ -193,9 +204,7 @@ void FileCommands::openDelimited(int fileKind, int index)
             showCannotOpen(path, error);
             return;
         }
-        // An empty file still leaves the title row and one column.
-        fa->SetColCount(std::max(1, fa->ColCount()));
-        fa->SetRowCount(std::max(1, fa->RowCount()));
+        keepTitleRow();
     } else {
         // Every line is a record: read into the scratch grid, then move the
         // block below the (empty) title row through the clipboard.

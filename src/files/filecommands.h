@@ -40,6 +40,7 @@ public:
 private:
     void openDelimited(int kind, int index);
     void saveAsDelimited(int kind);
+    void keepTitleRow();
     void showCannotSave(const QString& reason);
     void showCannotOpen(const QString& path, const QString& reason);
 

@@ -460,6 +460,7 @@ void TestFileCommands::openEmptyDelimitedFile_data()
     QTest::newRow("comma data, empty") << "mnuOpenCSV_1" << QByteArray();
     QTest::newRow("tab header, one empty line") << "mnuOpenTAB_0" << QByteArray("\r\n");
     QTest::newRow("tab data, one empty line") << "mnuOpenTAB_1" << QByteArray("\n");
+    QTest::newRow("native, no rows or columns") << "mnuOpen_0" << NativeFile::encode(Table());
 }
 
 void TestFileCommands::openEmptyDelimitedFile()
