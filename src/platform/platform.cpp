@@ -29,4 +29,20 @@ QString qtFilterFromCommon(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+QString defaultSuffixOf(const CommonDialog& dlg, bool save)
+{
+    // A name typed without an extension gets the one of the format being
+    // saved, not whatever an earlier open dialog left behind: "book" saved
+    // as a native file must not become "book.csv".
+    QString ext = dlg.DefaultExt;
+    if (save) {
+        const QStringList parts = dlg.Filter.split(QLatin1Char('|'));
+        ext = parts.size() > 1 ? parts[1].section(QLatin1Char(';'), 0, 0) : QString();
+    }
+    // Written as "*.cvt" by the program; the dialog wants "cvt".
+    while (ext.startsWith(QLatin1Char('*')) || ext.startsWith(QLatin1Char('.')))
+        ext.remove(0, 1);
+    return ext.contains(QLatin1Char('*')) ? QString() : ext;
+}
+
 } // namespace corvanta

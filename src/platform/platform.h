@@ -16,7 +16,8 @@ enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 // What the program sets on the common file dialog before showing it, and the
 // file name it leaves behind. Properties persist between showings, as the
 // program relies on ("DefaultExt and InitDir keep what the last dialog left").
-struct CommonDialog {
+struct CommonDialog
+{
     QString DefaultExt;
     QString Filter; // "Text (*.x)|*.x|All Files (*.*)|*.*"
     QString FileName;
@@ -29,7 +30,7 @@ struct CommonDialog {
 // so tests can answer prompts and watch the end without the process dying.
 class Platform
 {
-public:
+  public:
     virtual ~Platform();
 
     // `title` empty means the application title. `defaultButton` is 1-based.
@@ -52,7 +53,7 @@ public:
 // Production implementation over Qt.
 class QtPlatform : public Platform
 {
-public:
+  public:
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons, int defaultButton = 1) override;
     void showOpen(CommonDialog& dlg) override;
@@ -65,5 +66,9 @@ public:
 
 // "Name (*.a)|*.a|All (*.*)|*.*" -> Qt's "Name (*.a);;All (*.*)".
 QString qtFilterFromCommon(const QString& filter);
+// The extension a file dialog adds to a name typed without one ("cvt"), or
+// "": the default extension for open dialogs, the filter's first pattern
+// for save dialogs.
+QString defaultSuffixOf(const CommonDialog& dlg, bool save);
 
 } // namespace corvanta

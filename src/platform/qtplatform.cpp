@@ -15,32 +15,28 @@ namespace {
 QMessageBox::Icon toQt(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-// The common dialog's default extension is written as "*.cvt"; Qt wants "cvt".
-QString bareExtension(const QString& ext)
-{
-    QString e = ext;
-    while (e.startsWith(QLatin1Char('*')) || e.startsWith(QLatin1Char('.')))
-        e.remove(0, 1);
-    return e;
-}
-
-void prepare(QFileDialog& fd, const CommonDialog& dlg)
+void prepare(QFileDialog& fd, const CommonDialog& dlg, bool save)
 {
     fd.setNameFilter(QString());
     fd.setNameFilters(qtFilterFromCommon(dlg.Filter).split(QStringLiteral(";;")));
     if (!dlg.InitDir.isEmpty())
         fd.setDirectory(dlg.InitDir);
-    const QString ext = bareExtension(dlg.DefaultExt);
-    if (!ext.isEmpty() && !ext.contains(QLatin1Char('*')))
+    const QString ext = defaultSuffixOf(dlg, save);
+    if (!ext.isEmpty())
         fd.setDefaultSuffix(ext);
     // A pattern left in the name box ("*.cvt") is the dialog's prompt, not a name.
     if (!dlg.FileName.isEmpty() && !dlg.FileName.contains(QLatin1Char('*')))
@@ -56,9 +52,15 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
                     QMessageBox::NoButton, QApplication::activeWindow());
     QList<QMessageBox::StandardButton> order;
     switch (buttons) {
-    case MsgButtons::Ok: order = {QMessageBox::Ok}; break;
-    case MsgButtons::OkCancel: order = {QMessageBox::Ok, QMessageBox::Cancel}; break;
-    case MsgButtons::YesNo: order = {QMessageBox::Yes, QMessageBox::No}; break;
+    case MsgButtons::Ok:
+        order = {QMessageBox::Ok};
+        break;
+    case MsgButtons::OkCancel:
+        order = {QMessageBox::Ok, QMessageBox::Cancel};
+        break;
+    case MsgButtons::YesNo:
+        order = {QMessageBox::Yes, QMessageBox::No};
+        break;
     case MsgButtons::YesNoCancel:
         order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
         break;
@@ -69,10 +71,14 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
         box.setDefaultButton(order[defaultButton - 1]);
     box.setEscapeButton(order.contains(QMessageBox::Cancel) ? QMessageBox::Cancel : order.last());
     switch (box.exec()) {
-    case QMessageBox::Yes: return MsgAnswer::Yes;
-    case QMessageBox::No: return MsgAnswer::No;
-    case QMessageBox::Ok: return MsgAnswer::Ok;
-    default: return MsgAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    default:
+        return MsgAnswer::Cancel;
     }
 }
 
@@ -81,7 +87,7 @@ void QtPlatform::showOpen(CommonDialog& dlg)
     QFileDialog fd(QApplication::activeWindow());
     fd.setAcceptMode(QFileDialog::AcceptOpen);
     fd.setFileMode(QFileDialog::ExistingFile);
-    prepare(fd, dlg);
+    prepare(fd, dlg, false);
     if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty()) {
         dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().first());
         dlg.InitDir = QFileInfo(dlg.FileName).absolutePath();
@@ -95,7 +101,7 @@ void QtPlatform::showSave(CommonDialog& dlg)
     fd.setFileMode(QFileDialog::AnyFile);
     // Flag 2 asks before overwriting; without it the dialog stays quiet.
     fd.setOption(QFileDialog::DontConfirmOverwrite, (dlg.Flags & 2) == 0);
-    prepare(fd, dlg);
+    prepare(fd, dlg, true);
     if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty())
         dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().first());
 }
