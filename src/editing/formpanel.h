@@ -12,7 +12,7 @@ class GridWidget;
 class FormPanel : public QObject
 {
     Q_OBJECT
-public:
+  public:
     FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent = nullptr);
 
     // The panel's first layout: two columns under "Column" and "Value".
@@ -28,11 +28,11 @@ public:
     void setActive(bool on);
     bool isActive() const { return m_active; }
 
-signals:
+  signals:
     // The user changed a value in the panel (already copied into the table).
     void recordEdited();
 
-private:
+  private:
     void onTableEdited(int row, int col);
     void onPanelEdited(int row, int col);
 

@@ -16,7 +16,8 @@ namespace {
 
 const QString kCaptionSaved = QStringLiteral("Corvanta Address Book -- ");
 
-struct DelimitedKind {
+struct DelimitedKind
+{
     int what;
     int fileKind;
     const char* defaultExt;
@@ -244,9 +245,8 @@ bool FileCommands::mnuSave_Click()
     QString error;
     bool ok = true;
     if (w.FileKind == MainWindow::KindNative) {
-        const bool untitled =
-            w.CurrentFile.compare(w.untitledPath(), Qt::CaseInsensitive) == 0 &&
-            QFileInfo::exists(w.CurrentFile);
+        const bool untitled = w.CurrentFile.compare(w.untitledPath(), Qt::CaseInsensitive) == 0 &&
+                              QFileInfo::exists(w.CurrentFile);
         if (untitled) {
             const MsgAnswer a = w.platform().messageBox(
                 QStringLiteral("Do you want to overwrite ") + w.CurrentFile + QLatin1Char('?'),

@@ -12,7 +12,7 @@ class MainWindow;
 class FileCommands : public QObject
 {
     Q_OBJECT
-public:
+  public:
     explicit FileCommands(MainWindow& window);
 
     void mnuNew_Click();
@@ -37,7 +37,7 @@ public:
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
 
-private:
+  private:
     void openDelimited(int kind, int index);
     void saveAsDelimited(int kind);
     void keepTitleRow();

@@ -29,8 +29,8 @@ namespace {
 
 const QString kNoChangesQuestion =
     QStringLiteral("Changes have been made. Do you want to save the changes?");
-const QString kCloseQuestion = QStringLiteral(
-    "Changes have been made. Do you want to save the changes before exit Corvanta?");
+const QString kCloseQuestion =
+    QStringLiteral("Changes have been made. Do you want to save the changes before exit Corvanta?");
 
 // Splitter limits in twips: the panel is never narrower than this, and the
 // splitter stays this far from the window's right edge.
@@ -130,8 +130,8 @@ MainWindow::~MainWindow()
 {
     // The grids outlive this object's own members while QWidget tears down
     // its children; an editor closing then must not call back into us.
-    for (QObject* grid : {static_cast<QObject*>(m_fa), static_cast<QObject*>(m_fb),
-                          static_cast<QObject*>(m_fc)})
+    for (QObject* grid :
+         {static_cast<QObject*>(m_fa), static_cast<QObject*>(m_fb), static_cast<QObject*>(m_fc)})
         grid->disconnect();
     m_fa->selectionModel()->disconnect(this);
     delete m_formPanel;
@@ -372,8 +372,8 @@ void MainWindow::applyAlternateRows()
         a->setChecked(AlternateRowsOn);
     // Off at start means the plain window colour.
     const QColor window = palette().color(QPalette::Base);
-    const quint32 plain = quint32(window.red()) | quint32(window.green()) << 8 |
-                          quint32(window.blue()) << 16;
+    const quint32 plain =
+        quint32(window.red()) | quint32(window.green()) << 8 | quint32(window.blue()) << 16;
     m_fa->SetAltRowBackColor(AlternateRowsOn ? 0xC0FFC0 : plain);
 }
 
@@ -385,11 +385,12 @@ void MainWindow::SetDefaults()
     m_fa->setToolTip(QString());
     m_fa->SetColumnAlign(-1, 9);
     m_fa->SetFixedColCount(0);
-    static const struct {
+    static const struct
+    {
         const char* title;
         int width;
-    } cols[] = {{"Name", 1200},  {"Street", 1800}, {"City", 900},  {"State", 600},
-                {"Zip Code", 900}, {"Phone", 900},  {"Email", 1300}, {"Web Site", 1300}};
+    } cols[] = {{"Name", 1200},    {"Street", 1800}, {"City", 900},   {"State", 600},
+                {"Zip Code", 900}, {"Phone", 900},   {"Email", 1300}, {"Web Site", 1300}};
     for (int c = 0; c < 8; ++c) {
         m_fa->SetCellText(0, c, QString::fromLatin1(cols[c].title));
         m_fa->SetColumnWidth(c, cols[c].width);
@@ -411,7 +412,8 @@ void MainWindow::fa_Click()
 {
     const int row = m_fa->CurRow();
     const int col = m_fa->CurCol();
-    static const struct {
+    static const struct
+    {
         const char* key;
         int setting;
     } styles[] = {{"Bold", GridWidget::PropFontBold},

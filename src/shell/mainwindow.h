@@ -25,7 +25,8 @@ class SettingsStore;
 
 // What the start routine hands the main window: the services it uses, so
 // tests can bring their own.
-struct ShellContext {
+struct ShellContext
+{
     Platform* platform = nullptr;
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
@@ -36,7 +37,7 @@ struct ShellContext {
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
-public:
+  public:
     // File kinds that Save writes.
     enum Kind { KindNative = 2, KindComma = 3, KindTab = 4 };
 
@@ -99,12 +100,12 @@ public:
     static QString FolderOfPath(const QString& path);
     static QString appTitle() { return Platform::applicationTitle(); }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void buildWidgets();
     void buildStatusBar();
     void wireCommands();

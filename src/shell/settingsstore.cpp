@@ -3,7 +3,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-
 #include <cmath>
 
 namespace corvanta {

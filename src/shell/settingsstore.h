@@ -13,7 +13,7 @@ namespace corvanta {
 // right after a write never loses it.
 class SettingsStore
 {
-public:
+  public:
     // The file in the user's configuration folder.
     static QString defaultPath();
 
@@ -34,7 +34,7 @@ public:
     // Twips are written as the decimal text of the number, e.g. "1200".
     static QString fromNumber(double value);
 
-private:
+  private:
     std::unique_ptr<QSettings> m_settings;
 };
 

@@ -48,7 +48,7 @@ QByteArray readFile(const QString& path)
 class TestFileCommands : public QObject
 {
     Q_OBJECT
-private slots:
+  private slots:
     void newResetsTableAndRoles();
     void openNative();
     void openCancelled_data();
@@ -141,11 +141,15 @@ void TestFileCommands::openCancelled_data()
     QTest::addColumn<QString>("left");
     QTest::addColumn<bool>("promptCancelled");
     QTest::newRow("native cancel button") << "mnuOpen_0" << QString() << false;
-    QTest::newRow("native pattern left") << "mnuOpen_0" << "*.cvt" << false;
-    QTest::newRow("native all files pattern") << "mnuOpen_0" << "*.*" << false;
-    QTest::newRow("comma pattern left") << "mnuOpenCSV_0" << "*.csv" << false;
+    QTest::newRow("native pattern left") << "mnuOpen_0"
+                                         << "*.cvt" << false;
+    QTest::newRow("native all files pattern") << "mnuOpen_0"
+                                              << "*.*" << false;
+    QTest::newRow("comma pattern left") << "mnuOpenCSV_0"
+                                        << "*.csv" << false;
     QTest::newRow("comma data cancel button") << "mnuOpenCSV_1" << QString() << false;
-    QTest::newRow("tab pattern left") << "mnuOpenTAB_1" << "*.txt" << false;
+    QTest::newRow("tab pattern left") << "mnuOpenTAB_1"
+                                      << "*.txt" << false;
     QTest::newRow("comma save prompt cancelled") << "mnuOpenCSV_0" << QString() << true;
     QTest::newRow("tab save prompt cancelled") << "mnuOpenTAB_0" << QString() << true;
 }
@@ -366,15 +370,17 @@ void TestFileCommands::openDelimited_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("comma header") << "mnuOpenCSV_0" << "people.csv"
-                                  << QByteArray("Name,City\r\nAnn,Rome\r\n") << 3
+    QTest::newRow("comma header") << "mnuOpenCSV_0"
+                                  << "people.csv" << QByteArray("Name,City\r\nAnn,Rome\r\n") << 3
                                   << "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*";
     QTest::newRow("tab header splits at tabs")
-        << "mnuOpenTAB_0" << "people.txt" << QByteArray("Name\tCity\nAnn, Jr\tRome\n") << 4
+        << "mnuOpenTAB_0"
+        << "people.txt" << QByteArray("Name\tCity\nAnn, Jr\tRome\n") << 4
         << "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*";
-    QTest::newRow("toolbar comma item") << "tbr_OPEN_CSV" << "people.csv"
-                                        << QByteArray("Name,City\nAnn,Rome") << 3
-                                        << "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*";
+    QTest::newRow("toolbar comma item")
+        << "tbr_OPEN_CSV"
+        << "people.csv" << QByteArray("Name,City\nAnn,Rome") << 3
+        << "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*";
 }
 
 void TestFileCommands::openDelimited()
@@ -417,7 +423,8 @@ void TestFileCommands::openDelimitedFirstLineData_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("kind");
     QTest::newRow("comma") << "mnuOpenCSV_1"
-                           << QByteArray("Name,City\r\n\"Ann \"\"A\"\"\",\"Rome\r\nItaly\"\r\n") << 3;
+                           << QByteArray("Name,City\r\n\"Ann \"\"A\"\"\",\"Rome\r\nItaly\"\r\n")
+                           << 3;
     QTest::newRow("tab") << "mnuOpenTAB_1"
                          << QByteArray("Name\tCity\n\"Ann \"\"A\"\"\"\t\"Rome\r\nItaly\"\n") << 4;
 }
@@ -516,9 +523,11 @@ void TestFileCommands::exportsKeepDocument_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("comma") << "mnuSaveAsComma" << "Comma Delimited Text Files (*.csv)|*.csv"
+    QTest::newRow("comma") << "mnuSaveAsComma"
+                           << "Comma Delimited Text Files (*.csv)|*.csv"
                            << QByteArray("Name,City\r\n\"Ann, Jr\",Rome\r\n");
-    QTest::newRow("tab") << "mnuSaveAsTab" << "Tab Delimited Text Files (*.txt)|*.txt"
+    QTest::newRow("tab") << "mnuSaveAsTab"
+                         << "Tab Delimited Text Files (*.txt)|*.txt"
                          << QByteArray("Name\tCity\r\n\"Ann, Jr\"\tRome\r\n");
 }
 
@@ -588,11 +597,16 @@ void TestFileCommands::folderOfPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("file in folder") << "/data/a.cvt" << "/data/";
-    QTest::newRow("root file") << "/a.cvt" << "/";
-    QTest::newRow("no separator") << "a.cvt" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("folder only") << "/data/sub/" << "/data/sub/";
+    QTest::newRow("file in folder") << "/data/a.cvt"
+                                    << "/data/";
+    QTest::newRow("root file") << "/a.cvt"
+                               << "/";
+    QTest::newRow("no separator") << "a.cvt"
+                                  << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("folder only") << "/data/sub/"
+                                 << "/data/sub/";
 }
 
 void TestFileCommands::folderOfPath()

@@ -18,9 +18,10 @@ using namespace corvanta;
 
 namespace {
 
-const QString kQuestion = QStringLiteral("Changes have been made. Do you want to save the changes?");
-const QString kCloseQuestion = QStringLiteral(
-    "Changes have been made. Do you want to save the changes before exit Corvanta?");
+const QString kQuestion =
+    QStringLiteral("Changes have been made. Do you want to save the changes?");
+const QString kCloseQuestion =
+    QStringLiteral("Changes have been made. Do you want to save the changes before exit Corvanta?");
 
 QAction* act(MainWindow& w, const char* name)
 {
@@ -50,7 +51,7 @@ void writeSample(const QString& path, const QString& firstName)
 class TestMainWindow : public QObject
 {
     Q_OBJECT
-private slots:
+  private slots:
     void firstStartWithoutSettings();
     void firstStartOpensSample();
     void storedValues_data();
@@ -96,7 +97,8 @@ void TestMainWindow::firstStartWithoutSettings()
     QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
 
     // Window 8888 x 6600 twips, splitter 3570, light green rows, drop box shown.
-    QCOMPARE(GridWidget::pixelsToTwips(w.width()), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(8888)));
+    QCOMPARE(GridWidget::pixelsToTwips(w.width()),
+             GridWidget::pixelsToTwips(GridWidget::twipsToPixels(8888)));
     QCOMPARE(w.height(), GridWidget::twipsToPixels(6600));
     QCOMPARE(fa->AltRowBackColor(), quint32(0xC0FFC0));
     QVERIFY(act(w, "mnuAlternateColor")->isChecked());
@@ -165,20 +167,48 @@ void TestMainWindow::storedValues_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("what");
     QTest::addColumn<int>("expected");
-    QTest::newRow("col_mail empty takes default") << "col_mail" << "" << "col_mail" << 6;
-    QTest::newRow("col_mail not a number gives 0") << "col_mail" << "abc" << "col_mail" << 0;
-    QTest::newRow("col_phone out of range") << "col_phone" << "70000" << "col_phone" << 0;
-    QTest::newRow("col_map halves go even") << "col_map" << "2.5" << "col_map" << 2;
-    QTest::newRow("col_website stored") << "col_website" << "9" << "col_website" << 9;
-    QTest::newRow("TOP out of range gives 0") << "TOP" << "40000" << "top" << 0;
-    QTest::newRow("LEFT stored") << "LEFT" << "1440" << "left" << 1440;
-    QTest::newRow("WIDTH stored") << "WIDTH" << "10080" << "width" << 10080;
-    QTest::newRow("VBarLeft stored") << "VBarLeft" << "4320" << "vbar" << 4320;
-    QTest::newRow("EmailParser 0 hides drop box") << "EmailParser" << "0" << "dropbox" << 0;
-    QTest::newRow("EmailParser word gives 0") << "EmailParser" << "yes" << "dropbox" << 0;
-    QTest::newRow("AlternateColor False") << "AlternateColor" << "False" << "alt" << 0;
-    QTest::newRow("AlternateColor no Boolean") << "AlternateColor" << "green" << "alt" << 1;
-    QTest::newRow("LastOpenPath") << "LastOpenPath" << "/srv/contacts/" << "openfolder" << 1;
+    QTest::newRow("col_mail empty takes default") << "col_mail"
+                                                  << ""
+                                                  << "col_mail" << 6;
+    QTest::newRow("col_mail not a number gives 0") << "col_mail"
+                                                   << "abc"
+                                                   << "col_mail" << 0;
+    QTest::newRow("col_phone out of range") << "col_phone"
+                                            << "70000"
+                                            << "col_phone" << 0;
+    QTest::newRow("col_map halves go even") << "col_map"
+                                            << "2.5"
+                                            << "col_map" << 2;
+    QTest::newRow("col_website stored") << "col_website"
+                                        << "9"
+                                        << "col_website" << 9;
+    QTest::newRow("TOP out of range gives 0") << "TOP"
+                                              << "40000"
+                                              << "top" << 0;
+    QTest::newRow("LEFT stored") << "LEFT"
+                                 << "1440"
+                                 << "left" << 1440;
+    QTest::newRow("WIDTH stored") << "WIDTH"
+                                  << "10080"
+                                  << "width" << 10080;
+    QTest::newRow("VBarLeft stored") << "VBarLeft"
+                                     << "4320"
+                                     << "vbar" << 4320;
+    QTest::newRow("EmailParser 0 hides drop box") << "EmailParser"
+                                                  << "0"
+                                                  << "dropbox" << 0;
+    QTest::newRow("EmailParser word gives 0") << "EmailParser"
+                                              << "yes"
+                                              << "dropbox" << 0;
+    QTest::newRow("AlternateColor False") << "AlternateColor"
+                                          << "False"
+                                          << "alt" << 0;
+    QTest::newRow("AlternateColor no Boolean") << "AlternateColor"
+                                               << "green"
+                                               << "alt" << 1;
+    QTest::newRow("LastOpenPath") << "LastOpenPath"
+                                  << "/srv/contacts/"
+                                  << "openfolder" << 1;
 }
 
 void TestMainWindow::storedValues()
@@ -415,7 +445,8 @@ void TestMainWindow::settingsSurviveRestart()
     MainWindow& w = h.start();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.width(), GridWidget::twipsToPixels(GridWidget::pixelsToTwips(GridWidget::twipsToPixels(9360))));
+    QCOMPARE(w.width(),
+             GridWidget::twipsToPixels(GridWidget::pixelsToTwips(GridWidget::twipsToPixels(9360))));
     QCOMPARE(w.AlternateRowsOn, false);
     QVERIFY(!w.commands().action("mnuAlternateColor")->isChecked());
     QCOMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(4320)));

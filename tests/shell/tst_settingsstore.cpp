@@ -10,7 +10,7 @@ using namespace corvanta;
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
-private slots:
+  private slots:
     void toInt16_data();
     void toInt16();
     void toBool_data();

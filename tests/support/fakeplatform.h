@@ -13,15 +13,17 @@ namespace corvanta {
 // prompts and dialogs, and read back everything that was shown.
 class FakePlatform : public Platform
 {
-public:
-    struct Shown {
+  public:
+    struct Shown
+    {
         QString text;
         QString title;
         MsgIcon icon;
         MsgButtons buttons;
         int defaultButton;
     };
-    struct DialogSeen {
+    struct DialogSeen
+    {
         bool save;
         CommonDialog before; // what the program set before showing
     };
@@ -52,7 +54,7 @@ public:
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
 
-private:
+  private:
     void showFile(CommonDialog& dlg, bool save);
 };
 

@@ -15,7 +15,8 @@ namespace corvanta {
 // One isolated world for a GUI test: a temporary program folder, its own
 // settings file and the scripted platform. The main window is made on
 // demand, after the test has put settings and files in place.
-struct ShellHarness {
+struct ShellHarness
+{
     QTemporaryDir dir;
     QString programFolder;
     QString settingsPath;
@@ -34,8 +35,8 @@ struct ShellHarness {
 
     MainWindow& start()
     {
-        window = std::make_unique<MainWindow>(
-            ShellContext{&platform, settings.get(), programFolder});
+        window =
+            std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder});
         return *window;
     }
 
