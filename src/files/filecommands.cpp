@@ -64,6 +64,29 @@ void FileCommands::showCannotOpen(const QString& path, const QString& reason)
                             QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
 }
 
+QString FileCommands::askOpenPath(const QString& defaultExt, const QString& filter)
+{
+    CommonDialog& dlg = w.CommonDialog1;
+    dlg.DefaultExt = defaultExt;
+    dlg.Filter = filter;
+    dlg.FileName = defaultExt; // the pattern stays in the name box until a file is chosen
+    dlg.Flags = 4;
+    dlg.InitDir = w.OpenFolder;
+    w.platform().showOpen(dlg);
+    return isOpenCancelled(dlg.FileName) ? QString() : dlg.FileName;
+}
+
+QString FileCommands::askSavePath(const QString& filter)
+{
+    // DefaultExt and InitDir keep what the last dialog left.
+    CommonDialog& dlg = w.CommonDialog1;
+    dlg.Filter = filter;
+    dlg.FileName = QString();
+    dlg.Flags = 2;
+    w.platform().showSave(dlg);
+    return dlg.FileName;
+}
+
 void FileCommands::keepTitleRow()
 {
     // An empty file still leaves the title row and one column, as the
@@ -143,17 +166,11 @@ void FileCommands::mnuOpen_Click(int index)
         return;
     if (!w.askSaveChanges(QStringLiteral("Open")))
         return;
-    CommonDialog& dlg = w.CommonDialog1;
-    dlg.DefaultExt = QStringLiteral("*.cvt");
-    dlg.Filter = QStringLiteral("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*");
-    dlg.FileName = QStringLiteral("*.cvt");
-    dlg.Flags = 4;
-    dlg.InitDir = w.OpenFolder;
-    w.platform().showOpen(dlg);
-    if (isOpenCancelled(dlg.FileName))
+    const QString path =
+        askOpenPath(QStringLiteral("*.cvt"),
+                    QStringLiteral("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
+    if (path.isEmpty())
         return;
-
-    const QString path = dlg.FileName;
     QString error;
     if (!w.fa()->LoadFile(path, GridWidget::FileNative, true, &error)) {
         showCannotOpen(path, error);
@@ -186,17 +203,10 @@ void FileCommands::openDelimited(int fileKind, int index)
     if (!w.askSaveChanges(QStringLiteral("Open")))
         return;
     const DelimitedKind& k = delimitedKind(fileKind);
-    CommonDialog& dlg = w.CommonDialog1;
-    dlg.DefaultExt = QString::fromLatin1(k.defaultExt);
-    dlg.Filter = QString::fromLatin1(k.openFilter);
-    dlg.FileName = QString::fromLatin1(k.defaultExt);
-    dlg.Flags = 4;
-    dlg.InitDir = w.OpenFolder;
-    w.platform().showOpen(dlg);
-    if (isOpenCancelled(dlg.FileName))
+    const QString path =
+        askOpenPath(QString::fromLatin1(k.defaultExt), QString::fromLatin1(k.openFilter));
+    if (path.isEmpty())
         return;
-
-    const QString path = dlg.FileName;
     GridWidget* fa = w.fa();
     QString error;
     if (index == 0) {
@@ -279,14 +289,9 @@ bool FileCommands::mnuSave_Click()
 
 bool FileCommands::mnuSaveAsCVT_Click()
 {
-    CommonDialog& dlg = w.CommonDialog1;
-    dlg.Filter = QStringLiteral("Corvanta Files (*.cvt)|*.cvt");
-    dlg.FileName = QString();
-    dlg.Flags = 2;
-    w.platform().showSave(dlg);
-    if (dlg.FileName.isEmpty())
+    const QString path = askSavePath(QStringLiteral("Corvanta Files (*.cvt)|*.cvt"));
+    if (path.isEmpty())
         return false;
-    const QString path = dlg.FileName;
     QString error;
     if (!w.fa()->SaveFile(path, GridWidget::FileNative, true, &error)) {
         // Reported, and the document keeps its name, caption and flag.
@@ -314,14 +319,9 @@ void FileCommands::mnuSaveAsTab_Click()
 void FileCommands::saveAsDelimited(int fileKind)
 {
     const DelimitedKind& k = delimitedKind(fileKind);
-    CommonDialog& dlg = w.CommonDialog1;
-    dlg.Filter = QString::fromLatin1(k.saveFilter);
-    dlg.FileName = QString();
-    dlg.Flags = 2;
-    w.platform().showSave(dlg);
-    if (dlg.FileName.isEmpty())
+    const QString path = askSavePath(QString::fromLatin1(k.saveFilter));
+    if (path.isEmpty())
         return;
-    const QString path = dlg.FileName;
     QString error;
     if (!w.fa()->SaveFile(path, k.what, true, &error)) {
         showCannotSave(error);

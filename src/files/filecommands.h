@@ -40,6 +40,9 @@ class FileCommands : public QObject
   private:
     void openDelimited(int kind, int index);
     void saveAsDelimited(int kind);
+    // The chosen path, or "" when the dialog counts as cancelled.
+    QString askOpenPath(const QString& defaultExt, const QString& filter);
+    QString askSavePath(const QString& filter);
     void keepTitleRow();
     void showCannotSave(const QString& reason);
     void showCannotOpen(const QString& path, const QString& reason);
