@@ -431,34 +431,18 @@ void MainWindow::fa_Click()
 
 void MainWindow::mnuMouseMode_Click(int index)
 {
-    QAction* rowItem = m_commands->action(QStringLiteral("mnuMouseMode_0"));
-    QAction* blockItem = m_commands->action(QStringLiteral("mnuMouseMode_1"));
-    QAction* rowButton = m_commands->toolbarButton(QStringLiteral("RowMode"));
-    QAction* blockButton = m_commands->toolbarButton(QStringLiteral("BlockMode"));
-    if (index == 0) {
-        if (rowItem)
-            rowItem->setChecked(true);
-        if (blockItem)
-            blockItem->setChecked(false);
-        if (rowButton)
-            rowButton->setChecked(true);
-        if (blockButton && blockButton != blockItem)
-            blockButton->setChecked(false);
-        setStatusPanel(3, QStringLiteral("ROW"));
-        m_fa->SetSelectMode(3);
+    if (index != 0 && index != 1)
+        return;
+    const bool rowMode = index == 0;
+    // The toolbar's RowMode and BlockMode buttons mirror these marks.
+    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0")))
+        a->setChecked(rowMode);
+    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_1")))
+        a->setChecked(!rowMode);
+    setStatusPanel(3, rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
+    m_fa->SetSelectMode(rowMode ? 3 : 0);
+    if (rowMode)
         m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
-    } else if (index == 1) {
-        if (blockItem)
-            blockItem->setChecked(true);
-        if (rowItem)
-            rowItem->setChecked(false);
-        if (blockButton)
-            blockButton->setChecked(true);
-        if (rowButton && rowButton != rowItem)
-            rowButton->setChecked(false);
-        setStatusPanel(3, QStringLiteral("EDIT"));
-        m_fa->SetSelectMode(0);
-    }
 }
 
 bool MainWindow::askSaveChanges(const QString& title, const QString& message)

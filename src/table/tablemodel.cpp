@@ -1,6 +1,7 @@
 #include "table/tablemodel.h"
 
 #include "table/clipblock.h"
+#include "table/gridwidget.h"
 
 #include <QColor>
 #include <QMimeData>
@@ -34,17 +35,6 @@ bool isNumberText(QStringView text)
 const QList<int> kTextRoles = {Qt::DisplayRole, Qt::EditRole, Qt::TextAlignmentRole,
                                Qt::CheckStateRole};
 
-enum Setting {
-    SetText = 0,
-    SetAlign = 2,
-    SetBack = 6,
-    SetFore = 7,
-    SetFontSize = 12,
-    SetBold = 13,
-    SetItalic = 14,
-    SetUnderline = 15,
-};
-
 // Changes one format field; an invalid value clears a field that can be unset.
 void applySetting(CellFormat& f, int setting, const QVariant& value)
 {
@@ -57,25 +47,25 @@ void applySetting(CellFormat& f, int setting, const QVariant& value)
         }
     };
     switch (setting) {
-    case SetAlign:
+    case GridWidget::PropAlignment:
         setField(CellFormat::HasAlign, [&] { f.align = int8_t(value.toInt()); });
         break;
-    case SetBack:
+    case GridWidget::PropBackColor:
         setField(CellFormat::HasBack, [&] { f.back = value.toUInt() & 0xFFFFFF; });
         break;
-    case SetFore:
+    case GridWidget::PropForeColor:
         setField(CellFormat::HasFore, [&] { f.fore = value.toUInt() & 0xFFFFFF; });
         break;
-    case SetFontSize:
+    case GridWidget::PropFontSize:
         setField(CellFormat::HasFontSize, [&] { f.fontSize = value.toFloat(); });
         break;
-    case SetBold:
+    case GridWidget::PropFontBold:
         f.bold = value.toBool();
         break;
-    case SetItalic:
+    case GridWidget::PropFontItalic:
         f.italic = value.toBool();
         break;
-    case SetUnderline:
+    case GridWidget::PropFontUnderline:
         f.underline = value.toBool();
         break;
     }
@@ -386,22 +376,22 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
 {
     QList<int> roles;
     switch (setting) {
-    case SetText:
+    case GridWidget::PropText:
         roles = kTextRoles;
         break;
-    case SetAlign:
+    case GridWidget::PropAlignment:
         roles = {Qt::TextAlignmentRole};
         break;
-    case SetBack:
+    case GridWidget::PropBackColor:
         roles = {Qt::BackgroundRole};
         break;
-    case SetFore:
+    case GridWidget::PropForeColor:
         roles = {Qt::ForegroundRole};
         break;
-    case SetFontSize:
-    case SetBold:
-    case SetItalic:
-    case SetUnderline:
+    case GridWidget::PropFontSize:
+    case GridWidget::PropFontBold:
+    case GridWidget::PropFontItalic:
+    case GridWidget::PropFontUnderline:
         roles = {Qt::FontRole, Qt::SizeHintRole};
         break;
     default:
@@ -413,7 +403,7 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
     const int right = std::min(m_table.colCount() - 1, std::max(col1, col2));
     if (top > bottom || left > right)
         return true;
-    if (setting == SetText) {
+    if (setting == GridWidget::PropText) {
         const QString text = value.toString();
         for (int r = top; r <= bottom; ++r)
             for (int c = left; c <= right; ++c)
