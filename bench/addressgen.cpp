@@ -1,6 +1,6 @@
 #include "addressgen.h"
 
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <algorithm>
 #include <array>

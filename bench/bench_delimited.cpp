@@ -10,7 +10,7 @@
 #include "addressgen.h"
 #include "benchutil.h"
 #include "files/delimited.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -10,9 +10,9 @@
 // per-row work shows the same paint times on both.
 #include "addressgen.h"
 #include "benchutil.h"
-#include "table/gridwidget.h"
-#include "table/table.h"
-#include "table/tablemodel.h"
+#include "grid/gridwidget.h"
+#include "grid/table.h"
+#include "grid/tablemodel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "addressgen.h"
 #include "benchutil.h"
 #include "files/nativefile.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "editing/formpanel.h"
 
-#include "table/gridwidget.h"
+#include "grid/gridwidget.h"
 
 #include <QHeaderView>
 

@@ -2,7 +2,7 @@
 
 #include "editing/formpanel.h"
 #include "shell/mainwindow.h"
-#include "table/gridwidget.h"
+#include "grid/gridwidget.h"
 
 #include <QClipboard>
 #include <QFileInfo>

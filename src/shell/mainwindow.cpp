@@ -3,8 +3,8 @@
 #include "editing/formpanel.h"
 #include "files/filecommands.h"
 #include "shell/settingsstore.h"
-#include "table/commandset.h"
-#include "table/gridwidget.h"
+#include "shell/commandset.h"
+#include "grid/gridwidget.h"
 
 #include <QAction>
 #include <QCloseEvent>

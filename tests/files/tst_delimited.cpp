@@ -1,6 +1,6 @@
 #include "files/delimited.h"
 #include "files/nativefile.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QFile>
 #include <QRandomGenerator>

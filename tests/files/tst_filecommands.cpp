@@ -2,9 +2,9 @@
 // native and delimited files, with the scripted platform answering.
 #include "files/nativefile.h"
 #include "shellharness.h"
-#include "table/commandset.h"
-#include "table/gridwidget.h"
-#include "table/table.h"
+#include "shell/commandset.h"
+#include "grid/gridwidget.h"
+#include "grid/table.h"
 
 #include <QAction>
 #include <QClipboard>

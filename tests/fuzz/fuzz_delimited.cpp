@@ -5,7 +5,7 @@
 // it back gives the very same cells (the writer quotes whatever the reader
 // would otherwise split or drop).
 #include "files/delimited.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <cstdint>
 #include <cstdio>

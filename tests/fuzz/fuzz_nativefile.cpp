@@ -3,7 +3,7 @@
 // accepted one must be in the writer's one form (encoding the table again
 // gives back the very same bytes, which decode to an equal table).
 #include "files/nativefile.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // offscreen with the scripted platform answering every prompt.
 #include "files/nativefile.h"
 #include "shellharness.h"
-#include "table/commandset.h"
-#include "table/gridwidget.h"
-#include "table/table.h"
+#include "shell/commandset.h"
+#include "grid/gridwidget.h"
+#include "grid/table.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "files/nativefile.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QDir>
 #include <QFile>

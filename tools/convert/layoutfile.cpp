@@ -1,6 +1,6 @@
 #include "layoutfile.h"
 
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QStringList>
 

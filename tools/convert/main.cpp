@@ -5,7 +5,7 @@
 #include "files/delimited.h"
 #include "files/nativefile.h"
 #include "layoutfile.h"
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QCoreApplication>
 #include <QDir>

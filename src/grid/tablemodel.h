@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QAbstractTableModel>
 #include <QFont>

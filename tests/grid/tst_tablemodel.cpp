@@ -1,4 +1,4 @@
-#include "table/tablemodel.h"
+#include "grid/tablemodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QColor>

@@ -1,12 +1,12 @@
-#include "table/gridwidget.h"
+#include "grid/gridwidget.h"
 
 #include "files/delimited.h"
 #include "files/nativefile.h"
-#include "table/clipblock.h"
-#include "table/griddelegate.h"
-#include "table/gridselection.h"
-#include "table/table.h"
-#include "table/tablemodel.h"
+#include "grid/clipblock.h"
+#include "grid/griddelegate.h"
+#include "grid/gridselection.h"
+#include "grid/table.h"
+#include "grid/tablemodel.h"
 
 #include <QDrag>
 #include <QDropEvent>

@@ -1,7 +1,7 @@
-#include "table/tablemodel.h"
+#include "grid/tablemodel.h"
 
-#include "table/clipblock.h"
-#include "table/gridwidget.h"
+#include "grid/clipblock.h"
+#include "grid/gridwidget.h"
 
 #include <QColor>
 #include <QMimeData>

@@ -1,4 +1,4 @@
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
-#include "table/clipblock.h"
-#include "table/table.h"
+#include "grid/clipblock.h"
+#include "grid/table.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "table/griddelegate.h"
+#include "grid/griddelegate.h"
 
 #include <QComboBox>
 

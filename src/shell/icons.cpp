@@ -1,4 +1,4 @@
-#include "table/icons.h"
+#include "shell/icons.h"
 
 #include <QHash>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "table/gridwidget.h"
-#include "table/table.h"
-#include "table/tablemodel.h"
+#include "grid/gridwidget.h"
+#include "grid/table.h"
+#include "grid/tablemodel.h"
 
 #include "files/nativefile.h"
 

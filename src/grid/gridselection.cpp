@@ -1,6 +1,6 @@
-#include "table/gridselection.h"
+#include "grid/gridselection.h"
 
-#include "table/tablemodel.h"
+#include "grid/tablemodel.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

@@ -1,6 +1,6 @@
-#include "table/commandset.h"
+#include "shell/commandset.h"
 
-#include "table/icons.h"
+#include "shell/icons.h"
 
 #include <QActionGroup>
 #include <QMainWindow>

@@ -1,5 +1,5 @@
-#include "table/commandset.h"
-#include "table/icons.h"
+#include "shell/commandset.h"
+#include "shell/icons.h"
 
 #include <QMainWindow>
 #include <QMenu>

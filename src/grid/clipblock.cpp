@@ -1,6 +1,6 @@
-#include "table/clipblock.h"
+#include "grid/clipblock.h"
 
-#include "table/table.h"
+#include "grid/table.h"
 
 #include <algorithm>
 #include <cstring>
