@@ -12,6 +12,7 @@
 #include "shell/settingsstore.h"
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
+#include "table/tablecommands.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -53,6 +54,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     buildWidgets();
     buildStatusBar();
     m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
+    m_table = new TableCommands(m_fa, this);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
     showModified(m_doc->IsModified());
@@ -89,7 +91,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_fa->SetDragEnabled(0);
     if (QAction* drag = m_commands->toolbarButton(QStringLiteral("DragMode")))
         drag->setChecked(false);
-    mnuMouseMode_Click(0);
+    m_table->mnuMouseMode_Click(0);
     for (int pos : {26, 23})
         if (QAction* a = m_commands->toolbarButtonAt(pos))
             a->setVisible(false);
@@ -123,7 +125,7 @@ MainWindow::~MainWindow()
     for (QObject* grid :
          {static_cast<QObject*>(m_fa), static_cast<QObject*>(m_fb), static_cast<QObject*>(m_fc)})
         grid->disconnect();
-    m_fa->selectionModel()->disconnect(this);
+    m_fa->selectionModel()->disconnect(m_table);
     delete m_formPanel;
     m_formPanel = nullptr;
 }
@@ -188,14 +190,7 @@ void MainWindow::wireCommands()
     m_formPanel->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
 
-    c.attach(QStringLiteral("mnuMouseMode_0"), this, [this] { mnuMouseMode_Click(0); });
-    c.attach(QStringLiteral("mnuMouseMode_1"), this, [this] { mnuMouseMode_Click(1); });
-    c.attach(QStringLiteral("tbr_DragMode"), this, [this, &c] {
-        const bool on = c.toolbarButton(QStringLiteral("DragMode"))->isChecked();
-        if (QAction* a = c.action(QStringLiteral("mnuDragDrop")))
-            a->setChecked(on);
-        m_fa->SetDragEnabled(on ? 1 : 0);
-    });
+    m_table->install(c);
     c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
         m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
         m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
@@ -207,15 +202,21 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
-    connect(m_files, &FileCommands::currentCellChanged, this, &MainWindow::fa_Click);
-    connect(m_files, &FileCommands::rowModeEntered, this, [this] { mnuMouseMode_Click(0); });
+    connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
+    connect(m_files, &FileCommands::rowModeEntered, m_table,
+            [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
-    connect(m_formPanel, &FormPanel::shown, this, &MainWindow::fa_Click);
-    connect(m_fa, &GridWidget::Click, this, &MainWindow::fa_Click);
+    connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
+    connect(m_table, &TableCommands::positionChanged, this,
+            [this](const QString& text) { setStatusPanel(6, text); });
+    connect(m_table, &TableCommands::modeChanged, this,
+            [this](const QString& text) { setStatusPanel(3, text); });
+    connect(m_table, &TableCommands::currentRecordChanged, m_formPanel, &FormPanel::refresh);
+    connect(m_fa, &GridWidget::Click, m_table, &TableCommands::fa_Click);
     connect(m_fa, &GridWidget::cellEdited, this, [this] { m_doc->MakeModified(true); });
     connect(m_formPanel, &FormPanel::recordEdited, this, [this] { m_doc->MakeModified(true); });
-    connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { fa_Click(); });
+    connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, m_table,
+            [this] { m_table->fa_Click(); });
 }
 
 void MainWindow::applyWindowGeometry(int top, int left, int width, int height)
@@ -260,43 +261,6 @@ void MainWindow::showModified(bool modified)
         b->setEnabled(modified);
 }
 
-void MainWindow::fa_Click()
-{
-    const int row = m_fa->CurRow();
-    const int col = m_fa->CurCol();
-    static const struct
-    {
-        const char* key;
-        int setting;
-    } styles[] = {{"Bold", GridWidget::PropFontBold},
-                  {"Italic", GridWidget::PropFontItalic},
-                  {"Underline", GridWidget::PropFontUnderline}};
-    for (const auto& s : styles) {
-        const bool on = m_fa->CellProp(s.setting, row, col).toBool();
-        if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(s.key)))
-            b->setChecked(on);
-    }
-    setStatusPanel(6, QString::number(row) + QStringLiteral(" / ") +
-                          QString::number(m_fa->RowCount() - 1));
-    m_formPanel->refresh();
-}
-
-void MainWindow::mnuMouseMode_Click(int index)
-{
-    if (index != 0 && index != 1)
-        return;
-    const bool rowMode = index == 0;
-    // The toolbar's RowMode and BlockMode buttons mirror these marks.
-    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0")))
-        a->setChecked(rowMode);
-    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_1")))
-        a->setChecked(!rowMode);
-    setStatusPanel(3, rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
-    m_fa->SetSelectMode(rowMode ? 3 : 0);
-    if (rowMode)
-        m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
-}
-
 void MainWindow::mnuExit_Click()
 {
     if (!m_files->askSaveChanges(QStringLiteral("Exit")))
@@ -322,14 +286,8 @@ void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded && !m_ended) {
-        fa_Click();
-        QAction* rowItem = m_commands->action(QStringLiteral("mnuMouseMode_0"));
-        if (rowItem && rowItem->isChecked()) {
-            m_fa->SetSelectMode(3);
-            m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
-        } else {
-            m_fa->SetSelectMode(0);
-        }
+        m_table->fa_Click();
+        m_table->reapplyMouseMode();
     }
 }
 

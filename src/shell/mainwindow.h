@@ -19,6 +19,7 @@ class FileCommands;
 class FormPanel;
 class GridWidget;
 class SettingsStore;
+class TableCommands;
 
 // What the start routine hands the main window: the services it uses, so
 // tests can bring their own.
@@ -40,8 +41,6 @@ class MainWindow : public QMainWindow
     ~MainWindow() override;
 
     // --- refresh steps the subsystems' signals lead to ---
-    void fa_Click();
-    void mnuMouseMode_Click(int index);
     void setCaption(const QString& caption);
     void setStatusPanel(int panel, const QString& text); // panels 1..6
     QString statusPanel(int panel) const;
@@ -56,6 +55,7 @@ class MainWindow : public QMainWindow
     CommandSet& commands() const { return *m_commands; }
     FileCommands& files() const { return *m_files; }
     FormPanel& formPanel() const { return *m_formPanel; }
+    TableCommands& tableCommands() const { return *m_table; }
 
     GridWidget* fa() const { return m_fa; }
     GridWidget* fb() const { return m_fb; }
@@ -88,6 +88,7 @@ class MainWindow : public QMainWindow
     CommandSet* m_commands = nullptr;
     FileCommands* m_files = nullptr;
     FormPanel* m_formPanel = nullptr;
+    TableCommands* m_table = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;

@@ -6,7 +6,7 @@ namespace corvanta {
 
 class SettingsStore;
 
-// The steps of program start that come before any window exists.
+// The steps of start-up that come before any window exists.
 namespace Startup {
 
 // Records the program folder under "INI" on the address book's first run.

@@ -6,6 +6,7 @@
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "shellharness.h"
+#include "table/tablecommands.h"
 
 #include <QAction>
 #include <QLabel>
@@ -318,7 +319,7 @@ void TestMainWindow::userEditMarksModified()
     MainWindow& w = h.start();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.mnuMouseMode_Click(1);
+    w.tableCommands().mnuMouseMode_Click(1);
     GridWidget* fa = w.fa();
     w.activateWindow();
     fa->setFocus();
@@ -476,7 +477,7 @@ void TestMainWindow::rowAndBlockMode()
     QCOMPARE(fa->PickedRowCount(), 1);
     QCOMPARE(fa->PickedRow(0), 3);
     // The position panel reads current row / records.
-    w.fa_Click();
+    w.tableCommands().fa_Click();
     QCOMPARE(panel(w, 6), QString("3 / 10"));
 }
 
