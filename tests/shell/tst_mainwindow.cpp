@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace corvanta;
 
@@ -67,6 +68,7 @@ class TestMainWindow : public QObject
     void exitWithoutChangesWritesSettings();
     void settingsSurviveRestart();
     void rowAndBlockMode();
+    void formPanelClosesAndReopens();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -479,6 +481,27 @@ void TestMainWindow::rowAndBlockMode()
     // The position panel reads current row / records.
     w.tableCommands().fa_Click();
     QCOMPARE(panel(w, 6), QString("3 / 10"));
+}
+
+void TestMainWindow::formPanelClosesAndReopens()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* side = w.findChild<QWidget*>("panelSide");
+    QAction* item = act(w, "mnuViewFb");
+    QTest::mouseClick(w.findChild<QToolButton*>("imgClose"), Qt::LeftButton);
+    QTRY_VERIFY(!side->isVisible());
+    QVERIFY(!item->isChecked());
+    // Hidden, the panel does not follow the table; shown again, it catches up.
+    w.fa()->SetCellText(1, 0, "Ann");
+    w.fa()->SelectRange(1, 0);
+    QCOMPARE(w.fb()->CellText(1, 1), QString());
+    item->trigger();
+    QTRY_VERIFY(side->isVisible());
+    QVERIFY(item->isChecked());
+    QCOMPARE(w.fb()->CellText(1, 1), QString("Ann"));
 }
 
 QTEST_MAIN(TestMainWindow)
