@@ -20,11 +20,9 @@ int main(int argc, char** argv)
     QDir().mkpath(QFileInfo(SettingsStore::defaultPath()).absolutePath());
     SettingsStore settings(SettingsStore::defaultPath());
     Startup::recordProgramFolder(settings, programFolder);
-    const bool showTips = Startup::readShowTips(settings);
 
     QtPlatform platform;
     MainWindow window(ShellContext{&platform, &settings, programFolder});
-    window.ShowTips = showTips;
     window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
     window.show();
     return app.exec();

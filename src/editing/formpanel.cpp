@@ -1,8 +1,14 @@
 #include "editing/formpanel.h"
 
+#include "commands/commandset.h"
+#include "editing/dropbox.h"
 #include "grid/gridwidget.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace corvanta {
 
@@ -11,6 +17,63 @@ FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
 {
     connect(m_fa, &GridWidget::cellEdited, this, &FormPanel::onTableEdited);
     connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
+    buildSide();
+}
+
+FormPanel::~FormPanel()
+{
+    // The side belongs to the window's layout once placed; until then, to us.
+    if (m_side && !m_side->parent())
+        delete m_side;
+}
+
+void FormPanel::buildSide()
+{
+    m_side = new QWidget;
+    m_side->setObjectName(QStringLiteral("panelSide"));
+    auto* side = new QVBoxLayout(m_side);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->setSpacing(2);
+
+    m_tabStrip = new QTabWidget;
+    m_tabStrip->setObjectName(QStringLiteral("TabStrip1"));
+    auto* formPage = new QWidget;
+    auto* formLayout = new QVBoxLayout(formPage);
+    formLayout->setContentsMargins(4, 4, 4, 4);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch();
+    auto* imgClose = new QToolButton;
+    imgClose->setObjectName(QStringLiteral("imgClose"));
+    imgClose->setToolTip(QStringLiteral("Close Form (F2)"));
+    imgClose->setAutoRaise(true);
+    imgClose->setText(QStringLiteral("\u2715"));
+    closeRow->addWidget(imgClose);
+    formLayout->addLayout(closeRow);
+    formLayout->addWidget(m_fb);
+    m_tabStrip->addTab(formPage, QStringLiteral("Form"));
+    m_tabStrip->addTab(new QWidget, QString());
+    side->addWidget(m_tabStrip, 1);
+    connect(imgClose, &QToolButton::clicked, this, [this] {
+        if (m_closeAction && m_closeAction->isChecked())
+            m_closeAction->trigger();
+    });
+
+    m_dropBox = new DropBox;
+    side->addWidget(m_dropBox);
+}
+
+void FormPanel::install(CommandSet& commands)
+{
+    const QString name = QStringLiteral("mnuViewFb");
+    commands.attach(name, this, [this] {
+        // The item's check mark has already flipped: it says what to show.
+        const bool show = m_closeAction->isChecked();
+        m_side->setVisible(show);
+        setActive(show);
+        if (show)
+            emit shown();
+    });
+    m_closeAction = commands.action(name);
 }
 
 void FormPanel::setup()
@@ -24,6 +87,7 @@ void FormPanel::setup()
     m_fb->SetColumnAlign(0, 7);
     m_fb->SetColumnAlign(1, 1);
     m_fb->SetSelectMode(3);
+    m_tabStrip->setTabEnabled(1, false);
     // The value column always fills the rest of the panel.
     m_fb->horizontalHeader()->setStretchLastSection(true);
 }

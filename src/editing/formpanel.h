@@ -2,18 +2,35 @@
 
 #include <QObject>
 
+class QAction;
+class QTabWidget;
+class QWidget;
+
 namespace corvanta {
 
+class CommandSet;
+class DropBox;
 class GridWidget;
 
 // The form panel: the current record of the table shown vertically in a
 // second grid, one row a column, with the column's title on the left. Edits
-// in either grid flow into the other.
+// in either grid flow into the other. The panel builds its side of the
+// window around `fb`: the tab strip with the close button, and the drop box.
 class FormPanel : public QObject
 {
     Q_OBJECT
   public:
     FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent = nullptr);
+    ~FormPanel() override;
+
+    // The side of the window the panel fills ("panelSide"); whoever lays
+    // out the window takes ownership.
+    QWidget* side() const { return m_side; }
+    DropBox* dropBox() const { return m_dropBox; }
+
+    // Wires View > Form Panel, which shows and hides the side, and the
+    // panel's close button.
+    void install(CommandSet& commands);
 
     // The panel's first layout: two columns under "Column" and "Value".
     void setup();
@@ -31,13 +48,21 @@ class FormPanel : public QObject
   signals:
     // The user changed a value in the panel (already copied into the table).
     void recordEdited();
+    // View > Form Panel showed the side again.
+    void shown();
 
   private:
     void onTableEdited(int row, int col);
     void onPanelEdited(int row, int col);
 
+    void buildSide();
+
     GridWidget* m_fa;
     GridWidget* m_fb;
+    QWidget* m_side = nullptr;
+    QTabWidget* m_tabStrip = nullptr;
+    QAction* m_closeAction = nullptr;
+    DropBox* m_dropBox = nullptr;
     bool m_populated = false;
     bool m_titlesStale = false;
     bool m_active = true;

@@ -1,8 +1,10 @@
 #include "files/filecommands.h"
 
-#include "editing/formpanel.h"
-#include "shell/mainwindow.h"
+#include "commands/commandset.h"
 #include "grid/gridwidget.h"
+#include "platform/platform.h"
+#include "table/addressdefaults.h"
+#include "table/setdefaults.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -19,27 +21,59 @@ const QString kCaptionSaved = QStringLiteral("Corvanta Address Book -- ");
 struct DelimitedKind
 {
     int what;
-    int fileKind;
+    Document::Kind fileKind;
     const char* defaultExt;
     const char* openFilter;
     const char* saveFilter;
 };
 
-const DelimitedKind kComma{GridWidget::FileComma, MainWindow::KindComma, "*.csv",
+const DelimitedKind kComma{GridWidget::FileComma, Document::KindComma, "*.csv",
                            "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*",
                            "Comma Delimited Text Files (*.csv)|*.csv"};
-const DelimitedKind kTab{GridWidget::FileTab, MainWindow::KindTab, "*.txt",
+const DelimitedKind kTab{GridWidget::FileTab, Document::KindTab, "*.txt",
                          "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*",
                          "Tab Delimited Text Files (*.txt)|*.txt"};
 
-const DelimitedKind& delimitedKind(int fileKind)
+const DelimitedKind& delimitedKind(Document::Kind fileKind)
 {
-    return fileKind == MainWindow::KindTab ? kTab : kComma;
+    return fileKind == Document::KindTab ? kTab : kComma;
 }
 
 } // namespace
 
-FileCommands::FileCommands(MainWindow& window) : QObject(&window), w(window) {}
+FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
+                           Platform& platform, CommonDialog& dialog, QObject* parent)
+    : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
+      m_dialog(dialog)
+{
+}
+
+void FileCommands::install(CommandSet& c)
+{
+    c.attach(QStringLiteral("mnuNew"), this, [this] { mnuNew_Click(); });
+    c.attach(QStringLiteral("mnuOpen_0"), this, [this] { mnuOpen_Click(0); });
+    for (int i = 0; i < 2; ++i) {
+        c.attach(QStringLiteral("mnuOpenCSV_%1").arg(i), this, [this, i] { mnuOpenCSV_Click(i); });
+        c.attach(QStringLiteral("mnuOpenTAB_%1").arg(i), this, [this, i] { mnuOpenTAB_Click(i); });
+    }
+    c.attach(QStringLiteral("mnuSave"), this, [this] { mnuSave_Click(); });
+    c.attach(QStringLiteral("mnuSaveAsCVT"), this, [this] { mnuSaveAsCVT_Click(); });
+    c.attach(QStringLiteral("mnuSaveAsComma"), this, [this] { mnuSaveAsComma_Click(); });
+    c.attach(QStringLiteral("mnuSaveAsTab"), this, [this] { mnuSaveAsTab_Click(); });
+}
+
+bool FileCommands::askSaveChanges(const QString& title, const QString& message)
+{
+    if (!m_doc.IsModified())
+        return true;
+    const MsgAnswer a =
+        m_platform.messageBox(message, title, MsgIcon::Question, MsgButtons::YesNoCancel, 3);
+    if (a == MsgAnswer::Cancel)
+        return false;
+    if (a == MsgAnswer::Yes)
+        mnuSave_Click();
+    return true;
+}
 
 bool FileCommands::isOpenCancelled(const QString& fileName)
 {
@@ -50,9 +84,9 @@ bool FileCommands::isOpenCancelled(const QString& fileName)
 
 void FileCommands::showCannotSave(const QString& reason)
 {
-    w.platform().messageBox(QStringLiteral("Cannot save.\n") + reason +
-                                QStringLiteral("\nTry save as a different file name."),
-                            QString(), MsgIcon::Critical, MsgButtons::Ok);
+    m_platform.messageBox(QStringLiteral("Cannot save.\n") + reason +
+                              QStringLiteral("\nTry save as a different file name."),
+                          QString(), MsgIcon::Critical, MsgButtons::Ok);
 }
 
 void FileCommands::showCannotOpen(const QString& path, const QString& reason)
@@ -60,30 +94,30 @@ void FileCommands::showCannotOpen(const QString& path, const QString& reason)
     // The document stays as it was: a failed open must never leave an empty
     // table that carries the file's name, or a later Save would overwrite the
     // user's file with nothing.
-    w.platform().messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") + reason,
-                            QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
+    m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") + reason,
+                          QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
 }
 
 QString FileCommands::askOpenPath(const QString& defaultExt, const QString& filter)
 {
-    CommonDialog& dlg = w.CommonDialog1;
+    CommonDialog& dlg = m_dialog;
     dlg.DefaultExt = defaultExt;
     dlg.Filter = filter;
     dlg.FileName = defaultExt; // the pattern stays in the name box until a file is chosen
-    dlg.Flags = 4;
-    dlg.InitDir = w.OpenFolder;
-    w.platform().showOpen(dlg);
+    dlg.Flags = DialogFlag::HideReadOnly;
+    dlg.InitDir = m_doc.OpenFolder();
+    m_platform.showOpen(dlg);
     return isOpenCancelled(dlg.FileName) ? QString() : dlg.FileName;
 }
 
 QString FileCommands::askSavePath(const QString& filter)
 {
     // DefaultExt and InitDir keep what the last dialog left.
-    CommonDialog& dlg = w.CommonDialog1;
+    CommonDialog& dlg = m_dialog;
     dlg.Filter = filter;
     dlg.FileName = QString();
-    dlg.Flags = 2;
-    w.platform().showSave(dlg);
+    dlg.Flags = DialogFlag::OverwritePrompt;
+    m_platform.showSave(dlg);
     return dlg.FileName;
 }
 
@@ -91,72 +125,64 @@ void FileCommands::keepTitleRow()
 {
     // An empty file still leaves the title row and one column, as the
     // table had before the load.
-    GridWidget* fa = w.fa();
-    fa->SetColCount(std::max(1, fa->ColCount()));
-    fa->SetRowCount(std::max(1, fa->RowCount()));
+    m_fa->SetColCount(std::max(1, m_fa->ColCount()));
+    m_fa->SetRowCount(std::max(1, m_fa->RowCount()));
 }
 
 void FileCommands::mnuNew_Click()
 {
-    if (!w.askSaveChanges(QStringLiteral("New")))
+    if (!askSaveChanges(QStringLiteral("New")))
         return;
     NewUntitledTable();
 }
 
 void FileCommands::NewUntitledTable()
 {
-    GridWidget* fa = w.fa();
-    fa->SetColCount(0);
+    m_fa->SetColCount(0);
     // Row heights belong to rows, which survive the column cut: a new
     // document starts without the old one's heights.
-    fa->ClearAll();
-    w.SetDefaults();
-    fa->SetColCount(10);
-    fa->SetRowCount(11);
-    w.updateCountBoxes();
+    m_fa->ClearAll();
+    SetDefaults(*m_fa, *m_fb);
+    m_fa->SetColCount(AddressDefaults::ColCount);
+    m_fa->SetRowCount(AddressDefaults::NewRowCount);
+    emit countsChanged();
     RefreshDocumentView();
-    w.setCaption(QStringLiteral("Corvanta Address Book -- Untitled.cvt"));
-    w.CurrentFile = w.untitledPath();
-    w.FileKind = MainWindow::KindNative;
-    w.MakeModified(false);
-    w.col_map = 1;
-    w.col_phone = 5;
-    w.col_mail = 6;
-    w.col_website = 7;
-    w.fa_Click();
+    emit captionChanged(QStringLiteral("Corvanta Address Book -- Untitled.cvt"));
+    m_doc.resetToUntitled();
+    emit currentCellChanged();
 }
 
 void FileCommands::RefreshDocumentView()
 {
-    w.setCaption(QStringLiteral("Corvanta Address Book [") + w.CommonDialog1.FileName +
-                 QLatin1Char(']'));
-    w.formPanel().refillTitles();
-    w.fa_Click();
+    emit captionChanged(QStringLiteral("Corvanta Address Book [") + m_dialog.FileName +
+                        QLatin1Char(']'));
+    emit columnsChanged();
+    emit currentCellChanged();
 }
 
 void FileCommands::FinishLoad()
 {
     RefreshDocumentView();
-    w.fa()->SetSelectMode(3);
-    w.fa_Click();
-    w.mnuMouseMode_Click(0);
-    w.MakeModified(false);
-    w.updateCountBoxes();
+    m_fa->SetSelectMode(3);
+    emit currentCellChanged();
+    emit rowModeEntered();
+    m_doc.MakeModified(false);
+    emit countsChanged();
 }
 
 bool FileCommands::openStartupFile()
 {
-    const QString path = w.StartupFile;
+    const QString path = m_doc.StartupFile();
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    if (!w.fa()->LoadFile(path, GridWidget::FileNative, true))
+    if (!m_fa->LoadFile(path, GridWidget::FileNative, true))
         return false;
     keepTitleRow();
-    w.CurrentFile = path;
-    w.setCaption(kCaptionSaved + w.CurrentFile);
+    m_doc.setLoaded(path, Document::KindNative);
+    emit captionChanged(kCaptionSaved + path);
     // The panel must list every column of the loaded table, not only the
     // ten of the default layout.
-    w.formPanel().refillTitles();
+    emit columnsChanged();
     return true;
 }
 
@@ -164,7 +190,7 @@ void FileCommands::mnuOpen_Click(int index)
 {
     if (index != 0)
         return;
-    if (!w.askSaveChanges(QStringLiteral("Open")))
+    if (!askSaveChanges(QStringLiteral("Open")))
         return;
     const QString path =
         askOpenPath(QStringLiteral("*.cvt"),
@@ -172,42 +198,41 @@ void FileCommands::mnuOpen_Click(int index)
     if (path.isEmpty())
         return;
     QString error;
-    if (!w.fa()->LoadFile(path, GridWidget::FileNative, true, &error)) {
+    if (!m_fa->LoadFile(path, GridWidget::FileNative, true, &error)) {
         showCannotOpen(path, error);
         return;
     }
     keepTitleRow();
-    w.OpenFolder = MainWindow::FolderOfPath(path);
-    w.StartupFile = path;
-    w.CurrentFile = path;
-    w.FileKind = MainWindow::KindNative;
-    w.setCaption(kCaptionSaved + w.CurrentFile);
-    w.updateCountBoxes();
+    m_doc.setOpenFolder(Document::FolderOfPath(path));
+    m_doc.setStartupFile(path);
+    m_doc.setLoaded(path, Document::KindNative);
+    emit captionChanged(kCaptionSaved + path);
+    emit countsChanged();
     FinishLoad();
 }
 
 void FileCommands::mnuOpenCSV_Click(int index)
 {
-    openDelimited(MainWindow::KindComma, index);
+    openDelimited(Document::KindComma, index);
 }
 
 void FileCommands::mnuOpenTAB_Click(int index)
 {
-    openDelimited(MainWindow::KindTab, index);
+    openDelimited(Document::KindTab, index);
 }
 
-void FileCommands::openDelimited(int fileKind, int index)
+void FileCommands::openDelimited(Document::Kind fileKind, int index)
 {
     if (index != 0 && index != 1)
         return;
-    if (!w.askSaveChanges(QStringLiteral("Open")))
+    if (!askSaveChanges(QStringLiteral("Open")))
         return;
     const DelimitedKind& k = delimitedKind(fileKind);
     const QString path =
         askOpenPath(QString::fromLatin1(k.defaultExt), QString::fromLatin1(k.openFilter));
     if (path.isEmpty())
         return;
-    GridWidget* fa = w.fa();
+    GridWidget* fa = m_fa;
     QString error;
     if (index == 0) {
         // The first line fills the title row.
@@ -219,7 +244,7 @@ void FileCommands::openDelimited(int fileKind, int index)
     } else {
         // Every line is a record: read into the scratch grid, then move the
         // block below the (empty) title row through the clipboard.
-        GridWidget* fc = w.fc();
+        GridWidget* fc = m_fc;
         fc->SetColCount(1);
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
@@ -241,12 +266,11 @@ void FileCommands::openDelimited(int fileKind, int index)
         fa->SetClipText(clipboard->text());
         fc->ClearAll();
     }
-    w.OpenFolder = MainWindow::FolderOfPath(path);
-    w.CurrentFile = path;
-    w.FileKind = k.fileKind;
+    m_doc.setOpenFolder(Document::FolderOfPath(path));
+    m_doc.setLoaded(path, k.fileKind);
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);
-    w.setCaption(kCaptionSaved + w.CurrentFile);
-    w.updateCountBoxes();
+    emit captionChanged(kCaptionSaved + path);
+    emit countsChanged();
     FinishLoad();
 }
 
@@ -254,36 +278,36 @@ bool FileCommands::mnuSave_Click()
 {
     QString error;
     bool ok = true;
-    if (w.FileKind == MainWindow::KindNative) {
-        const bool untitled = w.CurrentFile.compare(w.untitledPath(), Qt::CaseInsensitive) == 0 &&
-                              QFileInfo::exists(w.CurrentFile);
+    const QString current = m_doc.CurrentFile();
+    if (m_doc.FileKind() == Document::KindNative) {
+        const bool untitled = m_doc.isUntitled() && QFileInfo::exists(current);
         if (untitled) {
-            const MsgAnswer a = w.platform().messageBox(
-                QStringLiteral("Do you want to overwrite ") + w.CurrentFile + QLatin1Char('?'),
+            const MsgAnswer a = m_platform.messageBox(
+                QStringLiteral("Do you want to overwrite ") + current + QLatin1Char('?'),
                 QStringLiteral("Save"), MsgIcon::Question, MsgButtons::YesNo);
             if (a == MsgAnswer::Yes) {
-                ok = w.fa()->SaveFile(w.CurrentFile, GridWidget::FileNative, true, &error);
+                ok = m_fa->SaveFile(current, GridWidget::FileNative, true, &error);
             } else {
                 // Save As reports its own failure and settles the flag.
                 return mnuSaveAsCVT_Click();
             }
         } else {
-            ok = w.fa()->SaveFile(w.CurrentFile, GridWidget::FileNative, true, &error);
+            ok = m_fa->SaveFile(current, GridWidget::FileNative, true, &error);
         }
     } else {
-        ok = w.fa()->SaveFile(w.CurrentFile, delimitedKind(w.FileKind).what, true, &error);
+        ok = m_fa->SaveFile(current, delimitedKind(m_doc.FileKind()).what, true, &error);
     }
     if (!ok) {
         showCannotSave(error);
         return false;
     }
-    if (w.FileKind != MainWindow::KindNative) {
-        w.platform().messageBox(
+    if (m_doc.FileKind() != Document::KindNative) {
+        m_platform.messageBox(
             QStringLiteral("Use 'Save As...' Corvanta(*.cvt) from the 'File' menu if you want to "
                            "save data as a RichText Corvanta file format."),
             QString(), MsgIcon::Information, MsgButtons::Ok);
     }
-    w.MakeModified(false);
+    m_doc.MakeModified(false);
     return true;
 }
 
@@ -293,43 +317,43 @@ bool FileCommands::mnuSaveAsCVT_Click()
     if (path.isEmpty())
         return false;
     QString error;
-    if (!w.fa()->SaveFile(path, GridWidget::FileNative, true, &error)) {
+    if (!m_fa->SaveFile(path, GridWidget::FileNative, true, &error)) {
         // Reported, and the document keeps its name, caption and flag.
         showCannotSave(error);
         return false;
     }
-    w.setCaption(kCaptionSaved + path);
-    w.MakeModified(false);
-    w.CurrentFile = path;
-    w.StartupFile = path;
-    w.FileKind = MainWindow::KindNative;
+    emit captionChanged(kCaptionSaved + path);
+    m_doc.MakeModified(false);
+    m_doc.setCurrentFile(path);
+    m_doc.setStartupFile(path);
+    m_doc.setFileKind(Document::KindNative);
     return true;
 }
 
 void FileCommands::mnuSaveAsComma_Click()
 {
-    saveAsDelimited(MainWindow::KindComma);
+    saveAsDelimited(Document::KindComma);
 }
 
 void FileCommands::mnuSaveAsTab_Click()
 {
-    saveAsDelimited(MainWindow::KindTab);
+    saveAsDelimited(Document::KindTab);
 }
 
-void FileCommands::saveAsDelimited(int fileKind)
+void FileCommands::saveAsDelimited(Document::Kind fileKind)
 {
     const DelimitedKind& k = delimitedKind(fileKind);
     const QString path = askSavePath(QString::fromLatin1(k.saveFilter));
     if (path.isEmpty())
         return;
     QString error;
-    if (!w.fa()->SaveFile(path, k.what, true, &error)) {
+    if (!m_fa->SaveFile(path, k.what, true, &error)) {
         showCannotSave(error);
         return;
     }
     // The export is not the document: CurrentFile and FileKind stay.
-    w.setCaption(kCaptionSaved + path);
-    w.MakeModified(false);
+    emit captionChanged(kCaptionSaved + path);
+    m_doc.MakeModified(false);
 }
 
 } // namespace corvanta

@@ -1,19 +1,33 @@
 #pragma once
 
+#include "files/document.h"
+
 #include <QObject>
 #include <QString>
 
 namespace corvanta {
 
-class MainWindow;
+class CommandSet;
+class GridWidget;
+class Platform;
+struct CommonDialog;
 
 // The File menu around the document: New, Open, Save and Save As of native
-// and delimited files, and the bookkeeping after a load.
+// and delimited files, and the bookkeeping after a load. It works on the
+// document and the grids it is given, asks through the platform, and says
+// through its signals what the window around it should refresh.
 class FileCommands : public QObject
 {
     Q_OBJECT
   public:
-    explicit FileCommands(MainWindow& window);
+    // `fa` holds the document, `fb` is the form panel's grid and `fc` the
+    // hidden scratch grid imports pass through. `dialog` is the file dialog
+    // state shared by every command that shows one.
+    FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
+                 Platform& platform, CommonDialog& dialog, QObject* parent = nullptr);
+
+    // Wires the File menu's New, Open, Save and Save As entries.
+    void install(CommandSet& commands);
 
     void mnuNew_Click();
     // Only item 0 (native) acts; items 1 and 2 are submenu parents.
@@ -28,18 +42,37 @@ class FileCommands : public QObject
     void mnuSaveAsComma_Click();
     void mnuSaveAsTab_Click();
 
+    // Asks to save when modified. Returns false when the user cancelled;
+    // Yes runs Save first. `title` is the command's name.
+    bool askSaveChanges(const QString& title,
+                        const QString& message = QStringLiteral(
+                            "Changes have been made. Do you want to save the changes?"));
+
     void NewUntitledTable();
     void FinishLoad();
     void RefreshDocumentView();
-    // Opens the start-up file at program start; false leaves the untitled table.
+    // Opens the document's start-up file at start; false leaves the
+    // untitled table.
     bool openStartupFile();
 
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
 
+  signals:
+    // The window's title should read `caption`.
+    void captionChanged(const QString& caption);
+    // The table's row or column count may have changed.
+    void countsChanged();
+    // The current cell or record may have changed (the window's fa_Click).
+    void currentCellChanged();
+    // A load put the grid in row mode; the mode switch should show it.
+    void rowModeEntered();
+    // The table's columns changed: the form panel lists them anew.
+    void columnsChanged();
+
   private:
-    void openDelimited(int kind, int index);
-    void saveAsDelimited(int kind);
+    void openDelimited(Document::Kind kind, int index);
+    void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.
     QString askOpenPath(const QString& defaultExt, const QString& filter);
     QString askSavePath(const QString& filter);
@@ -47,7 +80,12 @@ class FileCommands : public QObject
     void showCannotSave(const QString& reason);
     void showCannotOpen(const QString& path, const QString& reason);
 
-    MainWindow& w;
+    Document& m_doc;
+    GridWidget* m_fa;
+    GridWidget* m_fb;
+    GridWidget* m_fc;
+    Platform& m_platform;
+    CommonDialog& m_dialog;
 };
 
 } // namespace corvanta

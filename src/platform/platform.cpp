@@ -39,7 +39,7 @@ QString defaultSuffixOf(const CommonDialog& dlg, bool save)
         const QStringList parts = dlg.Filter.split(QLatin1Char('|'));
         ext = parts.size() > 1 ? parts[1].section(QLatin1Char(';'), 0, 0) : QString();
     }
-    // Written as "*.cvt" by the program; the dialog wants "cvt".
+    // Commands write the extension as a pattern, "*.cvt"; the dialog wants "cvt".
     while (ext.startsWith(QLatin1Char('*')) || ext.startsWith(QLatin1Char('.')))
         ext.remove(0, 1);
     return ext.contains(QLatin1Char('*')) ? QString() : ext;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFlags>
 #include <QString>
 #include <QUrl>
 
@@ -13,20 +14,29 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 
-// What the program sets on the common file dialog before showing it, and the
-// file name it leaves behind. Properties persist between showings, as the
-// program relies on ("DefaultExt and InitDir keep what the last dialog left").
+// How a file dialog behaves, with the values the dialog state has always
+// carried.
+enum class DialogFlag {
+    OverwritePrompt = 2, // a save dialog asks before replacing a file
+    HideReadOnly = 4,    // an open dialog shows no read-only box
+};
+Q_DECLARE_FLAGS(DialogFlags, DialogFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(DialogFlags)
+
+// What a command sets on the common file dialog before showing it, and the
+// file name it leaves behind. The fields persist between showings: a save
+// dialog opens with the default extension and folder the last dialog left.
 struct CommonDialog
 {
     QString DefaultExt;
     QString Filter; // "Text (*.x)|*.x|All Files (*.*)|*.*"
     QString FileName;
-    int Flags = 0; // 2 = ask before overwriting, 4 = read-only box hidden
+    DialogFlags Flags;
     QString InitDir;
 };
 
 // The thin layer over platform services: every modal prompt, file and colour
-// dialog, opening an address, the beep and ending the program go through it,
+// dialog, opening an address, the beep and ending the address book go through it,
 // so tests can answer prompts and watch the end without the process dying.
 class Platform
 {
@@ -43,7 +53,7 @@ class Platform
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     virtual bool openUrl(const QUrl& url) = 0;
     virtual void beep() = 0;
-    // Ends the program at once; nothing of the caller runs after it in
+    // Ends the address book at once; nothing of the caller runs after it in
     // production. A test fake records the call and returns.
     virtual void endProgram() = 0;
 

@@ -99,8 +99,9 @@ void QtPlatform::showSave(CommonDialog& dlg)
     QFileDialog fd(QApplication::activeWindow());
     fd.setAcceptMode(QFileDialog::AcceptSave);
     fd.setFileMode(QFileDialog::AnyFile);
-    // Flag 2 asks before overwriting; without it the dialog stays quiet.
-    fd.setOption(QFileDialog::DontConfirmOverwrite, (dlg.Flags & 2) == 0);
+    // Without the prompt flag the dialog replaces a file without asking.
+    fd.setOption(QFileDialog::DontConfirmOverwrite,
+                 !dlg.Flags.testFlag(DialogFlag::OverwritePrompt));
     prepare(fd, dlg, true);
     if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty())
         dlg.FileName = QDir::toNativeSeparators(fd.selectedFiles().first());

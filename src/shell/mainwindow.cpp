@@ -1,34 +1,32 @@
 #include "shell/mainwindow.h"
 
+#include "commands/commandset.h"
+#include "editing/countcontrol.h"
+#include "editing/dropbox.h"
 #include "editing/formpanel.h"
+#include "files/document.h"
 #include "files/filecommands.h"
-#include "shell/settingsstore.h"
-#include "shell/commandset.h"
 #include "grid/gridwidget.h"
+#include "shell/appsettings.h"
+#include "shell/commandtree.h"
+#include "shell/settingsstore.h"
+#include "table/addressdefaults.h"
+#include "table/setdefaults.h"
+#include "table/tablecommands.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabWidget>
 #include <QToolBar>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 namespace corvanta {
 
 namespace {
 
-const QString kNoChangesQuestion =
-    QStringLiteral("Changes have been made. Do you want to save the changes?");
 const QString kCloseQuestion =
     QStringLiteral("Changes have been made. Do you want to save the changes before exit Corvanta?");
 
@@ -49,54 +47,55 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(appTitle());
-    CurrentFile = untitledPath();
-    OpenFolder = m_ctx.programFolder;
+    m_doc = new Document(m_ctx.programFolder, this);
 
     m_commands = new CommandSet(this);
+    CommandTree::build(this, *m_commands);
     buildWidgets();
     buildStatusBar();
-    m_formPanel = new FormPanel(m_fa, m_fb, this);
-    m_files = new FileCommands(*this);
+    m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
+    m_table = new TableCommands(m_fa, this);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
-    MakeModified(false);
+    showModified(m_doc->IsModified());
 
     // The load of the window, step by step; a step that cannot be done is
     // skipped and the window still comes up.
     setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
-    m_fa->SetRowCount(11);
+    m_fa->SetRowCount(AddressDefaults::NewRowCount);
     updateCountBoxes();
-    loadWindowSettings();
-
-    AlternateRowsOn = [this] {
-        const QString t = settings().read(QStringLiteral("AlternateColor"));
-        return t.isEmpty() ? true : SettingsStore::toBool(t);
-    }();
-    DropBoxOn = readInt(QStringLiteral("EmailParser"), 1);
-    if (QAction* a = m_commands->action(QStringLiteral("mnuEmailParser")))
-        a->setChecked(DropBoxOn != 0);
-    m_dropBox->setVisible(DropBoxOn != 0);
+    const WindowSettings stored = AppSettings(settings()).load(m_ctx.programFolder);
     {
-        const QString t = settings().read(QStringLiteral("LastOpenPath"));
-        OpenFolder = t.isEmpty() ? m_ctx.programFolder : t;
+        const QSize screen = screenSize(this);
+        const int screenW = GridWidget::pixelsToTwips(screen.width());
+        const int screenH = GridWidget::pixelsToTwips(screen.height());
+        applyWindowGeometry(stored.top.value_or((screenH - stored.height) / 2),
+                            stored.left.value_or((screenW - stored.width) / 2), stored.width,
+                            stored.height);
+        setVbarLeft(stored.vbarLeft);
     }
-    MapCountry = QStringLiteral("us");
+
+    m_alternateRowsOn = stored.alternateRows;
+    m_dropBoxOn = stored.dropBox;
+    if (QAction* a = m_commands->action(QStringLiteral("mnuEmailParser")))
+        a->setChecked(m_dropBoxOn != 0);
+    m_formPanel->dropBox()->setVisible(m_dropBoxOn != 0);
+    m_doc->setOpenFolder(stored.openFolder);
+    m_showTips = stored.showTips;
     setStatusPanel(2, QStringLiteral("US"));
     applyAlternateRows();
 
-    SetDefaults();
+    SetDefaults(*m_fa, *m_fb);
     m_formPanel->setup();
-    m_tabStrip->setTabEnabled(1, false);
 
     m_fa->SetDragEnabled(0);
     if (QAction* drag = m_commands->toolbarButton(QStringLiteral("DragMode")))
         drag->setChecked(false);
-    mnuMouseMode_Click(0);
+    m_table->mnuMouseMode_Click(0);
     for (int pos : {26, 23})
         if (QAction* a = m_commands->toolbarButtonAt(pos))
             a->setVisible(false);
-    m_txtCol->setText(QStringLiteral("10"));
-    m_fa->SetRowCount(11);
+    m_fa->SetRowCount(AddressDefaults::NewRowCount);
     updateCountBoxes();
     // The toolbar owns the control's visibility through its action.
     if (m_countControlAction)
@@ -106,19 +105,12 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_fb->SetColumnAlign(0, 7);
     m_fb->SetColumnAlign(1, 1);
 
-    CurrentFile = untitledPath();
-    FileKind = KindNative;
+    m_doc->setCurrentFile(m_doc->untitledPath());
+    m_doc->setFileKind(Document::KindNative);
+    m_doc->setRoles(stored.roles);
 
-    col_mail = readInt(QStringLiteral("col_mail"), 6);
-    col_phone = readInt(QStringLiteral("col_phone"), 5);
-    col_website = readInt(QStringLiteral("col_website"), 7);
-    col_map = readInt(QStringLiteral("col_map"), 1);
-
-    m_fa->SetCellText(0, 0, QStringLiteral("Name"));
-    {
-        const QString t = settings().read(QStringLiteral("LastOpenFilePath"));
-        StartupFile = t.isEmpty() ? m_ctx.programFolder + QStringLiteral("/Sample_AB.cvt") : t;
-    }
+    m_fa->SetCellText(0, 0, AddressDefaults::columns().first().title);
+    m_doc->setStartupFile(stored.startupFile);
     if (!m_files->openStartupFile())
         m_files->NewUntitledTable();
     updateCountBoxes();
@@ -133,28 +125,9 @@ MainWindow::~MainWindow()
     for (QObject* grid :
          {static_cast<QObject*>(m_fa), static_cast<QObject*>(m_fb), static_cast<QObject*>(m_fc)})
         grid->disconnect();
-    m_fa->selectionModel()->disconnect(this);
+    m_fa->selectionModel()->disconnect(m_table);
     delete m_formPanel;
     m_formPanel = nullptr;
-}
-
-QString MainWindow::untitledPath() const
-{
-    return m_ctx.programFolder + QStringLiteral("/Untitled.cvt");
-}
-
-QString MainWindow::FolderOfPath(const QString& path)
-{
-    const int i = path.lastIndexOf(QLatin1Char('/'));
-    if (i < 0)
-        return QString();
-    return path.left(i + 1);
-}
-
-int MainWindow::readInt(const QString& key, int fallback) const
-{
-    const QString t = settings().read(key);
-    return t.isEmpty() ? fallback : SettingsStore::toInt16(t);
 }
 
 void MainWindow::buildWidgets()
@@ -168,92 +141,22 @@ void MainWindow::buildWidgets()
     m_fc->setObjectName(QStringLiteral("fc"));
     m_fc->hide();
 
-    m_panelSide = new QWidget;
-    m_panelSide->setObjectName(QStringLiteral("panelSide"));
-    auto* side = new QVBoxLayout(m_panelSide);
-    side->setContentsMargins(0, 0, 0, 0);
-    side->setSpacing(2);
-
-    m_tabStrip = new QTabWidget;
-    m_tabStrip->setObjectName(QStringLiteral("TabStrip1"));
-    auto* formPage = new QWidget;
-    auto* formLayout = new QVBoxLayout(formPage);
-    formLayout->setContentsMargins(4, 4, 4, 4);
-    auto* closeRow = new QHBoxLayout;
-    closeRow->addStretch();
-    auto* imgClose = new QToolButton;
-    imgClose->setObjectName(QStringLiteral("imgClose"));
-    imgClose->setToolTip(QStringLiteral("Close Form (F2)"));
-    imgClose->setAutoRaise(true);
-    imgClose->setText(QStringLiteral("\u2715"));
-    closeRow->addWidget(imgClose);
-    formLayout->addLayout(closeRow);
-    formLayout->addWidget(m_fb);
-    m_tabStrip->addTab(formPage, QStringLiteral("Form"));
-    m_tabStrip->addTab(new QWidget, QString());
-    side->addWidget(m_tabStrip, 1);
-    connect(imgClose, &QToolButton::clicked, this, [this] {
-        if (QAction* a = m_commands->action(QStringLiteral("mnuViewFb")); a && a->isChecked())
-            a->trigger();
-    });
-
-    m_dropBox = new QWidget;
-    m_dropBox->setObjectName(QStringLiteral("dropBox"));
-    auto* drop = new QHBoxLayout(m_dropBox);
-    drop->setContentsMargins(4, 0, 4, 4);
-    auto* lbDropBox = new QLabel(QStringLiteral("Drop Box:"));
-    lbDropBox->setObjectName(QStringLiteral("lbDropBox"));
-    auto* txtDrop = new QLineEdit;
-    txtDrop->setObjectName(QStringLiteral("txtDrop"));
-    txtDrop->setText(QStringLiteral("Drag or copy valid Form Post text to here"));
-    auto* cmdDownArrow = new QToolButton;
-    cmdDownArrow->setObjectName(QStringLiteral("cmdDownArrow"));
-    cmdDownArrow->setArrowType(Qt::DownArrow);
-    cmdDownArrow->setEnabled(false);
-    auto* cmdEraser = new QToolButton;
-    cmdEraser->setObjectName(QStringLiteral("cmdEraser"));
-    cmdEraser->setText(QStringLiteral("\u232B"));
-    cmdEraser->setEnabled(false);
-    drop->addWidget(lbDropBox);
-    drop->addWidget(txtDrop, 1);
-    drop->addWidget(cmdDownArrow);
-    drop->addWidget(cmdEraser);
-    side->addWidget(m_dropBox);
+    m_formPanel = new FormPanel(m_fa, m_fb, this);
+    QWidget* panelSide = m_formPanel->side();
 
     m_splitter = new QSplitter(Qt::Horizontal);
     m_splitter->setObjectName(QStringLiteral("splitter"));
-    m_splitter->addWidget(m_panelSide);
+    m_splitter->addWidget(panelSide);
     m_splitter->addWidget(m_fa);
     m_splitter->setChildrenCollapsible(false);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->handle(1)->setObjectName(QStringLiteral("VBar"));
-    m_panelSide->setMinimumWidth(GridWidget::twipsToPixels(kSplitterMin));
+    panelSide->setMinimumWidth(GridWidget::twipsToPixels(kSplitterMin));
     m_fa->setMinimumWidth(GridWidget::twipsToPixels(kSplitterRightMargin));
     setCentralWidget(m_splitter);
 
     // The count control sits at the toolbar's right end, hidden until asked for.
-    m_countControl = new QWidget;
-    m_countControl->setObjectName(QStringLiteral("countControl"));
-    auto* cc = new QHBoxLayout(m_countControl);
-    cc->setContentsMargins(8, 0, 4, 0);
-    auto* lbRows = new QLabel(QStringLiteral("Rows"));
-    lbRows->setObjectName(QStringLiteral("SSPanel1_0"));
-    m_txtRow = new QLineEdit;
-    m_txtRow->setObjectName(QStringLiteral("txtRow"));
-    m_txtRow->setValidator(new QIntValidator(0, 200001, m_txtRow));
-    m_txtRow->setMaximumWidth(70);
-    m_txtRow->setReadOnly(true);
-    auto* lbCols = new QLabel(QStringLiteral("Columns"));
-    lbCols->setObjectName(QStringLiteral("SSPanel1_1"));
-    m_txtCol = new QLineEdit;
-    m_txtCol->setObjectName(QStringLiteral("txtCol"));
-    m_txtCol->setValidator(new QIntValidator(1, 201, m_txtCol));
-    m_txtCol->setMaximumWidth(50);
-    m_txtCol->setReadOnly(true);
-    cc->addWidget(lbRows);
-    cc->addWidget(m_txtRow);
-    cc->addWidget(lbCols);
-    cc->addWidget(m_txtCol);
+    m_countControl = new CountControl;
     if (QToolBar* tb = m_commands->toolbar()) {
         auto* spacer = new QWidget;
         spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -283,76 +186,49 @@ void MainWindow::buildStatusBar()
 void MainWindow::wireCommands()
 {
     CommandSet& c = *m_commands;
-    FileCommands* f = m_files;
-    c.wire(QStringLiteral("mnuNew"), this, [f] { f->mnuNew_Click(); });
-    c.wire(QStringLiteral("mnuOpen_0"), this, [f] { f->mnuOpen_Click(0); });
-    for (int i = 0; i < 2; ++i) {
-        c.wire(QStringLiteral("mnuOpenCSV_%1").arg(i), this, [f, i] { f->mnuOpenCSV_Click(i); });
-        c.wire(QStringLiteral("mnuOpenTAB_%1").arg(i), this, [f, i] { f->mnuOpenTAB_Click(i); });
-    }
-    c.wire(QStringLiteral("mnuSave"), this, [f] { f->mnuSave_Click(); });
-    c.wire(QStringLiteral("mnuSaveAsCVT"), this, [f] { f->mnuSaveAsCVT_Click(); });
-    c.wire(QStringLiteral("mnuSaveAsComma"), this, [f] { f->mnuSaveAsComma_Click(); });
-    c.wire(QStringLiteral("mnuSaveAsTab"), this, [f] { f->mnuSaveAsTab_Click(); });
-    c.wire(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
+    m_files->install(c);
+    m_formPanel->install(c);
+    c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
 
-    c.wire(QStringLiteral("mnuMouseMode_0"), this, [this] { mnuMouseMode_Click(0); });
-    c.wire(QStringLiteral("mnuMouseMode_1"), this, [this] { mnuMouseMode_Click(1); });
-    c.wire(QStringLiteral("tbr_DragMode"), this, [this, &c] {
-        const bool on = c.toolbarButton(QStringLiteral("DragMode"))->isChecked();
-        if (QAction* a = c.action(QStringLiteral("mnuDragDrop")))
-            a->setChecked(on);
-        m_fa->SetDragEnabled(on ? 1 : 0);
+    m_table->install(c);
+    c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
+        m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
+        m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
     });
-
-    c.wire(QStringLiteral("mnuViewFb"), this, [this, &c] {
-        // The item's check mark has already flipped: it says what to show.
-        const bool show = c.action(QStringLiteral("mnuViewFb"))->isChecked();
-        m_panelSide->setVisible(show);
-        m_formPanel->setActive(show);
-        if (show)
-            fa_Click();
-    });
-    c.wire(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
-        AlternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
-        m_fa->SetAltRowBackColor(AlternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
-    });
-    c.wire(QStringLiteral("mnuGrid"), this, [this, &c] {
+    c.attach(QStringLiteral("mnuGrid"), this, [this, &c] {
         m_fa->SetGridLineStyle(c.action(QStringLiteral("mnuGrid"))->isChecked() ? 1 : 0);
     });
 
-    connect(&c, &CommandSet::toolbarClicked, this, &MainWindow::onToolbarClicked);
-    connect(m_fa, &GridWidget::Click, this, &MainWindow::fa_Click);
-    connect(m_fa, &GridWidget::cellEdited, this, [this] { MakeModified(true); });
-    connect(m_formPanel, &FormPanel::recordEdited, this, [this] { MakeModified(true); });
-    connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { fa_Click(); });
+    connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
+    connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
+    connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
+    connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
+    connect(m_files, &FileCommands::rowModeEntered, m_table,
+            [this] { m_table->mnuMouseMode_Click(0); });
+    connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
+    connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
+    connect(m_table, &TableCommands::positionChanged, this,
+            [this](const QString& text) { setStatusPanel(6, text); });
+    connect(m_table, &TableCommands::modeChanged, this,
+            [this](const QString& text) { setStatusPanel(3, text); });
+    connect(m_table, &TableCommands::currentRecordChanged, m_formPanel, &FormPanel::refresh);
+    connect(m_fa, &GridWidget::Click, m_table, &TableCommands::fa_Click);
+    connect(m_fa, &GridWidget::cellEdited, this, [this] { m_doc->MakeModified(true); });
+    connect(m_formPanel, &FormPanel::recordEdited, this, [this] { m_doc->MakeModified(true); });
+    connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, m_table,
+            [this] { m_table->fa_Click(); });
 }
 
-void MainWindow::onToolbarClicked(const QString&)
+void MainWindow::applyWindowGeometry(int top, int left, int width, int height)
 {
-    // Every toolbar click first closes the colour palette; the palette
-    // arrives with cell formatting, so there is nothing to close yet.
-}
-
-void MainWindow::loadWindowSettings()
-{
-    const int w = readInt(QStringLiteral("WIDTH"), 8888);
-    const int h = readInt(QStringLiteral("HEIGHT"), 6600);
-    const QSize screen = screenSize(this);
-    const int screenW = GridWidget::pixelsToTwips(screen.width());
-    const int screenH = GridWidget::pixelsToTwips(screen.height());
-    const int top = readInt(QStringLiteral("TOP"), (screenH - h) / 2);
-    const int left = readInt(QStringLiteral("LEFT"), (screenW - w) / 2);
-    resize(GridWidget::twipsToPixels(w), GridWidget::twipsToPixels(h));
+    resize(GridWidget::twipsToPixels(width), GridWidget::twipsToPixels(height));
     move(GridWidget::twipsToPixels(left), GridWidget::twipsToPixels(top));
-    setVbarLeft(readInt(QStringLiteral("VBarLeft"), 3570));
 }
 
 int MainWindow::vbarLeft() const
 {
     const QList<int> sizes = m_splitter->sizes();
-    if (sizes.isEmpty() || !m_panelSide->isVisible())
+    if (sizes.isEmpty() || !m_formPanel->side()->isVisible())
         return m_vbarLeftTwips;
     return GridWidget::pixelsToTwips(sizes.first());
 }
@@ -369,98 +245,25 @@ void MainWindow::applyAlternateRows()
 {
     QAction* a = m_commands->action(QStringLiteral("mnuAlternateColor"));
     if (a)
-        a->setChecked(AlternateRowsOn);
+        a->setChecked(m_alternateRowsOn);
     // Off at start means the plain window colour.
     const QColor window = palette().color(QPalette::Base);
     const quint32 plain =
         quint32(window.red()) | quint32(window.green()) << 8 | quint32(window.blue()) << 16;
-    m_fa->SetAltRowBackColor(AlternateRowsOn ? 0xC0FFC0 : plain);
+    m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : plain);
 }
 
-void MainWindow::SetDefaults()
+void MainWindow::showModified(bool modified)
 {
-    m_fa->SetFixedRowCount(1);
-    m_fa->SetRowCount(50);
-    m_fa->SetColCount(10);
-    m_fa->setToolTip(QString());
-    m_fa->SetColumnAlign(-1, 9);
-    m_fa->SetFixedColCount(0);
-    static const struct
-    {
-        const char* title;
-        int width;
-    } cols[] = {{"Name", 1200},    {"Street", 1800}, {"City", 900},   {"State", 600},
-                {"Zip Code", 900}, {"Phone", 900},   {"Email", 1300}, {"Web Site", 1300}};
-    for (int c = 0; c < 8; ++c) {
-        m_fa->SetCellText(0, c, QString::fromLatin1(cols[c].title));
-        m_fa->SetColumnWidth(c, cols[c].width);
-    }
-    m_fb->SetColumnAlign(-1, 0);
-    m_fb->SetCurCol(1);
-}
-
-void MainWindow::MakeModified(bool bWhat)
-{
-    IsModified = bWhat;
     if (QAction* a = m_commands->action(QStringLiteral("mnuSave")))
-        a->setEnabled(bWhat);
+        a->setEnabled(modified);
     if (QAction* b = m_commands->toolbarButton(QStringLiteral("Save")))
-        b->setEnabled(bWhat);
-}
-
-void MainWindow::fa_Click()
-{
-    const int row = m_fa->CurRow();
-    const int col = m_fa->CurCol();
-    static const struct
-    {
-        const char* key;
-        int setting;
-    } styles[] = {{"Bold", GridWidget::PropFontBold},
-                  {"Italic", GridWidget::PropFontItalic},
-                  {"Underline", GridWidget::PropFontUnderline}};
-    for (const auto& s : styles) {
-        const bool on = m_fa->CellProp(s.setting, row, col).toBool();
-        if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(s.key)))
-            b->setChecked(on);
-    }
-    setStatusPanel(6, QString::number(row) + QStringLiteral(" / ") +
-                          QString::number(m_fa->RowCount() - 1));
-    m_formPanel->refresh();
-}
-
-void MainWindow::mnuMouseMode_Click(int index)
-{
-    if (index != 0 && index != 1)
-        return;
-    const bool rowMode = index == 0;
-    // The toolbar's RowMode and BlockMode buttons mirror these marks.
-    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0")))
-        a->setChecked(rowMode);
-    if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_1")))
-        a->setChecked(!rowMode);
-    setStatusPanel(3, rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
-    m_fa->SetSelectMode(rowMode ? 3 : 0);
-    if (rowMode)
-        m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
-}
-
-bool MainWindow::askSaveChanges(const QString& title, const QString& message)
-{
-    if (!IsModified)
-        return true;
-    const MsgAnswer a =
-        platform().messageBox(message, title, MsgIcon::Question, MsgButtons::YesNoCancel, 3);
-    if (a == MsgAnswer::Cancel)
-        return false;
-    if (a == MsgAnswer::Yes)
-        m_files->mnuSave_Click();
-    return true;
+        b->setEnabled(modified);
 }
 
 void MainWindow::mnuExit_Click()
 {
-    if (!askSaveChanges(QStringLiteral("Exit")))
+    if (!m_files->askSaveChanges(QStringLiteral("Exit")))
         return;
     SaveSettingsAndExit();
 }
@@ -471,7 +274,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (!askSaveChanges(QStringLiteral("Exit"), kCloseQuestion)) {
+    if (!m_files->askSaveChanges(QStringLiteral("Exit"), kCloseQuestion)) {
         event->ignore();
         return;
     }
@@ -483,14 +286,8 @@ void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded && !m_ended) {
-        fa_Click();
-        QAction* rowItem = m_commands->action(QStringLiteral("mnuMouseMode_0"));
-        if (rowItem && rowItem->isChecked()) {
-            m_fa->SetSelectMode(3);
-            m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
-        } else {
-            m_fa->SetSelectMode(0);
-        }
+        m_table->fa_Click();
+        m_table->reapplyMouseMode();
     }
 }
 
@@ -506,24 +303,20 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::SaveSettingsAndExit()
 {
-    SettingsStore& s = settings();
+    WindowSettings out;
     const QRect frame = frameGeometry();
-    s.write(QStringLiteral("TOP"), SettingsStore::fromNumber(GridWidget::pixelsToTwips(frame.y())));
-    s.write(QStringLiteral("LEFT"),
-            SettingsStore::fromNumber(GridWidget::pixelsToTwips(frame.x())));
-    s.write(QStringLiteral("WIDTH"), SettingsStore::fromNumber(GridWidget::pixelsToTwips(width())));
-    s.write(QStringLiteral("HEIGHT"),
-            SettingsStore::fromNumber(GridWidget::pixelsToTwips(height())));
-    s.write(QStringLiteral("VBarLeft"), SettingsStore::fromNumber(vbarLeft()));
-    s.write(QStringLiteral("AlternateColor"), SettingsStore::fromBool(AlternateRowsOn));
-    s.write(QStringLiteral("LastOpenPath"), OpenFolder);
-    s.write(QStringLiteral("LastOpenFilePath"), StartupFile);
-    s.write(QStringLiteral("ShowTips"), SettingsStore::fromBool(ShowTips));
-    s.write(QStringLiteral("EmailParser"), QString::number(DropBoxOn));
-    s.write(QStringLiteral("col_mail"), QString::number(col_mail));
-    s.write(QStringLiteral("col_website"), QString::number(col_website));
-    s.write(QStringLiteral("col_map"), QString::number(col_map));
-    s.write(QStringLiteral("col_phone"), QString::number(col_phone));
+    out.top = GridWidget::pixelsToTwips(frame.y());
+    out.left = GridWidget::pixelsToTwips(frame.x());
+    out.width = GridWidget::pixelsToTwips(width());
+    out.height = GridWidget::pixelsToTwips(height());
+    out.vbarLeft = vbarLeft();
+    out.alternateRows = m_alternateRowsOn;
+    out.openFolder = m_doc->OpenFolder();
+    out.startupFile = m_doc->StartupFile();
+    out.showTips = m_showTips;
+    out.dropBox = m_dropBoxOn;
+    out.roles = m_doc->roles();
+    AppSettings(settings()).save(out);
     m_ended = true;
     platform().endProgram();
 }
@@ -546,8 +339,7 @@ QString MainWindow::statusPanel(int panel) const
 
 void MainWindow::updateCountBoxes()
 {
-    m_txtRow->setText(QString::number(m_fa->RowCount() - 1));
-    m_txtCol->setText(QString::number(m_fa->ColCount()));
+    m_countControl->showCounts(m_fa->RowCount() - 1, m_fa->ColCount());
 }
 
 } // namespace corvanta

@@ -8,7 +8,7 @@
 namespace corvanta {
 
 namespace {
-// Values live in one section, so the file reads like the single key of old.
+// Every value lives in one section: the names are flat, with no groups.
 const QString kGroup = QStringLiteral("Settings");
 } // namespace
 
@@ -52,7 +52,8 @@ int SettingsStore::toInt16(const QString& text)
     if (!ok || !std::isfinite(v))
         return 0;
     // nearbyint in the default rounding mode sends halves to the even
-    // neighbour, which is how the stored numbers were always read.
+    // neighbour, so a stored 2.5 reads as 2 and 3.5 as 4, the same value
+    // wherever it is read.
     const double r = std::nearbyint(v);
     if (r < -32768.0 || r > 32767.0)
         return 0;

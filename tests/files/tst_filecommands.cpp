@@ -1,10 +1,11 @@
 // The File menu on the real main window: New, Open, Save and Save As of
 // native and delimited files, with the scripted platform answering.
+#include "commands/commandset.h"
+#include "files/document.h"
 #include "files/nativefile.h"
-#include "shellharness.h"
-#include "shell/commandset.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
+#include "shellharness.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -71,8 +72,6 @@ class TestFileCommands : public QObject
     void exportsKeepDocument();
     void exportCancelledChangesNothing();
     void exportFailureReported();
-    void folderOfPath_data();
-    void folderOfPath();
 };
 
 void TestFileCommands::newResetsTableAndRoles()
@@ -82,19 +81,21 @@ void TestFileCommands::newResetsTableAndRoles()
     w.fa()->SetColCount(14);
     w.fa()->SetCellText(0, 0, "Other");
     w.fa()->SetCellText(3, 2, "keep?");
-    w.col_mail = 2;
-    w.col_map = 9;
-    w.MakeModified(false);
+    ColumnRoles roles = w.document().roles();
+    roles.mail = 2;
+    roles.map = 9;
+    w.document().setRoles(roles);
+    w.document().MakeModified(false);
     trigger(w, "mnuNew");
     QCOMPARE(h.platform.messages.size(), 0); // not modified: no question
     QCOMPARE(w.fa()->RowCount(), 11);
     QCOMPARE(w.fa()->ColCount(), 10);
     QCOMPARE(w.fa()->CellText(0, 0), QString("Name"));
     QCOMPARE(w.fa()->CellText(3, 2), QString());
-    QCOMPARE(w.col_mail, 6);
-    QCOMPARE(w.col_map, 1);
+    QCOMPARE(w.document().roles().mail, 6);
+    QCOMPARE(w.document().roles().map, 1);
     QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("10"));
     QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("10"));
     QCOMPARE(w.fb()->RowCount(), 11);
@@ -118,12 +119,12 @@ void TestFileCommands::openNative()
     QCOMPARE(shown.DefaultExt, QString("*.cvt"));
     QCOMPARE(shown.Filter, QString("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
     QCOMPARE(shown.FileName, QString("*.cvt"));
-    QCOMPARE(shown.Flags, 4);
+    QCOMPARE(shown.Flags.toInt(), 4);
     QCOMPARE(shown.InitDir, h.programFolder);
-    QCOMPARE(w.OpenFolder, h.path("data/"));
-    QCOMPARE(w.StartupFile, file);
-    QCOMPARE(w.CurrentFile, file);
-    QCOMPARE(w.FileKind, 2);
+    QCOMPARE(w.document().OpenFolder(), h.path("data/"));
+    QCOMPARE(w.document().StartupFile(), file);
+    QCOMPARE(w.document().CurrentFile(), file);
+    QCOMPARE(int(w.document().FileKind()), 2);
     QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
     QCOMPARE(w.fa()->ColCount(), 12);
     QCOMPARE(w.fa()->CellText(2, 11), QString("last"));
@@ -131,7 +132,7 @@ void TestFileCommands::openNative()
     QCOMPARE(w.fb()->CellText(12, 0), QString("Extra"));
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("2"));
     QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("12"));
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
     QCOMPARE(w.statusPanel(3), QString("ROW"));
 }
 
@@ -163,17 +164,17 @@ void TestFileCommands::openCancelled()
     MainWindow& w = h.start();
     const QString before = w.windowTitle();
     if (promptCancelled) {
-        w.MakeModified(true);
+        w.document().MakeModified(true);
         h.platform.answers << MsgAnswer::Cancel;
     } else {
         h.platform.fileAnswers << (left.isNull() ? std::optional<QString>() : left);
     }
     trigger(w, action.toLatin1().constData());
     QCOMPARE(h.platform.dialogs.size(), promptCancelled ? 0 : 1);
-    QCOMPARE(w.FileKind, 2);
+    QCOMPARE(int(w.document().FileKind()), 2);
     QCOMPARE(w.windowTitle(), before);
-    QCOMPARE(w.OpenFolder, h.programFolder);
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.document().OpenFolder(), h.programFolder);
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
     QCOMPARE(w.fa()->CellText(0, 0), QString("Name"));
 }
 
@@ -205,7 +206,7 @@ void TestFileCommands::openFailureLeavesDocument()
         QDir().mkpath(file);
     MainWindow& w = h.start();
     w.fa()->SetCellText(1, 0, "Unsaved work");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     h.platform.answers << MsgAnswer::No;
     h.platform.fileAnswers << file;
     trigger(w, action.toLatin1().constData());
@@ -215,12 +216,12 @@ void TestFileCommands::openFailureLeavesDocument()
     QVERIFY(m.text.size() > QString("Cannot open " + file + ".\n").size()); // carries a reason
     QCOMPARE(m.icon, MsgIcon::Critical);
     QCOMPARE(w.fa()->CellText(1, 0), QString("Unsaved work"));
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
     QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
-    QVERIFY(w.IsModified);
-    QCOMPARE(w.FileKind, 2);
-    QCOMPARE(w.OpenFolder, h.programFolder);
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(int(w.document().FileKind()), 2);
+    QCOMPARE(w.document().OpenFolder(), h.programFolder);
     // The user's file is untouched.
     if (exists)
         QCOMPARE(readFile(file), content);
@@ -232,15 +233,15 @@ void TestFileCommands::untitledSaveSequence()
     MainWindow& w = h.start();
     const QString untitled = h.inProgram("Untitled.cvt");
     w.fa()->SetCellText(1, 0, "First");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.messages.size(), 0); // first save asks nothing
     QVERIFY(QFile::exists(untitled));
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
 
     // Later saves ask; Yes overwrites.
     w.fa()->SetCellText(1, 0, "Second");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     h.platform.answers << MsgAnswer::Yes;
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.messages.size(), 1);
@@ -251,20 +252,20 @@ void TestFileCommands::untitledSaveSequence()
     Table back;
     QVERIFY(NativeFile::load(untitled, back));
     QCOMPARE(back.text(1, 0), QString("Second"));
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
 
     // No leads to Save As; cancelling it leaves the flag.
     w.fa()->SetCellText(1, 0, "Third");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     h.platform.answers << MsgAnswer::No;
     h.platform.fileAnswers << std::nullopt;
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.dialogs.size(), 1);
     QVERIFY(h.platform.dialogs[0].save);
     QCOMPARE(h.platform.dialogs[0].before.Filter, QString("Corvanta Files (*.cvt)|*.cvt"));
-    QCOMPARE(h.platform.dialogs[0].before.Flags, 2);
+    QCOMPARE(h.platform.dialogs[0].before.Flags.toInt(), 2);
     QCOMPARE(h.platform.dialogs[0].before.FileName, QString());
-    QVERIFY(w.IsModified);
+    QVERIFY(w.document().IsModified());
 
     // No, then a name: the document moves there.
     const QString named = h.path("named.cvt");
@@ -272,10 +273,10 @@ void TestFileCommands::untitledSaveSequence()
     h.platform.fileAnswers << named;
     trigger(w, "mnuSave");
     QVERIFY(QFile::exists(named));
-    QCOMPARE(w.CurrentFile, named);
-    QCOMPARE(w.StartupFile, named);
+    QCOMPARE(w.document().CurrentFile(), named);
+    QCOMPARE(w.document().StartupFile(), named);
     QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + named);
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
     QVERIFY(NativeFile::load(untitled, back));
     QCOMPARE(back.text(1, 0), QString("Second"));
 }
@@ -289,7 +290,7 @@ void TestFileCommands::saveAsThenSaveWritesNewPath()
     trigger(w, "mnuSaveAsCVT");
     QVERIFY(QFile::exists(named));
     w.fa()->SetCellText(2, 2, "Rome");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.messages.size(), 0);
     QCOMPARE(h.platform.dialogs.size(), 1);
@@ -302,7 +303,7 @@ void TestFileCommands::saveAsFailureReported()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     const QString title = w.windowTitle();
     h.platform.fileAnswers << h.path("no/such/folder/book.cvt");
     trigger(w, "mnuSaveAsCVT");
@@ -313,22 +314,22 @@ void TestFileCommands::saveAsFailureReported()
     QCOMPARE(m.icon, MsgIcon::Critical);
     QCOMPARE(m.title, QString());
     QCOMPARE(w.windowTitle(), title);
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
-    QVERIFY(w.IsModified);
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+    QVERIFY(w.document().IsModified());
 }
 
 void TestFileCommands::saveFailureReported()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.CurrentFile = h.path("missing/dir/book.cvt");
-    w.MakeModified(true);
+    w.document().setCurrentFile(h.path("missing/dir/book.cvt"));
+    w.document().MakeModified(true);
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.messages.size(), 1);
     QVERIFY(h.platform.lastText().startsWith(kCannotSavePrefix));
     QVERIFY(h.platform.lastText().endsWith(kCannotSaveSuffix));
-    QVERIFY(w.IsModified);
+    QVERIFY(w.document().IsModified());
 }
 
 void TestFileCommands::nativeRoundTripOfFormattedTable()
@@ -400,7 +401,7 @@ void TestFileCommands::openDelimited()
     QCOMPARE(shown.Filter, filter);
     QCOMPARE(shown.DefaultExt, kind == 3 ? QString("*.csv") : QString("*.txt"));
     QCOMPARE(shown.FileName, kind == 3 ? QString("*.csv") : QString("*.txt"));
-    QCOMPARE(shown.Flags, 4);
+    QCOMPARE(shown.Flags.toInt(), 4);
     GridWidget* fa = w.fa();
     QCOMPARE(fa->ColCount(), 2);
     QCOMPARE(fa->RowCount(), 2);
@@ -408,13 +409,13 @@ void TestFileCommands::openDelimited()
     QCOMPARE(fa->CellText(0, 1), QString("City"));
     QCOMPARE(fa->CellText(1, 0), kind == 3 ? QString("Ann") : QString("Ann, Jr"));
     QCOMPARE(fa->CellText(1, 1), QString("Rome"));
-    QCOMPARE(w.FileKind, kind);
-    QCOMPARE(w.CurrentFile, file);
-    QCOMPARE(w.OpenFolder, h.dir.path() + "/");
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(int(w.document().FileKind()), kind);
+    QCOMPARE(w.document().CurrentFile(), file);
+    QCOMPARE(w.document().OpenFolder(), h.dir.path() + "/");
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
     QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("1"));
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
 }
 
 void TestFileCommands::openDelimitedFirstLineData_data()
@@ -448,11 +449,11 @@ void TestFileCommands::openDelimitedFirstLineData()
     QCOMPARE(fa->CellText(2, 0), QString("Ann \"A\""));
     QCOMPARE(fa->CellText(2, 1), QString("Rome\r\nItaly"));
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("2"));
-    QCOMPARE(w.FileKind, kind);
-    QCOMPARE(w.CurrentFile, file);
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(int(w.document().FileKind()), kind);
+    QCOMPARE(w.document().CurrentFile(), file);
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
     QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
     // The imported block stays on the clipboard as text.
     const QString clip = QGuiApplication::clipboard()->text();
     QVERIFY2(clip.startsWith("Name\tCity"), qPrintable(clip));
@@ -487,12 +488,12 @@ void TestFileCommands::openEmptyDelimitedFile()
     QVERIFY(fa->RowCount() >= 1);
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString::number(fa->RowCount() - 1));
     QCOMPARE(w.fb()->RowCount(), fa->ColCount() + 1);
-    QCOMPARE(w.CurrentFile, file);
-    QVERIFY(!w.IsModified);
+    QCOMPARE(w.document().CurrentFile(), file);
+    QVERIFY(!w.document().IsModified());
     // The document can be saved back.
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     trigger(w, "mnuSave");
-    QVERIFY(!w.IsModified);
+    QVERIFY(!w.document().IsModified());
 }
 
 void TestFileCommands::delimitedSaveWritesOwnFormatWithHint()
@@ -504,18 +505,18 @@ void TestFileCommands::delimitedSaveWritesOwnFormatWithHint()
     h.platform.fileAnswers << file;
     trigger(w, "mnuOpenTAB_0");
     w.fa()->SetCellText(1, 1, "Oslo");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     for (int i = 0; i < 2; ++i) {
         trigger(w, "mnuSave");
         QCOMPARE(h.platform.messages.size(), i + 1);
         QCOMPARE(h.platform.messages.last().text, kHint);
         QCOMPARE(h.platform.messages.last().icon, MsgIcon::Information);
         QCOMPARE(h.platform.messages.last().title, QString());
-        QVERIFY(!w.IsModified);
-        w.MakeModified(true);
+        QVERIFY(!w.document().IsModified());
+        w.document().MakeModified(true);
     }
     QCOMPARE(readFile(file), QByteArray("Name\tCity\r\nAnn\tOslo\r\n"));
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
 }
 
 void TestFileCommands::exportsKeepDocument_data()
@@ -544,24 +545,24 @@ void TestFileCommands::exportsKeepDocument()
     fa->SetCellText(0, 1, "City");
     fa->SetCellText(1, 0, "Ann, Jr");
     fa->SetCellText(1, 1, "Rome");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     const QString out = h.path("export.out");
     h.platform.fileAnswers << out;
     trigger(w, action.toLatin1().constData());
     const CommonDialog& shown = h.platform.dialogs.first().before;
     QCOMPARE(shown.Filter, filter);
-    QCOMPARE(shown.Flags, 2);
+    QCOMPARE(shown.Flags.toInt(), 2);
     QCOMPARE(shown.FileName, QString());
     QByteArray bytes = readFile(out);
     if (action == "mnuSaveAsTab")
         expected.replace("\"Ann, Jr\"", "Ann, Jr"); // commas need no quotes between TABs
     QCOMPARE(bytes, expected);
     QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + out);
-    QVERIFY(!w.IsModified);
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
-    QCOMPARE(w.FileKind, 2);
+    QVERIFY(!w.document().IsModified());
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QCOMPARE(int(w.document().FileKind()), 2);
     // Save still writes the document's own file.
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     trigger(w, "mnuSave");
     QVERIFY(QFile::exists(h.inProgram("Untitled.cvt")));
 }
@@ -570,11 +571,11 @@ void TestFileCommands::exportCancelledChangesNothing()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     const QString title = w.windowTitle();
     h.platform.fileAnswers << std::nullopt;
     trigger(w, "mnuSaveAsComma");
-    QVERIFY(w.IsModified);
+    QVERIFY(w.document().IsModified());
     QCOMPARE(w.windowTitle(), title);
 }
 
@@ -582,38 +583,15 @@ void TestFileCommands::exportFailureReported()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     const QString title = w.windowTitle();
     h.platform.fileAnswers << h.path("nowhere/x.csv");
     trigger(w, "mnuSaveAsComma");
     QCOMPARE(h.platform.messages.size(), 1);
     QVERIFY(h.platform.lastText().startsWith(kCannotSavePrefix));
     QCOMPARE(h.platform.messages.first().icon, MsgIcon::Critical);
-    QVERIFY(w.IsModified);
+    QVERIFY(w.document().IsModified());
     QCOMPARE(w.windowTitle(), title);
-}
-
-void TestFileCommands::folderOfPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("file in folder") << "/data/a.cvt"
-                                    << "/data/";
-    QTest::newRow("root file") << "/a.cvt"
-                               << "/";
-    QTest::newRow("no separator") << "a.cvt"
-                                  << "";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("folder only") << "/data/sub/"
-                                 << "/data/sub/";
-}
-
-void TestFileCommands::folderOfPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, folder);
-    QCOMPARE(MainWindow::FolderOfPath(path), folder);
 }
 
 QTEST_MAIN(TestFileCommands)

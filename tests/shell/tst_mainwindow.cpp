@@ -1,10 +1,12 @@
 // Start-up, settings and the save-changes prompts of the main window, driven
 // offscreen with the scripted platform answering every prompt.
+#include "commands/commandset.h"
+#include "files/document.h"
 #include "files/nativefile.h"
-#include "shellharness.h"
-#include "shell/commandset.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
+#include "shellharness.h"
+#include "table/tablecommands.h"
 
 #include <QAction>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace corvanta;
 
@@ -65,6 +68,7 @@ class TestMainWindow : public QObject
     void exitWithoutChangesWritesSettings();
     void settingsSurviveRestart();
     void rowAndBlockMode();
+    void formPanelClosesAndReopens();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -73,9 +77,9 @@ void TestMainWindow::firstStartWithoutSettings()
     MainWindow& w = h.start();
     QCOMPARE(w.objectName(), QString("frmMain"));
     QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
-    QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
-    QCOMPARE(w.FileKind, 2);
-    QCOMPARE(w.IsModified, false);
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QCOMPARE(int(w.document().FileKind()), 2);
+    QCOMPARE(w.document().IsModified(), false);
     GridWidget* fa = w.fa();
     QCOMPARE(fa->RowCount(), 11);
     QCOMPARE(fa->ColCount(), 10);
@@ -89,12 +93,12 @@ void TestMainWindow::firstStartWithoutSettings()
         QCOMPARE(fa->ColumnAlign(c), 9);
     }
     QCOMPARE(fa->CellText(1, 0), QString());
-    QCOMPARE(w.col_mail, 6);
-    QCOMPARE(w.col_phone, 5);
-    QCOMPARE(w.col_website, 7);
-    QCOMPARE(w.col_map, 1);
-    QCOMPARE(w.OpenFolder, h.programFolder);
-    QCOMPARE(w.StartupFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.document().roles().mail, 6);
+    QCOMPARE(w.document().roles().phone, 5);
+    QCOMPARE(w.document().roles().website, 7);
+    QCOMPARE(w.document().roles().map, 1);
+    QCOMPARE(w.document().OpenFolder(), h.programFolder);
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
 
     // Window 8888 x 6600 twips, splitter 3570, light green rows, drop box shown.
     QCOMPARE(GridWidget::pixelsToTwips(w.width()),
@@ -118,7 +122,7 @@ void TestMainWindow::firstStartWithoutSettings()
     QVERIFY(!w.findChild<QLineEdit*>("txtRow")->isVisible());
     // Still hidden when the toolbar has room for it.
     w.resize(1600, w.height());
-    QTest::qWait(20);
+    QTRY_VERIFY(w.commands().toolbar()->width() > 1500);
     QVERIFY(!w.findChild<QLineEdit*>("txtRow")->isVisible());
     QVERIFY(!w.findChild<QLineEdit*>("txtCol")->isVisible());
     QCOMPARE(panel(w, 1), QString("Corvanta Address Book 1.0"));
@@ -151,11 +155,11 @@ void TestMainWindow::firstStartOpensSample()
     writeSample(h.inProgram("Sample_AB.cvt"), "Ann Sample");
     MainWindow& w = h.start();
     QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + h.inProgram("Sample_AB.cvt"));
-    QCOMPARE(w.CurrentFile, h.inProgram("Sample_AB.cvt"));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Sample_AB.cvt"));
     QCOMPARE(w.fa()->CellText(1, 0), QString("Ann Sample"));
     QCOMPARE(w.fa()->RowCount(), 4);
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("3"));
-    QCOMPARE(w.IsModified, false);
+    QCOMPARE(w.document().IsModified(), false);
     QVERIFY(!act(w, "mnuSave")->isEnabled());
     QVERIFY(!w.commands().toolbarButton("Save")->isEnabled());
     QCOMPARE(w.fb()->CellText(1, 0), QString("Name"));
@@ -229,13 +233,13 @@ void TestMainWindow::storedValues()
         return GridWidget::pixelsToTwips(GridWidget::twipsToPixels(twips));
     };
     if (what == "col_mail")
-        QCOMPARE(w.col_mail, expected);
+        QCOMPARE(w.document().roles().mail, expected);
     else if (what == "col_phone")
-        QCOMPARE(w.col_phone, expected);
+        QCOMPARE(w.document().roles().phone, expected);
     else if (what == "col_map")
-        QCOMPARE(w.col_map, expected);
+        QCOMPARE(w.document().roles().map, expected);
     else if (what == "col_website")
-        QCOMPARE(w.col_website, expected);
+        QCOMPARE(w.document().roles().website, expected);
     else if (what == "top")
         QCOMPARE(twipsOf(w.frameGeometry().y()), roundTrip(expected));
     else if (what == "left")
@@ -245,18 +249,18 @@ void TestMainWindow::storedValues()
     else if (what == "vbar")
         QCOMPARE(w.vbarLeft(), roundTrip(expected));
     else if (what == "dropbox") {
-        QCOMPARE(w.DropBoxOn, expected);
+        QCOMPARE(w.dropBoxOn(), expected);
         QCOMPARE(w.findChild<QWidget*>("txtDrop")->isVisible(), expected != 0);
         QCOMPARE(w.findChild<QWidget*>("cmdEraser")->isVisible(), expected != 0);
     } else if (what == "alt") {
-        QCOMPARE(w.AlternateRowsOn, expected != 0);
+        QCOMPARE(w.alternateRowsOn(), expected != 0);
         QCOMPARE(w.commands().action("mnuAlternateColor")->isChecked(), expected != 0);
         if (expected)
             QCOMPARE(w.fa()->AltRowBackColor(), quint32(0xC0FFC0));
         else
             QVERIFY(w.fa()->AltRowBackColor() != quint32(0xC0FFC0));
     } else if (what == "openfolder") {
-        QCOMPARE(w.OpenFolder, stored);
+        QCOMPARE(w.document().OpenFolder(), stored);
     } else {
         QFAIL("unknown check");
     }
@@ -285,15 +289,15 @@ void TestMainWindow::startupFileKinds()
     MainWindow& w = h.start();
     if (opened) {
         QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + path);
-        QCOMPARE(w.CurrentFile, path);
+        QCOMPARE(w.document().CurrentFile(), path);
         QCOMPARE(w.fa()->CellText(1, 0), QString("Stored"));
     } else {
         QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
-        QCOMPARE(w.CurrentFile, h.inProgram("Untitled.cvt"));
+        QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
         QCOMPARE(w.fa()->RowCount(), 11);
     }
-    QCOMPARE(w.StartupFile, path);
-    QCOMPARE(w.IsModified, false);
+    QCOMPARE(w.document().StartupFile(), path);
+    QCOMPARE(w.document().IsModified(), false);
     QCOMPARE(h.platform.messages.size(), 0);
 }
 
@@ -301,12 +305,12 @@ void TestMainWindow::makeModifiedFollowsSaveControls()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.MakeModified(true);
-    QVERIFY(w.IsModified);
+    w.document().MakeModified(true);
+    QVERIFY(w.document().IsModified());
     QVERIFY(act(w, "mnuSave")->isEnabled());
     QVERIFY(w.commands().toolbarButton("Save")->isEnabled());
-    w.MakeModified(false);
-    QVERIFY(!w.IsModified);
+    w.document().MakeModified(false);
+    QVERIFY(!w.document().IsModified());
     QVERIFY(!act(w, "mnuSave")->isEnabled());
     QVERIFY(!w.commands().toolbarButton("Save")->isEnabled());
 }
@@ -317,7 +321,7 @@ void TestMainWindow::userEditMarksModified()
     MainWindow& w = h.start();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.mnuMouseMode_Click(1);
+    w.tableCommands().mnuMouseMode_Click(1);
     GridWidget* fa = w.fa();
     w.activateWindow();
     fa->setFocus();
@@ -329,7 +333,7 @@ void TestMainWindow::userEditMarksModified()
     QTest::keyClicks(editor, "2 Elm St");
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(fa->CellText(2, 1), QString("12 Elm St"));
-    QVERIFY(w.IsModified);
+    QVERIFY(w.document().IsModified());
     QVERIFY(act(w, "mnuSave")->isEnabled());
     // The form panel follows the record being edited.
     QCOMPARE(w.fb()->CellText(2, 1), QString("12 Elm St"));
@@ -357,7 +361,7 @@ void TestMainWindow::savePrompts()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.fa()->SetCellText(1, 0, "Changed");
-    w.MakeModified(true);
+    w.document().MakeModified(true);
     h.platform.answers << ans;
     if (command == "Open")
         h.platform.fileAnswers << std::nullopt; // the open dialog is then cancelled
@@ -385,7 +389,7 @@ void TestMainWindow::savePrompts()
     const bool goesOn = ans != MsgAnswer::Cancel;
     if (command == "New") {
         QCOMPARE(w.fa()->CellText(1, 0), goesOn ? QString() : QString("Changed"));
-        QCOMPARE(w.IsModified, !goesOn);
+        QCOMPARE(w.document().IsModified(), !goesOn);
     } else if (command == "Open") {
         QCOMPARE(h.platform.dialogs.size(), goesOn ? 1 : 0);
         QCOMPARE(w.fa()->CellText(1, 0), QString("Changed"));
@@ -404,8 +408,10 @@ void TestMainWindow::exitWithoutChangesWritesSettings()
     MainWindow& w = h.start();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.col_mail = 3;
-    w.OpenFolder = "/srv/book/";
+    ColumnRoles roles = w.document().roles();
+    roles.mail = 3;
+    w.document().setRoles(roles);
+    w.document().setOpenFolder("/srv/book/");
     act(w, "mnuExit")->trigger();
     QCOMPARE(h.platform.messages.size(), 0);
     QCOMPARE(h.platform.endCalls, 1);
@@ -436,7 +442,7 @@ void TestMainWindow::settingsSurviveRestart()
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.resize(GridWidget::twipsToPixels(9360), GridWidget::twipsToPixels(7200));
         w.setVbarLeft(4320);
-        QTest::qWait(10);
+        QTRY_COMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(4320)));
         act(w, "mnuAlternateColor")->trigger();
         act(w, "mnuExit")->trigger();
         QCOMPARE(h.platform.endCalls, 1);
@@ -447,7 +453,7 @@ void TestMainWindow::settingsSurviveRestart()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.width(),
              GridWidget::twipsToPixels(GridWidget::pixelsToTwips(GridWidget::twipsToPixels(9360))));
-    QCOMPARE(w.AlternateRowsOn, false);
+    QCOMPARE(w.alternateRowsOn(), false);
     QVERIFY(!w.commands().action("mnuAlternateColor")->isChecked());
     QCOMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(4320)));
 }
@@ -473,8 +479,29 @@ void TestMainWindow::rowAndBlockMode()
     QCOMPARE(fa->PickedRowCount(), 1);
     QCOMPARE(fa->PickedRow(0), 3);
     // The position panel reads current row / records.
-    w.fa_Click();
+    w.tableCommands().fa_Click();
     QCOMPARE(panel(w, 6), QString("3 / 10"));
+}
+
+void TestMainWindow::formPanelClosesAndReopens()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* side = w.findChild<QWidget*>("panelSide");
+    QAction* item = act(w, "mnuViewFb");
+    QTest::mouseClick(w.findChild<QToolButton*>("imgClose"), Qt::LeftButton);
+    QTRY_VERIFY(!side->isVisible());
+    QVERIFY(!item->isChecked());
+    // Hidden, the panel does not follow the table; shown again, it catches up.
+    w.fa()->SetCellText(1, 0, "Ann");
+    w.fa()->SelectRange(1, 0);
+    QCOMPARE(w.fb()->CellText(1, 1), QString());
+    item->trigger();
+    QTRY_VERIFY(side->isVisible());
+    QVERIFY(item->isChecked());
+    QCOMPARE(w.fb()->CellText(1, 1), QString("Ann"));
 }
 
 QTEST_MAIN(TestMainWindow)

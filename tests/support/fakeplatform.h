@@ -25,7 +25,7 @@ class FakePlatform : public Platform
     struct DialogSeen
     {
         bool save;
-        CommonDialog before; // what the program set before showing
+        CommonDialog before; // what the command set before showing
     };
 
     // Answers for the next message boxes, in order. With none queued a box

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "fakeplatform.h"
+#include "grid/gridwidget.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsstore.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,7 +16,8 @@ namespace corvanta {
 
 // One isolated world for a GUI test: a temporary program folder, its own
 // settings file and the scripted platform. The main window is made on
-// demand, after the test has put settings and files in place.
+// demand, after the test has put settings and files in place; from then on
+// a model tester watches every grid's model.
 struct ShellHarness
 {
     QTemporaryDir dir;
@@ -37,6 +40,12 @@ struct ShellHarness
     {
         window =
             std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder});
+        for (GridWidget* grid : {window->fa(), window->fb(), window->fc()}) {
+            // Parented to the model, so it goes with the window.
+            new QAbstractItemModelTester(grid->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                         grid->model());
+        }
         return *window;
     }
 

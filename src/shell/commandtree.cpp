@@ -1,5 +1,6 @@
-#include "shell/commandset.h"
+#include "shell/commandtree.h"
 
+#include "commands/commandset.h"
 #include "shell/icons.h"
 
 #include <QActionGroup>
@@ -15,19 +16,15 @@ namespace corvanta {
 
 namespace {
 
-const char* const KeyProperty = "key";
-
 enum Flag : unsigned {
     Checkable = 1,
     Checked = 2 | Checkable,
     Hidden = 4,
 };
 
-} // namespace
-
 // One line of the menu tree. A Menu line opens a (sub)menu that the next End
 // line closes; everything between belongs to it.
-struct CommandSet::Entry
+struct Entry
 {
     enum Kind { Menu, End, Item, Separator } kind;
     const char* name;
@@ -36,17 +33,17 @@ struct CommandSet::Entry
     unsigned flags = 0;
 };
 
-CommandSet::CommandSet(QMainWindow* window) : QObject(window)
+QAction* addButton(CommandSet& commands, QToolBar* bar, const QString& prefix, const QString& key,
+                   const QString& tip, const QString& twinName, bool checkable, bool announce)
 {
-    setObjectName(QStringLiteral("commandSet"));
-    buildMenus(window);
-    buildToolbar(window);
-    buildToolbar2(window);
+    QAction* a = commands.makeButton(prefix + key, key, Icons::forKey(key), tip, twinName,
+                                     checkable, announce);
+    a->setParent(bar);
+    bar->addAction(a);
+    return a;
 }
 
-CommandSet::~CommandSet() = default;
-
-void CommandSet::buildMenus(QMainWindow* window)
+void buildMenus(QMainWindow* window, CommandSet& commands)
 {
     using E = Entry;
     // Separators are unnamed except the Edit menu's: the form panel hides
@@ -173,8 +170,7 @@ void CommandSet::buildMenus(QMainWindow* window)
             m->setObjectName(name);
             m->menuAction()->setObjectName(name);
             m->menuAction()->setVisible(!(e.flags & Hidden));
-            m_menus.insert(name, m);
-            registerAction(m->menuAction());
+            commands.addMenu(m);
             open.push_back(m);
             break;
         }
@@ -185,7 +181,7 @@ void CommandSet::buildMenus(QMainWindow* window)
             QAction* sep = open.back()->addSeparator();
             if (!name.isEmpty()) {
                 sep->setObjectName(name);
-                registerAction(sep);
+                commands.addAction(sep);
             }
             break;
         }
@@ -199,7 +195,7 @@ void CommandSet::buildMenus(QMainWindow* window)
             a->setChecked((e.flags & Checked) == Checked);
             a->setVisible(!(e.flags & Hidden));
             a->setEnabled(false);
-            registerAction(a);
+            commands.addAction(a);
             break;
         }
         }
@@ -207,22 +203,22 @@ void CommandSet::buildMenus(QMainWindow* window)
     Q_ASSERT(open.empty());
 
     // One mode at a time; the handler still sets both marks itself.
-    auto* modes = new QActionGroup(menu(QStringLiteral("mnuMouseMode0")));
-    modes->addAction(action(QStringLiteral("mnuMouseMode_0")));
-    modes->addAction(action(QStringLiteral("mnuMouseMode_1")));
+    auto* modes = new QActionGroup(commands.menu(QStringLiteral("mnuMouseMode0")));
+    modes->addAction(commands.action(QStringLiteral("mnuMouseMode_0")));
+    modes->addAction(commands.action(QStringLiteral("mnuMouseMode_1")));
 }
 
-void CommandSet::buildToolbar(QMainWindow* window)
+QToolBar* buildToolbar(QMainWindow* window, CommandSet& commands)
 {
-    m_toolbar = new QToolBar(QStringLiteral("Toolbar"), window);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(16, 16));
+    auto* bar = new QToolBar(QStringLiteral("Toolbar"), window);
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
     // The window's toolbar context menu would let the user hide the toolbar
     // or show Toolbar2 behind the View menu's back.
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    window->addToolBar(Qt::TopToolBarArea, m_toolbar);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    window->addToolBar(Qt::TopToolBarArea, bar);
 
     struct Button
     {
@@ -264,30 +260,28 @@ void CommandSet::buildToolbar(QMainWindow* window)
         {"email", "Send Email", "mnuTools_SendMail"},
         {"website", "Go To Web Site", "mnuTools_WebLink"},
     };
-    Q_ASSERT(buttons.size() == ToolbarPositions);
+    Q_ASSERT(buttons.size() == CommandTree::ToolbarPositions);
 
     for (const Button& b : buttons) {
         if (!b.key) {
-            QAction* sep = m_toolbar->addSeparator();
-            sep->setObjectName(QStringLiteral("tbr_Separator%1").arg(m_positions.size() + 1));
-            registerAction(sep);
-            m_positions.append(sep);
+            QAction* sep = bar->addSeparator();
+            sep->setObjectName(
+                QStringLiteral("tbr_Separator%1").arg(commands.toolbarPositions() + 1));
+            commands.addToolbarPosition(sep);
             continue;
         }
-        QAction* a =
-            addToolbarAction(m_toolbar, QString::fromLatin1(b.key), QString::fromLatin1(b.tip),
-                             QString::fromLatin1(b.twin), b.checkable, true);
-        m_keys.insert(a->property(KeyProperty).toString(), a);
-        m_positions.append(a);
+        commands.addToolbarPosition(
+            addButton(commands, bar, QStringLiteral("tbr_"), QString::fromLatin1(b.key),
+                      QString::fromLatin1(b.tip), QString::fromLatin1(b.twin), b.checkable, true));
     }
 
     // The pair shows the mode: exactly one pressed, following the menu marks.
-    auto* modes = new QActionGroup(m_toolbar);
-    modes->addAction(toolbarButton(QStringLiteral("RowMode")));
-    modes->addAction(toolbarButton(QStringLiteral("BlockMode")));
+    auto* modes = new QActionGroup(bar);
+    modes->addAction(commands.toolbarButton(QStringLiteral("RowMode")));
+    modes->addAction(commands.toolbarButton(QStringLiteral("BlockMode")));
 
     // "Open" runs the native open; its arrow offers all three formats.
-    auto* openMenu = new QMenu(m_toolbar);
+    auto* openMenu = new QMenu(bar);
     openMenu->setObjectName(QStringLiteral("tbr_OpenMenu"));
     struct DropItem
     {
@@ -302,151 +296,53 @@ void CommandSet::buildToolbar(QMainWindow* window)
     };
     for (const DropItem& item : items) {
         const QString key = QString::fromLatin1(item.key);
-        QAction* a =
-            makeButtonAction(QStringLiteral("tbr_") + key, key, QString::fromLatin1(item.text),
-                             QString::fromLatin1(item.twin), false, true);
+        QAction* a = commands.makeButton(QStringLiteral("tbr_") + key, key, Icons::forKey(key),
+                                         QString::fromLatin1(item.text),
+                                         QString::fromLatin1(item.twin), false, true);
         a->setParent(openMenu);
         a->setText(QString::fromLatin1(item.text));
         openMenu->addAction(a);
-        m_keys.insert(key, a);
+        commands.addDropDownItem(a);
     }
     if (auto* openButton = qobject_cast<QToolButton*>(
-            m_toolbar->widgetForAction(toolbarButton(QStringLiteral("Open"))))) {
+            bar->widgetForAction(commands.toolbarButton(QStringLiteral("Open"))))) {
         openButton->setMenu(openMenu);
         openButton->setPopupMode(QToolButton::MenuButtonPopup);
     }
+    return bar;
 }
 
-void CommandSet::buildToolbar2(QMainWindow* window)
+QToolBar* buildToolbar2(QMainWindow* window, CommandSet& commands)
 {
-    m_toolbar2 = new QToolBar(QStringLiteral("Toolbar2"), window);
-    m_toolbar2->setObjectName(QStringLiteral("Toolbar2"));
-    m_toolbar2->setMovable(false);
-    m_toolbar2->setFloatable(false);
-    m_toolbar2->setIconSize(QSize(16, 16));
-    m_toolbar2->setContextMenuPolicy(Qt::PreventContextMenu);
-    window->addToolBar(Qt::TopToolBarArea, m_toolbar2);
-    m_toolbar2->hide();
+    auto* bar2 = new QToolBar(QStringLiteral("Toolbar2"), window);
+    bar2->setObjectName(QStringLiteral("Toolbar2"));
+    bar2->setMovable(false);
+    bar2->setFloatable(false);
+    bar2->setIconSize(QSize(16, 16));
+    bar2->setContextMenuPolicy(Qt::PreventContextMenu);
+    window->addToolBar(Qt::TopToolBarArea, bar2);
+    bar2->hide();
 
     const QString up = QStringLiteral("Up");
     const QString down = QStringLiteral("Down");
-    m_keys2.insert(up, addToolbarAction(m_toolbar2, up, QStringLiteral("Move Row(s) Up"),
-                                        QStringLiteral("mnuMoveUp"), false, false));
-    m_keys2.insert(down, addToolbarAction(m_toolbar2, down, QStringLiteral("Move Row(s) Down"),
-                                          QStringLiteral("mnuMoveDown"), false, false));
+    // Toolbar2 runs its commands without announcing the click.
+    commands.addToolbar2Button(addButton(commands, bar2, QStringLiteral("tbr2_"), up,
+                                         QStringLiteral("Move Row(s) Up"),
+                                         QStringLiteral("mnuMoveUp"), false, false));
+    commands.addToolbar2Button(addButton(commands, bar2, QStringLiteral("tbr2_"), down,
+                                         QStringLiteral("Move Row(s) Down"),
+                                         QStringLiteral("mnuMoveDown"), false, false));
+    return bar2;
 }
 
-QAction* CommandSet::addToolbarAction(QToolBar* bar, const QString& key, const QString& tip,
-                                      const QString& twinName, bool checkable, bool announce)
-{
-    const QString prefix = bar == m_toolbar2 ? QStringLiteral("tbr2_") : QStringLiteral("tbr_");
-    QAction* a = makeButtonAction(prefix + key, key, tip, twinName, checkable, announce);
-    a->setParent(bar);
-    bar->addAction(a);
-    return a;
-}
+} // namespace
 
-QAction* CommandSet::makeButtonAction(const QString& name, const QString& key, const QString& tip,
-                                      const QString& twinName, bool checkable, bool announce)
+void CommandTree::build(QMainWindow* window, CommandSet& commands)
 {
-    auto* a = new QAction(Icons::forKey(key), tip, this);
-    a->setObjectName(name);
-    a->setProperty(KeyProperty, key);
-    a->setToolTip(tip);
-    a->setCheckable(checkable);
-    a->setEnabled(false);
-    registerAction(a);
-
-    QAction* twin = twinName.isEmpty() ? nullptr : action(twinName);
-    Q_ASSERT(twinName.isEmpty() || twin);
-    if (twin) {
-        m_twinOf.insert(a, twin);
-        m_twinsOf.insert(twin, a);
-        if (checkable) {
-            m_mirrors.append(a);
-            a->setChecked(twin->isChecked());
-            connect(twin, &QAction::toggled, a, &QAction::setChecked);
-        }
-    }
-    // Connected before anything the program wires, so the announcement always
-    // precedes the command. A checkable twin's click toggled the button
-    // already; the menu entry decides, and the button shows what it decided.
-    connect(a, &QAction::triggered, this, [this, a, twin, key, announce] {
-        if (announce)
-            emit toolbarClicked(key);
-        if (twin) {
-            twin->trigger();
-            // The click may have pushed a group sibling out too.
-            for (QAction* mirror : std::as_const(m_mirrors))
-                mirror->setChecked(m_twinOf.value(mirror)->isChecked());
-        }
-    });
-    return a;
-}
-
-void CommandSet::registerAction(QAction* a)
-{
-    Q_ASSERT(!m_actions.contains(a->objectName()));
-    m_actions.insert(a->objectName(), a);
-}
-
-QAction* CommandSet::action(const QString& objectName) const
-{
-    return m_actions.value(objectName);
-}
-
-QMenu* CommandSet::menu(const QString& objectName) const
-{
-    return m_menus.value(objectName);
-}
-
-QAction* CommandSet::toolbarButton(const QString& key) const
-{
-    return m_keys.value(key);
-}
-
-QAction* CommandSet::toolbar2Button(const QString& key) const
-{
-    return m_keys2.value(key);
-}
-
-QAction* CommandSet::toolbarButtonAt(int position) const
-{
-    if (position < 1 || position > m_positions.size())
-        return nullptr;
-    return m_positions.at(position - 1);
-}
-
-QString CommandSet::keyOf(const QAction* toolbarAction) const
-{
-    if (!toolbarAction)
-        return QString();
-    return toolbarAction->property(KeyProperty).toString();
-}
-
-QAction* CommandSet::twinOf(const QAction* toolbarAction) const
-{
-    return m_twinOf.value(toolbarAction);
-}
-
-QAction* CommandSet::commandAction(const QString& objectName) const
-{
-    QAction* a = action(objectName);
-    if (!a || a->isSeparator() || a->menu())
-        return nullptr;
-    return a;
-}
-
-bool CommandSet::setImplemented(const QString& objectName, bool on)
-{
-    QAction* a = commandAction(objectName);
-    if (!a)
-        return false;
-    a->setEnabled(on);
-    const auto twins = m_twinsOf.values(a);
-    for (QAction* t : twins)
-        t->setEnabled(on);
-    return true;
+    buildMenus(window, commands);
+    QToolBar* toolbar = buildToolbar(window, commands);
+    QToolBar* toolbar2 = buildToolbar2(window, commands);
+    commands.setToolbars(toolbar, toolbar2);
 }
 
 } // namespace corvanta

@@ -8,38 +8,36 @@
 
 #include <utility>
 
-class QMainWindow;
+class QIcon;
 class QMenu;
 class QToolBar;
 
 namespace corvanta {
 
-// Every command of the main window: the menu bar, the toolbar `Toolbar` with
-// its 31 positions and the small move toolbar `Toolbar2`. Each control carries
-// the program's name as objectName, so commands are found by name and never by
-// caption.
+// The registry of commands: every menu entry, submenu, named separator and
+// toolbar button, found by its objectName and never by caption. The shell
+// lays out the menus and toolbars and registers them here; each subsystem
+// then installs its commands by name.
 //
 // Every command starts disabled; `wire()` (or `setImplemented()`) is the only
 // way one becomes enabled, so a command whose code is not there yet is visible
 // but greyed out instead of silently doing nothing.
 //
-// Toolbar buttons that run a menu command (New, Open, Save, Cut, Copy, Paste,
-// Find, Flood, RowMode, BlockMode, map, phone, email, website, the Open
-// drop-down items and Toolbar2's Up/Down) are separate actions, "tbr_<Key>",
+// Toolbar buttons that run a menu command are separate actions, "tbr_<Key>",
 // that forward to the menu entry they twin. They are separate because the
-// toolbar must announce a click before the command runs, and because the Edit
-// menu hides entries (Cut, Paste, Find) whose toolbar buttons stay on screen;
-// a hidden QAction would vanish from the toolbar too. Wire the menu entry:
-// its twins follow its enabled state through wire()/setImplemented(), and the
-// twins of checkable entries mirror the check mark.
+// toolbar must announce a click before the command runs, and because a menu
+// may hide entries whose toolbar buttons stay on screen; a hidden QAction
+// would vanish from the toolbar too. Wire the menu entry: its twins follow
+// its enabled state through wire()/setImplemented(), and the twins of
+// checkable entries mirror the check mark.
 class CommandSet : public QObject
 {
     Q_OBJECT
   public:
-    // Creates the menus in window->menuBar(), the toolbar (objectName
-    // "Toolbar", added to the window) and Toolbar2 (added, hidden).
-    explicit CommandSet(QMainWindow* window);
+    explicit CommandSet(QObject* parent = nullptr);
     ~CommandSet() override;
+
+    // --- lookups ---
 
     // Any menu entry, submenu parent ("mnuOpenA", "mnuInsert", ...), named
     // separator or toolbar action ("tbr_Bold"); nullptr if unknown.
@@ -54,51 +52,77 @@ class CommandSet : public QObject
     QAction* toolbarButton(const QString& key) const;
     // Toolbar2's buttons: "Up" and "Down".
     QAction* toolbar2Button(const QString& key) const;
-    // 1-based position on Toolbar, separators included; nullptr outside 1..31.
+    // 1-based position on Toolbar, separators included; nullptr outside
+    // 1..toolbarPositions().
     QAction* toolbarButtonAt(int position) const;
-    static constexpr int ToolbarPositions = 31;
+    int toolbarPositions() const { return int(m_positions.size()); }
     // The toolbar key an action carries, "" for menu entries and separators.
     QString keyOf(const QAction* toolbarAction) const;
     // The menu entry a toolbar button forwards to, nullptr for toolbar-only
-    // buttons (Bold, Italic, Underline, A, Acolor, DragMode, AlternateColor).
+    // buttons.
     QAction* twinOf(const QAction* toolbarAction) const;
+
+    // --- wiring ---
 
     // Connects `slot` to the command's triggered() signal and enables it and
     // its toolbar twins. Returns false (and connects nothing) for an unknown
     // name. `ctx` is the receiver: a QObject for a functor, or the object of
     // a member-function slot.
     template <typename Ctx, typename F>
-    bool wire(const QString& objectName, const Ctx* ctx, F&& slot)
+    [[nodiscard]] bool wire(const QString& objectName, const Ctx* ctx, F&& slot)
     {
         QAction* a = commandAction(objectName);
         if (!a)
             return false;
         connect(a, &QAction::triggered, ctx, std::forward<F>(slot));
-        setImplemented(objectName, true);
+        enable(a, true);
         return true;
+    }
+    // wire() for installers, whose names are fixed in the code: a name the
+    // menus do not have is a programming error. Debug builds stop on it;
+    // release builds report it and leave the command greyed out.
+    template <typename Ctx, typename F>
+    void attach(const QString& objectName, const Ctx* ctx, F&& slot)
+    {
+        const bool known = wire(objectName, ctx, std::forward<F>(slot));
+        if (!known)
+            reportUnknown(objectName);
     }
     // Enables or disables a command and its toolbar twins without connecting
     // anything. Returns false for an unknown name.
-    bool setImplemented(const QString& objectName, bool on);
+    [[nodiscard]] bool setImplemented(const QString& objectName, bool on);
+
+    // --- registration, by whatever lays out the menus and toolbars ---
+
+    // A named menu entry or separator.
+    void addAction(QAction* a);
+    // A (sub)menu: the menu and its entry in the parent, both under its name.
+    void addMenu(QMenu* m);
+    void setToolbars(QToolBar* toolbar, QToolBar* toolbar2);
+    // A button action named `name` that carries `key`. A click announces
+    // itself through toolbarClicked() when `announce` is set, then runs the
+    // menu entry `twinName` if there is one. Place it with one of the add*
+    // calls below.
+    QAction* makeButton(const QString& name, const QString& key, const QIcon& icon,
+                        const QString& tip, const QString& twinName, bool checkable, bool announce);
+    // The next position on Toolbar: a button, or a separator (registered
+    // under its objectName).
+    void addToolbarPosition(QAction* buttonOrSeparator);
+    // A button outside the positions of Toolbar, found by its key: the Open
+    // drop-down items.
+    void addDropDownItem(QAction* button);
+    void addToolbar2Button(QAction* button);
 
   signals:
-    // Emitted for every click on a Toolbar button or drop-down item, before
-    // the button's own command runs. Not emitted for menu entries, shortcuts
-    // or Toolbar2.
+    // Emitted for every click on an announcing button, before the button's
+    // own command runs. Not emitted for menu entries or shortcuts.
     void toolbarClicked(const QString& key);
 
   private:
-    struct Entry;
-    void buildMenus(QMainWindow* window);
-    void buildToolbar(QMainWindow* window);
-    void buildToolbar2(QMainWindow* window);
-    QAction* addToolbarAction(QToolBar* bar, const QString& key, const QString& tip,
-                              const QString& twinName, bool checkable, bool announce);
-    QAction* makeButtonAction(const QString& name, const QString& key, const QString& tip,
-                              const QString& twinName, bool checkable, bool announce);
-    void registerAction(QAction* a);
     // An action that can carry a command: not a separator, not a submenu.
     QAction* commandAction(const QString& objectName) const;
+    void enable(QAction* command, bool on);
+    static void reportUnknown(const QString& objectName);
 
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_toolbar2 = nullptr;

@@ -1,4 +1,6 @@
-#include "shell/commandset.h"
+// The menu bar and toolbars the shell lays out, with their icons.
+#include "commands/commandset.h"
+#include "shell/commandtree.h"
 #include "shell/icons.h"
 
 #include <QMainWindow>
@@ -14,7 +16,7 @@
 
 using namespace corvanta;
 
-class TestCommandSet : public QObject
+class TestCommandTree : public QObject
 {
     Q_OBJECT
 
@@ -32,16 +34,7 @@ class TestCommandSet : public QObject
     void toolbarPositions();
     void openDropDown();
     void toolbar2();
-
     void everyCommandStartsDisabled();
-    void wireEnablesAndConnects_data();
-    void wireEnablesAndConnects();
-    void wireRejectsNonCommands_data();
-    void wireRejectsNonCommands();
-    void toolbarClickPrecedesCommand_data();
-    void toolbarClickPrecedesCommand();
-    void modeButtonsShowTheMenuMarks();
-    void hiddenMenuEntryKeepsItsButton();
 
     void iconsAreDrawnAndDistinct();
     void fontColorBars_data();
@@ -53,22 +46,23 @@ class TestCommandSet : public QObject
     CommandSet* m_cmds = nullptr;
 };
 
-void TestCommandSet::init()
+void TestCommandTree::init()
 {
     m_window = std::make_unique<QMainWindow>();
     m_window->resize(900, 400);
     m_cmds = new CommandSet(m_window.get());
+    CommandTree::build(m_window.get(), *m_cmds);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
-void TestCommandSet::cleanup()
+void TestCommandTree::cleanup()
 {
     m_window.reset();
     m_cmds = nullptr;
 }
 
-void TestCommandSet::click(QAction* toolbarAction)
+void TestCommandTree::click(QAction* toolbarAction)
 {
     QVERIFY(toolbarAction);
     auto* bar = qobject_cast<QToolBar*>(toolbarAction->parent());
@@ -99,7 +93,7 @@ static QString describe(const QAction* a)
     return parts.join('|');
 }
 
-void TestCommandSet::menus_data()
+void TestCommandTree::menus_data()
 {
     QTest::addColumn<QStringList>("entries");
     // clang-format off
@@ -158,7 +152,7 @@ void TestCommandSet::menus_data()
     // clang-format on
 }
 
-void TestCommandSet::menus()
+void TestCommandTree::menus()
 {
     QFETCH(QStringList, entries);
     const QString name = QTest::currentDataTag();
@@ -178,7 +172,7 @@ void TestCommandSet::menus()
     QCOMPARE(actual, entries);
 }
 
-void TestCommandSet::shortcutsAreUnique()
+void TestCommandTree::shortcutsAreUnique()
 {
     // Qt fires neither of two actions that share a shortcut.
     QHash<QString, QString> seen;
@@ -193,7 +187,7 @@ void TestCommandSet::shortcutsAreUnique()
     QCOMPARE(seen.size(), 29);
 }
 
-void TestCommandSet::shortcutReachesCommand_data()
+void TestCommandTree::shortcutReachesCommand_data()
 {
     QTest::addColumn<QKeyCombination>("keys");
     QTest::addColumn<int>("runs");
@@ -206,7 +200,7 @@ void TestCommandSet::shortcutReachesCommand_data()
     QTest::newRow("mnuMouseMode_1") << QKeyCombination(Qt::Key_F7) << 0;
 }
 
-void TestCommandSet::shortcutReachesCommand()
+void TestCommandTree::shortcutReachesCommand()
 {
     QFETCH(QKeyCombination, keys);
     QFETCH(int, runs);
@@ -220,7 +214,7 @@ void TestCommandSet::shortcutReachesCommand()
 
 // ---------------------------------------------------------------- toolbars
 
-void TestCommandSet::toolbarPositions_data()
+void TestCommandTree::toolbarPositions_data()
 {
     QTest::addColumn<int>("pos");
     QTest::addColumn<QString>("key"); // empty: separator
@@ -246,7 +240,7 @@ void TestCommandSet::toolbarPositions_data()
     // clang-format on
 }
 
-void TestCommandSet::toolbarPositions()
+void TestCommandTree::toolbarPositions()
 {
     QFETCH(int, pos);
     QFETCH(QString, key);
@@ -254,7 +248,7 @@ void TestCommandSet::toolbarPositions()
     QFETCH(bool, checkable);
 
     QCOMPARE(m_window->findChild<QToolBar*>("Toolbar"), m_cmds->toolbar());
-    QCOMPARE(m_cmds->toolbar()->actions().size(), CommandSet::ToolbarPositions);
+    QCOMPARE(m_cmds->toolbar()->actions().size(), CommandTree::ToolbarPositions);
     QAction* a = m_cmds->toolbarButtonAt(pos);
     QVERIFY(a);
     QCOMPARE(m_cmds->toolbar()->actions().at(pos - 1), a); // the order on screen
@@ -270,7 +264,7 @@ void TestCommandSet::toolbarPositions()
     QCOMPARE(a->isChecked(), key == "RowMode");
 }
 
-void TestCommandSet::openDropDown()
+void TestCommandTree::openDropDown()
 {
     auto* button = qobject_cast<QToolButton*>(
         m_cmds->toolbar()->widgetForAction(m_cmds->toolbarButton("Open")));
@@ -291,7 +285,7 @@ void TestCommandSet::openDropDown()
     QCOMPARE(m_cmds->keyOf(m_cmds->action("mnuOpen_0")), QString());
 }
 
-void TestCommandSet::toolbar2()
+void TestCommandTree::toolbar2()
 {
     QToolBar* bar = m_window->findChild<QToolBar*>("Toolbar2");
     QCOMPARE(bar, m_cmds->toolbar2());
@@ -304,7 +298,7 @@ void TestCommandSet::toolbar2()
 
     QSignalSpy announced(m_cmds, &CommandSet::toolbarClicked);
     int ups = 0;
-    m_cmds->wire("mnuMoveUp", this, [&ups] { ++ups; });
+    QVERIFY(m_cmds->wire("mnuMoveUp", this, [&ups] { ++ups; }));
     QVERIFY(m_cmds->toolbar2Button("Up")->isEnabled());
     QVERIFY(!m_cmds->toolbar2Button("Down")->isEnabled());
     bar->show();
@@ -313,17 +307,9 @@ void TestCommandSet::toolbar2()
     QCOMPARE(announced.size(), 0); // Toolbar2 has its own dispatch
 }
 
-// ---------------------------------------------------------------- wiring
+// ---------------------------------------------------------------- commands
 
-static int countEnabledCommands(const QWidget* window)
-{
-    int n = 0;
-    for (const QAction* a : window->findChildren<QAction*>())
-        n += !a->isSeparator() && !a->menu() && !a->objectName().isEmpty() && a->isEnabled();
-    return n;
-}
-
-void TestCommandSet::everyCommandStartsDisabled()
+void TestCommandTree::everyCommandStartsDisabled()
 {
     int commands = 0;
     for (QAction* a : m_window->findChildren<QAction*>()) {
@@ -344,156 +330,12 @@ void TestCommandSet::everyCommandStartsDisabled()
     QCOMPARE(commands, 56 + 21 + 3 + 2);
 }
 
-void TestCommandSet::wireEnablesAndConnects_data()
-{
-    QTest::addColumn<QStringList>("buttons"); // keys of the toolbar twins
-    QTest::newRow("mnuNew") << QStringList{"New"};
-    QTest::newRow("mnuOpen_0") << QStringList{"Open", "OPEN_CVT"};
-    QTest::newRow("mnuOpenTAB_0") << QStringList{"OPEN_TXT"};
-    QTest::newRow("mnuSave") << QStringList{"Save"};
-    QTest::newRow("mnuEditPaste") << QStringList{"Paste"};
-    QTest::newRow("mnuBkColor") << QStringList{"Flood"};
-    QTest::newRow("mnuTools_SendMail") << QStringList{"email"};
-    QTest::newRow("mnuAbout") << QStringList{};
-    QTest::newRow("tbr_Bold") << QStringList{};
-}
-
-void TestCommandSet::wireEnablesAndConnects()
-{
-    QFETCH(QStringList, buttons);
-    const QString name = QTest::currentDataTag();
-    QAction* a = m_cmds->action(name);
-    int runs = 0;
-    QVERIFY(m_cmds->wire(name, this, [&runs] { ++runs; }));
-    QVERIFY(a->isEnabled());
-    for (const QString& key : buttons) {
-        QVERIFY2(m_cmds->toolbarButton(key)->isEnabled(), qPrintable(key));
-        QCOMPARE(m_cmds->twinOf(m_cmds->toolbarButton(key)), a);
-    }
-    QCOMPARE(countEnabledCommands(m_window.get()), 1 + buttons.size()); // nothing else woke up
-
-    a->trigger();
-    for (const QString& key : buttons)
-        m_cmds->toolbarButton(key)->trigger();
-    QCOMPARE(runs, 1 + buttons.size());
-
-    QVERIFY(m_cmds->setImplemented(name, false));
-    QCOMPARE(countEnabledCommands(m_window.get()), 0);
-    a->trigger();
-    QCOMPARE(runs, 1 + buttons.size());
-}
-
-void TestCommandSet::wireRejectsNonCommands_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("unknown") << "mnuNoSuchThing";
-    QTest::newRow("named separator") << "mnuSpace101";
-    QTest::newRow("toolbar separator") << "tbr_Separator1";
-    QTest::newRow("submenu parent") << "mnuInsert";
-}
-
-void TestCommandSet::wireRejectsNonCommands()
-{
-    QFETCH(QString, name);
-    QAction* a = m_cmds->action(name);
-    const bool wasEnabled = a && a->isEnabled();
-    QVERIFY(!m_cmds->wire(name, this, [] {}));
-    QVERIFY(!m_cmds->setImplemented(name, !wasEnabled));
-    if (a)
-        QCOMPARE(a->isEnabled(), wasEnabled);
-    QCOMPARE(countEnabledCommands(m_window.get()), 0);
-}
-
-void TestCommandSet::toolbarClickPrecedesCommand_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("command");
-    // clang-format off
-    QTest::newRow("menu twin") << "New" << "mnuNew";
-    QTest::newRow("drop-down button") << "Open" << "mnuOpen_0";
-    QTest::newRow("toolbar-only") << "Bold" << "tbr_Bold";
-    QTest::newRow("mode button") << "BlockMode" << "mnuMouseMode_1";
-    QTest::newRow("contact tool") << "website" << "mnuTools_WebLink";
-    // clang-format on
-}
-
-void TestCommandSet::toolbarClickPrecedesCommand()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, command);
-    QStringList log;
-    connect(m_cmds, &CommandSet::toolbarClicked, this,
-            [&log](const QString& k) { log << "toolbar " + k; });
-    QVERIFY(m_cmds->wire(command, this, [&log, command] { log << command; }));
-
-    click(m_cmds->toolbarButton(key));
-    QCOMPARE(log, QStringList({"toolbar " + key, command}));
-
-    if (command.startsWith("tbr_"))
-        return;
-    // The same command from its menu entry is not a toolbar click.
-    log.clear();
-    m_cmds->action(command)->trigger();
-    QCOMPARE(log, QStringList({command}));
-}
-
-void TestCommandSet::modeButtonsShowTheMenuMarks()
-{
-    QAction* rowItem = m_cmds->action("mnuMouseMode_0");
-    QAction* blockItem = m_cmds->action("mnuMouseMode_1");
-    QAction* rowButton = m_cmds->toolbarButton("RowMode");
-    QAction* blockButton = m_cmds->toolbarButton("BlockMode");
-    // A button whose menu entry cannot run shows no mode it did not enter.
-    m_cmds->setImplemented("tbr_BlockMode", true);
-    click(blockButton);
-    QVERIFY(!blockButton->isChecked() && rowButton->isChecked());
-
-    bool refuseBlock = false;
-    m_cmds->wire("mnuMouseMode_0", this, [] {});
-    m_cmds->wire("mnuMouseMode_1", this, [&] {
-        if (refuseBlock)
-            rowItem->setChecked(true);
-    });
-
-    click(blockButton);
-    QVERIFY(blockItem->isChecked() && !rowItem->isChecked());
-    QVERIFY(blockButton->isChecked() && !rowButton->isChecked());
-    click(blockButton); // a pressed mode button stays pressed
-    QVERIFY(blockItem->isChecked() && blockButton->isChecked());
-
-    rowItem->trigger(); // from the menu: the buttons follow
-    QVERIFY(rowButton->isChecked() && !blockButton->isChecked());
-
-    // The command decides; the button shows the menu's mark, not the click.
-    refuseBlock = true;
-    click(blockButton);
-    QVERIFY(rowItem->isChecked() && !blockItem->isChecked());
-    QVERIFY(rowButton->isChecked() && !blockButton->isChecked());
-}
-
-void TestCommandSet::hiddenMenuEntryKeepsItsButton()
-{
-    // The form panel hides Cut, Paste and Find from the Edit menu; their
-    // toolbar buttons stay usable.
-    for (const char* key : {"Cut", "Paste", "Find"}) {
-        QAction* button = m_cmds->toolbarButton(key);
-        QAction* entry = m_cmds->twinOf(button);
-        int runs = 0;
-        QVERIFY(m_cmds->wire(entry->objectName(), this, [&runs] { ++runs; }));
-        entry->setVisible(false);
-        QVERIFY2(m_cmds->toolbar()->widgetForAction(button)->isVisible(), key);
-        QVERIFY2(button->isEnabled(), key);
-        click(button);
-        QCOMPARE(runs, 1);
-    }
-}
-
 // ---------------------------------------------------------------- icons
 
-void TestCommandSet::iconsAreDrawnAndDistinct()
+void TestCommandTree::iconsAreDrawnAndDistinct()
 {
     QList<QAction*> buttons;
-    for (int pos = 1; pos <= CommandSet::ToolbarPositions; ++pos)
+    for (int pos = 1; pos <= CommandTree::ToolbarPositions; ++pos)
         if (!m_cmds->toolbarButtonAt(pos)->isSeparator())
             buttons << m_cmds->toolbarButtonAt(pos);
     for (const char* key : {"OPEN_CVT", "OPEN_CSV", "OPEN_TXT"})
@@ -524,7 +366,7 @@ void TestCommandSet::iconsAreDrawnAndDistinct()
     QVERIFY(Icons::forKey("Nonsense").isNull());
 }
 
-void TestCommandSet::fontColorBars_data()
+void TestCommandTree::fontColorBars_data()
 {
     // The palette stores 0x00BBGGRR: the "red" swatch 0x0000FF is red on
     // screen, not blue.
@@ -540,7 +382,7 @@ void TestCommandSet::fontColorBars_data()
     QTest::newRow("7 blue") << 7 << QColor(0, 0, 255);
 }
 
-void TestCommandSet::fontColorBars()
+void TestCommandTree::fontColorBars()
 {
     QFETCH(int, index);
     QFETCH(QColor, colour);
@@ -553,5 +395,5 @@ void TestCommandSet::fontColorBars()
         QCOMPARE(m_cmds->toolbarButton("A")->icon().pixmap(32, 32).toImage(), img);
 }
 
-QTEST_MAIN(TestCommandSet)
-#include "tst_commandset.moc"
+QTEST_MAIN(TestCommandTree)
+#include "tst_commandtree.moc"
