@@ -1,8 +1,10 @@
 #include "files/filecommands.h"
 
 #include "editing/formpanel.h"
+#include "files/gridfile.h"
 #include "shell/mainwindow.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -25,10 +27,10 @@ struct DelimitedKind
     const char* saveFilter;
 };
 
-const DelimitedKind kComma{GridWidget::FileComma, MainWindow::KindComma, "*.csv",
+const DelimitedKind kComma{GridFile::Comma, MainWindow::KindComma, "*.csv",
                            "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*",
                            "Comma Delimited Text Files (*.csv)|*.csv"};
-const DelimitedKind kTab{GridWidget::FileTab, MainWindow::KindTab, "*.txt",
+const DelimitedKind kTab{GridFile::Tab, MainWindow::KindTab, "*.txt",
                          "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*",
                          "Tab Delimited Text Files (*.txt)|*.txt"};
 
@@ -137,7 +139,7 @@ void FileCommands::RefreshDocumentView()
 void FileCommands::FinishLoad()
 {
     RefreshDocumentView();
-    w.fa()->SetSelectMode(3);
+    w.fa()->SetSelectMode(GridWidget::SelectWholeRows);
     w.fa_Click();
     w.mnuMouseMode_Click(0);
     w.MakeModified(false);
@@ -149,7 +151,7 @@ bool FileCommands::openStartupFile()
     const QString path = w.StartupFile;
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    if (!w.fa()->LoadFile(path, GridWidget::FileNative, true))
+    if (!GridFile::load(*w.fa()->gridModel(), path, GridFile::Native, true))
         return false;
     keepTitleRow();
     w.CurrentFile = path;
@@ -172,7 +174,7 @@ void FileCommands::mnuOpen_Click(int index)
     if (path.isEmpty())
         return;
     QString error;
-    if (!w.fa()->LoadFile(path, GridWidget::FileNative, true, &error)) {
+    if (!GridFile::load(*w.fa()->gridModel(), path, GridFile::Native, true, &error)) {
         showCannotOpen(path, error);
         return;
     }
@@ -211,7 +213,7 @@ void FileCommands::openDelimited(int fileKind, int index)
     QString error;
     if (index == 0) {
         // The first line fills the title row.
-        if (!fa->LoadFile(path, k.what, true, &error)) {
+        if (!GridFile::load(*fa->gridModel(), path, k.what, true, &error)) {
             showCannotOpen(path, error);
             return;
         }
@@ -224,7 +226,7 @@ void FileCommands::openDelimited(int fileKind, int index)
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
         fc->ClearAll();
-        if (!fc->LoadFile(path, k.what, true, &error)) {
+        if (!GridFile::load(*fc->gridModel(), path, k.what, true, &error)) {
             showCannotOpen(path, error);
             return;
         }
@@ -262,16 +264,19 @@ bool FileCommands::mnuSave_Click()
                 QStringLiteral("Do you want to overwrite ") + w.CurrentFile + QLatin1Char('?'),
                 QStringLiteral("Save"), MsgIcon::Question, MsgButtons::YesNo);
             if (a == MsgAnswer::Yes) {
-                ok = w.fa()->SaveFile(w.CurrentFile, GridWidget::FileNative, true, &error);
+                ok = GridFile::save(*w.fa()->gridModel(), w.CurrentFile, GridFile::Native, true,
+                                    &error);
             } else {
                 // Save As reports its own failure and settles the flag.
                 return mnuSaveAsCVT_Click();
             }
         } else {
-            ok = w.fa()->SaveFile(w.CurrentFile, GridWidget::FileNative, true, &error);
+            ok =
+                GridFile::save(*w.fa()->gridModel(), w.CurrentFile, GridFile::Native, true, &error);
         }
     } else {
-        ok = w.fa()->SaveFile(w.CurrentFile, delimitedKind(w.FileKind).what, true, &error);
+        ok = GridFile::save(*w.fa()->gridModel(), w.CurrentFile, delimitedKind(w.FileKind).what,
+                            true, &error);
     }
     if (!ok) {
         showCannotSave(error);
@@ -293,7 +298,7 @@ bool FileCommands::mnuSaveAsCVT_Click()
     if (path.isEmpty())
         return false;
     QString error;
-    if (!w.fa()->SaveFile(path, GridWidget::FileNative, true, &error)) {
+    if (!GridFile::save(*w.fa()->gridModel(), path, GridFile::Native, true, &error)) {
         // Reported, and the document keeps its name, caption and flag.
         showCannotSave(error);
         return false;
@@ -323,7 +328,7 @@ void FileCommands::saveAsDelimited(int fileKind)
     if (path.isEmpty())
         return;
     QString error;
-    if (!w.fa()->SaveFile(path, k.what, true, &error)) {
+    if (!GridFile::save(*w.fa()->gridModel(), path, k.what, true, &error)) {
         showCannotSave(error);
         return;
     }

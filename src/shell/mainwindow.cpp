@@ -103,8 +103,8 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
         m_countControlAction->setVisible(false);
     if (QAction* a = m_commands->toolbarButtonAt(25))
         a->setVisible(false);
-    m_fb->SetColumnAlign(0, 7);
-    m_fb->SetColumnAlign(1, 1);
+    m_fb->SetColumnAlign(0, AlignRight);
+    m_fb->SetColumnAlign(1, AlignLeft);
 
     CurrentFile = untitledPath();
     FileKind = KindNative;
@@ -383,7 +383,7 @@ void MainWindow::SetDefaults()
     m_fa->SetRowCount(50);
     m_fa->SetColCount(10);
     m_fa->setToolTip(QString());
-    m_fa->SetColumnAlign(-1, 9);
+    m_fa->SetColumnAlign(-1, AlignGeneral);
     m_fa->SetFixedColCount(0);
     static const struct
     {
@@ -395,7 +395,7 @@ void MainWindow::SetDefaults()
         m_fa->SetCellText(0, c, QString::fromLatin1(cols[c].title));
         m_fa->SetColumnWidth(c, cols[c].width);
     }
-    m_fb->SetColumnAlign(-1, 0);
+    m_fb->SetColumnAlign(-1, AlignLeftTop);
     m_fb->SetCurCol(1);
 }
 
@@ -416,9 +416,8 @@ void MainWindow::fa_Click()
     {
         const char* key;
         int setting;
-    } styles[] = {{"Bold", GridWidget::PropFontBold},
-                  {"Italic", GridWidget::PropFontItalic},
-                  {"Underline", GridWidget::PropFontUnderline}};
+    } styles[] = {
+        {"Bold", PropFontBold}, {"Italic", PropFontItalic}, {"Underline", PropFontUnderline}};
     for (const auto& s : styles) {
         const bool on = m_fa->CellProp(s.setting, row, col).toBool();
         if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(s.key)))
@@ -440,7 +439,7 @@ void MainWindow::mnuMouseMode_Click(int index)
     if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_1")))
         a->setChecked(!rowMode);
     setStatusPanel(3, rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
-    m_fa->SetSelectMode(rowMode ? 3 : 0);
+    m_fa->SetSelectMode(rowMode ? GridWidget::SelectWholeRows : GridWidget::SelectFree);
     if (rowMode)
         m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
 }
@@ -486,10 +485,10 @@ void MainWindow::changeEvent(QEvent* event)
         fa_Click();
         QAction* rowItem = m_commands->action(QStringLiteral("mnuMouseMode_0"));
         if (rowItem && rowItem->isChecked()) {
-            m_fa->SetSelectMode(3);
+            m_fa->SetSelectMode(GridWidget::SelectWholeRows);
             m_fa->SelectRange(m_fa->CurRow(), 0, m_fa->CurRow(), m_fa->ColCount() - 1);
         } else {
-            m_fa->SetSelectMode(0);
+            m_fa->SetSelectMode(GridWidget::SelectFree);
         }
     }
 }
