@@ -297,7 +297,7 @@ int GridWidget::FixedColCount() const
 
 void GridWidget::SetFixedColCount(int)
 {
-    // The program's grids never have a fixed column.
+    // The address book's grids never have a fixed column.
 }
 
 // --- current cell and selection ---------------------------------------------

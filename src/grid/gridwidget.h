@@ -10,7 +10,8 @@ namespace corvanta {
 class TableModel;
 
 // The grid component: every table on screen is one of these. It offers the
-// operations the program uses under their own names, with their value codes.
+// operations the address book uses under their own names, with their value
+// codes.
 // Getters carry the operation's name (`RowCount()`); setters are `Set...`.
 // QTableView's own pixel-based setters are private here: they would change
 // the view alone, and the document would lose the size on save.
@@ -90,7 +91,7 @@ class GridWidget : public QTableView
     int SelectMode() const; // a SelectModeCode
     void SetSelectMode(int mode);
     // Rows picked in whole-row mode, ascending table row numbers; a free
-    // block picks no rows (the program then works on the current row).
+    // block picks no rows (callers then work on the current row).
     int PickedRowCount() const;
     int PickedRow(int i) const; // -1 outside
 
@@ -121,11 +122,11 @@ class GridWidget : public QTableView
     void SetColumnsMovable(bool on);
 
   signals:
-    // A click on a cell by the user (the program's refresh hangs on it).
+    // A click on a cell by the user (the main window's refresh hangs on it).
     void Click();
     // The user finished editing a cell in place (or toggled its check box).
     void cellEdited(int row, int col);
-    // Any change of a cell's text, made by the user or the program.
+    // Any change of a cell's text, made by the user or by code.
     void contentChanged();
     // The user dragged a column by its title from one index to another.
     void columnDragged(int from, int to);

@@ -484,7 +484,7 @@ void TestGridWidget::checkBoxColumn()
     QCOMPARE(g.w.CellText(2, 2), QStringLiteral("0"));
     QCOMPARE(edited.count(), 2);
 
-    // Set by the program: written as the value, no edit reported.
+    // Set by code: written as the value, no edit reported.
     g.w.SetCellCheckAt(3, 2, 1);
     QCOMPARE(g.w.CellText(3, 2), QStringLiteral("-1"));
     QCOMPARE(edited.count(), 2);
@@ -817,7 +817,7 @@ void TestGridWidget::contentSignal()
     QCOMPARE(changed.count(), 4);
 }
 
-// The sizes the program allows: 200,001 records. Not a timing, a check
+// The sizes the address book allows: 200,001 records. Not a timing, a check
 // that row picking and the selection text work on whole-table ranges.
 void TestGridWidget::recordScale()
 {

@@ -57,6 +57,7 @@ class TestTableModel : public QObject
     void moves();
     void shapeOverrides_data();
     void shapeOverrides();
+    void tableCoordinateShapes();
     void blockWriteAndMove();
     void layoutAttributesAreNoCellChanges();
     void tableChangedOnlyForTheDocument();
@@ -418,6 +419,25 @@ void TestTableModel::shapeOverrides()
     for (int i = 0; i < (rows ? t.rowCount() : t.colCount()); ++i)
         got << (rows ? t.text(i, 0) : f.model.headerData(i, Qt::Horizontal).toString());
     QCOMPARE(got, expected);
+}
+
+void TestTableModel::tableCoordinateShapes()
+{
+    Fixture f(4, 3);
+    QSignalSpy reset(&f.model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&f.model, &QAbstractItemModel::rowsInserted);
+    f.model.insertTableRows(0, 1); // above the titles: the title row is new
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(f.model.headerData(0, Qt::Horizontal).toString(), QString());
+    QCOMPARE(f.model.index(0, 0).data().toString(), QStringLiteral("0,0"));
+    f.model.insertTableRows(2, 2);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 1); // model row of table row 2
+    QCOMPARE(f.model.table().text(4, 0), QStringLiteral("1,0"));
+    f.model.removeTableColumns(1, 9); // cut to the table
+    QCOMPARE(f.model.columnCount(), 1);
+    f.model.insertTableColumns(0, 2);
+    QCOMPARE(f.model.table().text(4, 2), QStringLiteral("1,0"));
 }
 
 void TestTableModel::blockWriteAndMove()
