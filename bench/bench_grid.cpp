@@ -10,6 +10,7 @@
 // per-row work shows the same paint times on both.
 #include "addressgen.h"
 #include "benchutil.h"
+#include "files/gridfile.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -29,7 +30,6 @@ using namespace corvanta;
 using bench::median;
 
 namespace {
-
 
 double millis(const std::function<void()>& f)
 {
@@ -69,10 +69,9 @@ int main(int argc, char** argv)
         c->records = n;
         bench::fillAddressTable(c->source, n);
         c->nativePath = dir.filePath(QStringLiteral("%1.cvt").arg(n));
-        c->grid.table() = c->source;
-        c->grid.ReloadFromTable();
+        c->grid.gridModel()->replaceTable(Table(c->source));
         QString error;
-        if (!c->grid.SaveFile(c->nativePath, GridWidget::FileNative, true, &error)) {
+        if (!GridFile::save(*c->grid.gridModel(), c->nativePath, GridFile::Native, true, &error)) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
             return 1;
         }
@@ -100,7 +99,7 @@ int main(int argc, char** argv)
         {"LoadFile native + paint",
          [](Contender& c) {
              return millis([&] {
-                 if (!c.grid.LoadFile(c.nativePath, GridWidget::FileNative, true))
+                 if (!GridFile::load(*c.grid.gridModel(), c.nativePath, GridFile::Native, true))
                      std::fprintf(stderr, "load failed\n");
                  paint(c.grid);
              });

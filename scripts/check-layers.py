@@ -5,8 +5,8 @@ Two rules hold for everything under src/:
   * a core file (added to corvanta_core by its folder's CMakeLists.txt) uses
     Qt Core only and includes no file of the UI library;
   * a folder includes only the folders below it, as listed in ALLOWED.
-Headers are judged by the .cpp beside them; a header with no .cpp takes the
-layer its folder's CMakeLists.txt gives to most of its files.
+Headers are judged by the .cpp beside them; a header with no .cpp is core
+unless it includes a UI file or a Qt module other than QtCore.
 """
 import os
 import re
@@ -69,17 +69,31 @@ def main():
         for name, kind in layers_of_folder(folder).items():
             layer[f"{folder}/{name}"] = kind
 
+    header_memo = {}
+
     def layer_of(rel):
         base, ext = os.path.splitext(rel)
         if ext == ".cpp":
             return layer.get(rel)
         if base + ".cpp" in layer:
             return layer[base + ".cpp"]
-        folder = rel.split("/")[0]
-        kinds = [k for p, k in layer.items() if p.startswith(folder + "/")]
-        if not kinds:
+        if rel in header_memo:
+            return header_memo[rel]
+        header_memo[rel] = "core"  # breaks include cycles
+        try:
+            with open(os.path.join(SRC, rel), encoding="utf-8") as f:
+                text = f.read()
+        except OSError:
             return None
-        return max(set(kinds), key=kinds.count)
+        for kind, inc in INCLUDE.findall(text):
+            if kind == "<":
+                if qt_module(inc) not in (None, "QtCore"):
+                    header_memo[rel] = "ui"
+            else:
+                target = inc if "/" in inc else os.path.join(os.path.dirname(rel), inc)
+                if layer_of(target) == "ui":
+                    header_memo[rel] = "ui"
+        return header_memo[rel]
 
     errors = []
     for folder in sorted(os.listdir(SRC)):

@@ -84,9 +84,9 @@ void FormPanel::setup()
     m_fb->SetCellText(0, 0, QStringLiteral("Column"));
     m_fb->SetCellText(0, 1, QStringLiteral("Value"));
     m_fb->SetColumnWidth(0, 1300);
-    m_fb->SetColumnAlign(0, 7);
-    m_fb->SetColumnAlign(1, 1);
-    m_fb->SetSelectMode(3);
+    m_fb->SetColumnAlign(0, AlignRight);
+    m_fb->SetColumnAlign(1, AlignLeft);
+    m_fb->SetSelectMode(GridWidget::SelectWholeRows);
     m_tabStrip->setTabEnabled(1, false);
     // The value column always fills the rest of the panel.
     m_fb->horizontalHeader()->setStretchLastSection(true);

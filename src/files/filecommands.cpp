@@ -1,7 +1,9 @@
 #include "files/filecommands.h"
 
 #include "commands/commandset.h"
+#include "files/gridfile.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
@@ -27,10 +29,10 @@ struct DelimitedKind
     const char* saveFilter;
 };
 
-const DelimitedKind kComma{GridWidget::FileComma, Document::KindComma, "*.csv",
+const DelimitedKind kComma{GridFile::Comma, Document::KindComma, "*.csv",
                            "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*",
                            "Comma Delimited Text Files (*.csv)|*.csv"};
-const DelimitedKind kTab{GridWidget::FileTab, Document::KindTab, "*.txt",
+const DelimitedKind kTab{GridFile::Tab, Document::KindTab, "*.txt",
                          "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*",
                          "Tab Delimited Text Files (*.txt)|*.txt"};
 
@@ -163,7 +165,7 @@ void FileCommands::RefreshDocumentView()
 void FileCommands::FinishLoad()
 {
     RefreshDocumentView();
-    m_fa->SetSelectMode(3);
+    m_fa->SetSelectMode(GridWidget::SelectWholeRows);
     emit currentCellChanged();
     emit rowModeEntered();
     m_doc.MakeModified(false);
@@ -175,7 +177,7 @@ bool FileCommands::openStartupFile()
     const QString path = m_doc.StartupFile();
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    if (!m_fa->LoadFile(path, GridWidget::FileNative, true))
+    if (!GridFile::load(*m_fa->gridModel(), path, GridFile::Native, true))
         return false;
     keepTitleRow();
     m_doc.setLoaded(path, Document::KindNative);
@@ -198,7 +200,7 @@ void FileCommands::mnuOpen_Click(int index)
     if (path.isEmpty())
         return;
     QString error;
-    if (!m_fa->LoadFile(path, GridWidget::FileNative, true, &error)) {
+    if (!GridFile::load(*m_fa->gridModel(), path, GridFile::Native, true, &error)) {
         showCannotOpen(path, error);
         return;
     }
@@ -236,7 +238,7 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
     QString error;
     if (index == 0) {
         // The first line fills the title row.
-        if (!fa->LoadFile(path, k.what, true, &error)) {
+        if (!GridFile::load(*fa->gridModel(), path, k.what, true, &error)) {
             showCannotOpen(path, error);
             return;
         }
@@ -249,7 +251,7 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
         fc->ClearAll();
-        if (!fc->LoadFile(path, k.what, true, &error)) {
+        if (!GridFile::load(*fc->gridModel(), path, k.what, true, &error)) {
             showCannotOpen(path, error);
             return;
         }
@@ -286,16 +288,17 @@ bool FileCommands::mnuSave_Click()
                 QStringLiteral("Do you want to overwrite ") + current + QLatin1Char('?'),
                 QStringLiteral("Save"), MsgIcon::Question, MsgButtons::YesNo);
             if (a == MsgAnswer::Yes) {
-                ok = m_fa->SaveFile(current, GridWidget::FileNative, true, &error);
+                ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
             } else {
                 // Save As reports its own failure and settles the flag.
                 return mnuSaveAsCVT_Click();
             }
         } else {
-            ok = m_fa->SaveFile(current, GridWidget::FileNative, true, &error);
+            ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
         }
     } else {
-        ok = m_fa->SaveFile(current, delimitedKind(m_doc.FileKind()).what, true, &error);
+        ok = GridFile::save(*m_fa->gridModel(), current, delimitedKind(m_doc.FileKind()).what, true,
+                            &error);
     }
     if (!ok) {
         showCannotSave(error);
@@ -317,7 +320,7 @@ bool FileCommands::mnuSaveAsCVT_Click()
     if (path.isEmpty())
         return false;
     QString error;
-    if (!m_fa->SaveFile(path, GridWidget::FileNative, true, &error)) {
+    if (!GridFile::save(*m_fa->gridModel(), path, GridFile::Native, true, &error)) {
         // Reported, and the document keeps its name, caption and flag.
         showCannotSave(error);
         return false;
@@ -347,7 +350,7 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
     if (path.isEmpty())
         return;
     QString error;
-    if (!m_fa->SaveFile(path, k.what, true, &error)) {
+    if (!GridFile::save(*m_fa->gridModel(), path, k.what, true, &error)) {
         showCannotSave(error);
         return;
     }

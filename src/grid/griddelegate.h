@@ -8,7 +8,7 @@ namespace corvanta {
 // The grids' in-place editor. With a drop list set, the cell being edited is
 // edited through a drop-down list of those entries instead of a line edit.
 // It reports every edit the user commits (and every check box the user
-// toggles), which a model signal cannot tell apart from the program's writes.
+// toggles), which a model signal cannot tell apart from writes made by code.
 class GridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -1,22 +1,17 @@
 #include "grid/gridwidget.h"
 
-#include "files/delimited.h"
-#include "files/nativefile.h"
 #include "grid/clipblock.h"
 #include "grid/griddelegate.h"
+#include "grid/griddragdrop.h"
 #include "grid/gridselection.h"
-#include "grid/table.h"
 #include "grid/tablemodel.h"
 
-#include <QDrag>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -42,11 +37,12 @@ struct GridWidget::Private
 {
     TableModel* model = nullptr;
     GridDelegate* delegate = nullptr;
-    int selectMode = 0;
+    int selectMode = SelectFree;
     int dragEnabled = 0;
     bool applyingLayout = false;
     bool pressedOnCell = false;
     std::unique_ptr<GridSelection> selection;
+    std::unique_ptr<GridDragDrop> dragDrop;
 };
 
 // --- construction and layout ------------------------------------------------
@@ -55,7 +51,8 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
 {
     d->model = new TableModel(this);
     d->selection = std::make_unique<GridSelection>(this, d->model);
-    d->model->table() = Table(50, 10); // the component's size before anyone sets one
+    d->dragDrop = std::make_unique<GridDragDrop>(this, d->model);
+    d->model->replaceTable(Table(50, 10)); // the component's size before anyone sets one
     d->model->setBaseFont(font());
     d->delegate = new GridDelegate(this);
     setItemDelegate(d->delegate);
@@ -109,19 +106,24 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
         ensureCurrent();
         emit contentChanged();
     });
+    connect(d->model, &TableModel::columnLayoutChanged, this, &GridWidget::applyColumn);
+    connect(d->model, &TableModel::rowHeightChanged, this, &GridWidget::applyRowHeight);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { d->selection->invalidate(); });
 
-    // A user dragging a border changes the document's width or height.
+    // A user dragging a border changes the document's width or height; the
+    // header already shows it.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int col, int, int size) {
         if (d->applyingLayout)
             return;
-        if (ColumnAttr* a = table().columnRef(col))
-            a->width = pixelsToTwips(size);
+        QScopedValueRollback guard(d->applyingLayout, true);
+        d->model->setColumnWidth(col, pixelsToTwips(size));
     });
     connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
-        if (!d->applyingLayout)
-            table().setRowHeight(d->model->toTableRow(row), pixelsToTwips(size));
+        if (d->applyingLayout)
+            return;
+        QScopedValueRollback guard(d->applyingLayout, true);
+        d->model->setRowHeight(d->model->toTableRow(row), pixelsToTwips(size));
     });
     connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
             [this](int, int oldVisual, int newVisual) {
@@ -151,11 +153,6 @@ GridWidget::~GridWidget()
              d->model, selectionModel(), horizontalHeader(), verticalHeader(), d->delegate})
         if (sender)
             sender->disconnect(this);
-}
-
-Table& GridWidget::table()
-{
-    return d->model->table();
 }
 
 const Table& GridWidget::table() const
@@ -198,6 +195,28 @@ void GridWidget::applyColumnLayout()
                               a.width < 0 ? header->defaultSectionSize() : twipsToPixels(a.width));
         setColumnHidden(c, a.hidden);
     }
+}
+
+void GridWidget::applyColumn(int col)
+{
+    if (d->applyingLayout)
+        return; // the header itself reported the change
+    QScopedValueRollback guard(d->applyingLayout, true);
+    QHeaderView* header = horizontalHeader();
+    const ColumnAttr& a = table().column(col);
+    header->resizeSection(col, a.width < 0 ? header->defaultSectionSize() : twipsToPixels(a.width));
+    if (isColumnHidden(col) != a.hidden)
+        setColumnHidden(col, a.hidden);
+}
+
+void GridWidget::applyRowHeight(int row)
+{
+    if (d->applyingLayout)
+        return; // the header itself reported the change
+    if (row < FixedRowCount())
+        applyTitleHeight();
+    else
+        applyRowHeights(row, row, false);
 }
 
 void GridWidget::applyTitleHeight()
@@ -278,7 +297,7 @@ int GridWidget::FixedColCount() const
 
 void GridWidget::SetFixedColCount(int)
 {
-    // The program's grids never have a fixed column.
+    // The address book's grids never have a fixed column.
 }
 
 // --- current cell and selection ---------------------------------------------
@@ -363,20 +382,25 @@ int GridWidget::SelectMode() const
 
 void GridWidget::SetSelectMode(int mode)
 {
-    if (mode < 0 || mode > 3)
+    if (mode < SelectFree || mode > SelectWholeRows)
         return;
     const Block b = d->selection->currentBlock();
     d->selectMode = mode;
-    setSelectionMode(mode == 0 || mode == 3 ? ExtendedSelection : ContiguousSelection);
-    setSelectionBehavior(mode == 0 ? SelectItems : mode == 2 ? SelectColumns : SelectRows);
+    setSelectionMode(mode == SelectFree || mode == SelectWholeRows ? ExtendedSelection
+                                                                   : ContiguousSelection);
+    setSelectionBehavior(mode == SelectFree          ? SelectItems
+                         : mode == SelectColumnRange ? SelectColumns
+                                                     : SelectRows);
     d->selection->invalidate();
-    if (b.valid && mode != 0)
+    if (b.valid && mode != SelectFree)
         SelectRange(b.row1, b.col1, b.row2, b.col2); // widen the block to whole rows
 }
 
 int GridWidget::PickedRowCount() const
 {
-    return d->selectMode == 1 || d->selectMode == 3 ? d->selection->pickedCount() : 0;
+    return d->selectMode == SelectRowRange || d->selectMode == SelectWholeRows
+               ? d->selection->pickedCount()
+               : 0;
 }
 
 int GridWidget::PickedRow(int i) const
@@ -444,13 +468,7 @@ int GridWidget::ColumnWidth(int col) const
 
 void GridWidget::SetColumnWidth(int col, int twips)
 {
-    ColumnAttr* a = table().columnRef(col);
-    if (!a)
-        return;
-    a->width = twips < 0 ? -1 : twips;
-    QScopedValueRollback guard(d->applyingLayout, true);
-    horizontalHeader()->resizeSection(col, a->width < 0 ? horizontalHeader()->defaultSectionSize()
-                                                        : twipsToPixels(a->width));
+    d->model->setColumnWidth(col, twips);
 }
 
 int GridWidget::RowHeightOf(int row) const
@@ -465,13 +483,7 @@ int GridWidget::RowHeightOf(int row) const
 
 void GridWidget::SetRowHeightOf(int row, int twips)
 {
-    if (row < 0 || row >= RowCount())
-        return;
-    table().setRowHeight(row, twips < 0 ? -1 : twips);
-    if (row < FixedRowCount())
-        applyTitleHeight();
-    else
-        applyRowHeights(row, row, false);
+    d->model->setRowHeight(row, twips);
 }
 
 int GridWidget::ColumnAlign(int col) const
@@ -481,14 +493,10 @@ int GridWidget::ColumnAlign(int col) const
 
 void GridWidget::SetColumnAlign(int col, int code)
 {
-    Table& t = table();
-    const int first = col < 0 ? 0 : col;
-    const int last = col < 0 ? t.colCount() - 1 : col;
-    if (first >= t.colCount())
-        return;
-    for (int c = first; c <= last; ++c)
-        t.columnRef(c)->align = code;
-    d->model->notifyCellsChanged(0, first, t.rowCount() - 1, last, {Qt::TextAlignmentRole});
+    if (col < 0)
+        d->model->setColumnAlign(0, ColCount() - 1, code);
+    else
+        d->model->setColumnAlign(col, col, code);
 }
 
 int GridWidget::ColumnType(int col) const
@@ -522,12 +530,7 @@ bool GridWidget::ColumnHidden(int col) const
 
 void GridWidget::SetColumnHidden(int col, bool hidden)
 {
-    ColumnAttr* a = table().columnRef(col);
-    if (!a)
-        return;
-    a->hidden = hidden;
-    QScopedValueRollback guard(d->applyingLayout, true);
-    setColumnHidden(col, hidden);
+    d->model->setColumnHidden(col, hidden);
 }
 
 void GridWidget::MoveRowTo(int row, int newIndex)
@@ -570,10 +573,7 @@ void GridWidget::SetClipText(const QString& text)
         bottom = std::min(RowCount() - 1, b.top() + std::max(1, block.rowCount()) - 1);
         right = std::min(ColCount() - 1, b.left() + std::max(1, block.maxCellCount()) - 1);
     }
-    block.writeTo(table(), b.top(), b.left(), bottom, right);
-    d->model->notifyCellsChanged(
-        b.top(), b.left(), bottom, right,
-        {Qt::DisplayRole, Qt::EditRole, Qt::TextAlignmentRole, Qt::CheckStateRole});
+    d->model->writeBlock(block, b.top(), b.left(), bottom, right);
     if (grow && (bottom != b.top() || right != b.left()))
         SelectRange(b.top(), b.left(), bottom, right);
 }
@@ -604,7 +604,7 @@ void GridWidget::SetAltRowBackColor(quint32 bgr)
 
 int GridWidget::CellCheck() const
 {
-    return currentIndex().isValid() ? CellCheckAt(CurRow(), CurCol()) : 0;
+    return currentIndex().isValid() ? CellCheckAt(CurRow(), CurCol()) : CheckNone;
 }
 
 void GridWidget::SetCellCheck(int state)
@@ -651,11 +651,6 @@ void GridWidget::ClearAll()
     d->model->clearAll();
 }
 
-void GridWidget::ReloadFromTable()
-{
-    d->model->resetFromTable();
-}
-
 void GridWidget::RemoveRow(int row)
 {
     d->model->removeTableRows(row, 1);
@@ -667,48 +662,6 @@ void GridWidget::BeginEdit()
     const QModelIndex cur = currentIndex();
     if (cur.isValid())
         edit(cur);
-}
-
-// --- files ------------------------------------------------------------------
-
-bool GridWidget::LoadFile(const QString& path, int what, bool withTitles, QString* error)
-{
-    Table fresh;
-    bool ok = false;
-    if (what == FileNative) {
-        ok = NativeFile::load(path, fresh, error);
-    } else if (what == FileComma || what == FileTab) {
-        const int firstRow = withTitles ? 0 : FixedRowCount();
-        if (!withTitles) {
-            // Read below the title row: the titles stay as they are.
-            const Table& cur = table();
-            fresh.resize(firstRow, cur.colCount());
-            for (int r = 0; r < firstRow && r < cur.rowCount(); ++r)
-                for (int c = 0; c < cur.colCount(); ++c)
-                    fresh.setUtf8(r, c, cur.utf8(r, c));
-        }
-        ok = Delimited::load(path, what == FileComma ? ',' : '\t', fresh, firstRow, error);
-        if (ok && fresh.rowCount() < firstRow)
-            fresh.setRowCount(firstRow);
-    } else if (error) {
-        *error = tr("Unknown file kind %1.").arg(what);
-    }
-    if (!ok)
-        return false;
-    d->model->replaceTable(std::move(fresh));
-    return true;
-}
-
-bool GridWidget::SaveFile(const QString& path, int what, bool withTitles, QString* error) const
-{
-    if (what == FileNative)
-        return NativeFile::save(table(), path, error);
-    if (what == FileComma || what == FileTab)
-        return Delimited::save(table(), path, what == FileComma ? ',' : '\t',
-                               withTitles ? 0 : FixedRowCount(), error);
-    if (error)
-        *error = tr("Unknown file kind %1.").arg(what);
-    return false;
 }
 
 // --- events -----------------------------------------------------------------
@@ -738,104 +691,33 @@ void GridWidget::changeEvent(QEvent* event)
 
 void GridWidget::startDrag(Qt::DropActions)
 {
-    // The drop does the whole move itself, so whatever the drag reports
-    // afterwards, nothing is removed here (the view's default would clear
-    // the source cells after the drop has already filled them).
-    const Block b = d->selection->currentBlock();
-    if (!b.valid)
-        return;
-    QMimeData* mime = d->model->mimeData(
-        {d->model->cellIndex(b.top(), b.left()), d->model->cellIndex(b.bottom(), b.right())});
-    if (!mime)
-        return;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    d->dragDrop->startDrag(d->selection->currentBlock());
 }
 
 void GridWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-    // Decided here rather than by the view, which would list every selected
-    // cell on each move to refuse drops onto the block itself.
-    const QPoint pos = event->position().toPoint();
-    const QMimeData* mime = event->mimeData();
-    const bool ours = mime->hasFormat(QString::fromLatin1(TableModel::kCellsMimeType));
-    if (!d->dragEnabled || !indexAt(pos).isValid() || (!ours && !mime->hasText())) {
+    if (!d->dragEnabled || !d->dragDrop->dragMove(event->position().toPoint(), event->mimeData())) {
         event->ignore();
         return;
     }
-    const int margin = std::max(8, viewport()->height() / 20);
-    QScrollBar* bar = verticalScrollBar();
-    if (pos.y() < margin)
-        bar->setValue(bar->value() - bar->singleStep());
-    else if (pos.y() > viewport()->height() - margin)
-        bar->setValue(bar->value() + bar->singleStep());
     event->acceptProposedAction();
 }
 
 void GridWidget::dropEvent(QDropEvent* event)
 {
     setState(NoState);
-    const QModelIndex target = indexAt(event->position().toPoint());
-    const QMimeData* mime = event->mimeData();
-    if (!d->dragEnabled || !target.isValid()) {
+    Block b;
+    if (d->dragEnabled)
+        b = d->dragDrop->drop(event->position().toPoint(), event->mimeData(),
+                              event->source() == this);
+    if (!b.valid) {
         event->ignore();
         return;
     }
-    const int fixed = FixedRowCount();
-    const int lastRow = RowCount() - 1;
-    const int lastCol = ColCount() - 1;
-    const int tRow = d->model->toTableRow(target.row());
-    const int tCol = target.column();
-
-    const QList<QByteArray> payload =
-        mime->data(QString::fromLatin1(TableModel::kCellsMimeType)).split(' ');
-    bool fromHere = payload.size() == 5 && payload[0].toULongLong() == quintptr(d->model);
-    int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-    if (fromHere) {
-        r1 = payload[1].toInt();
-        c1 = payload[2].toInt();
-        r2 = payload[3].toInt();
-        c2 = payload[4].toInt();
-        fromHere = r1 >= fixed && r1 <= r2 && r2 <= lastRow && c1 >= 0 && c1 <= c2 && c2 <= lastCol;
-    }
-
-    int top, left, bottom, right;
-    Table& t = table();
-    if (fromHere) {
-        // The block follows the mouse from the cell it was grabbed by and
-        // stays whole inside the data rows; only texts move.
-        const QModelIndex grab = currentIndex();
-        const int grabRow = grab.isValid() ? d->model->toTableRow(grab.row()) : r1;
-        const int grabCol = grab.isValid() ? grab.column() : c1;
-        const int dr = std::clamp(tRow - grabRow, fixed - r1, lastRow - r2);
-        const int dc =
-            selectionBehavior() == SelectRows ? 0 : std::clamp(tCol - grabCol, -c1, lastCol - c2);
-        top = r1 + dr;
-        left = c1 + dc;
-        bottom = r2 + dr;
-        right = c2 + dc;
-        if (dr != 0 || dc != 0) {
-            ClipBlock::moveBlock(t, r1, c1, r2, c2, top, left);
-            d->model->notifyCellsChanged(std::min(r1, top), std::min(c1, left),
-                                         std::max(r2, bottom), std::max(c2, right));
-        }
-    } else if (mime->hasText()) {
-        const ClipBlock block = ClipBlock::parse(mime->text());
-        top = tRow;
-        left = tCol;
-        bottom = std::min(lastRow, top + std::max(1, block.rowCount()) - 1);
-        right = std::min(lastCol, left + std::max(1, block.maxCellCount()) - 1);
-        block.writeTo(t, top, left, bottom, right);
-        d->model->notifyCellsChanged(top, left, bottom, right);
-    } else {
-        event->ignore();
-        return;
-    }
-    SelectRange(top, left, bottom, right);
+    SelectRange(b.row1, b.col1, b.row2, b.col2);
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    emit blockDropped(top, left, bottom, right);
+    emit blockDropped(b.row1, b.col1, b.row2, b.col2);
 }
 
 } // namespace corvanta

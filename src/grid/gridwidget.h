@@ -1,16 +1,20 @@
 #pragma once
 
+#include "grid/cellsetting.h"
+#include "grid/table.h"
+
 #include <QTableView>
 
 namespace corvanta {
 
-class Table;
 class TableModel;
 
 // The grid component: every table on screen is one of these. It offers the
-// operations the program uses under their own names, with their value codes.
-// Getters carry the operation's name (`RowCount()`); setters are `Set...` so
-// they never shadow QTableView's own pixel-based setters.
+// operations the address book uses under their own names, with their value
+// codes.
+// Getters carry the operation's name (`RowCount()`); setters are `Set...`.
+// QTableView's own pixel-based setters are private here: they would change
+// the view alone, and the document would lose the size on save.
 //
 // Units: widths and heights in twips (1440 an inch at the screen's logical
 // DPI); colours as 0x00BBGGRR.
@@ -18,24 +22,17 @@ class GridWidget : public QTableView
 {
     Q_OBJECT
   public:
-    // Value codes of what LoadFile/SaveFile read and write.
-    enum FileWhat { FileNative = 0, FileComma = 3, FileTab = 4 };
-    // CellProp settings.
-    enum CellSetting {
-        PropText = 0,
-        PropAlignment = 2,
-        PropBackColor = 6,
-        PropForeColor = 7,
-        PropFontSize = 12,
-        PropFontBold = 13,
-        PropFontItalic = 14,
-        PropFontUnderline = 15,
+    // How the mouse and the keys select (SelectMode).
+    enum SelectModeCode : int {
+        SelectFree = 0,        // any block of cells
+        SelectRowRange = 1,    // one run of whole rows
+        SelectColumnRange = 2, // one run of whole columns
+        SelectWholeRows = 3,   // whole rows, several runs with Ctrl
     };
 
     explicit GridWidget(QWidget* parent = nullptr);
     ~GridWidget() override;
 
-    Table& table();
     const Table& table() const;
     TableModel* gridModel() const;
 
@@ -59,7 +56,7 @@ class GridWidget : public QTableView
 
     QString CellText(int row, int col) const;
     void SetCellText(int row, int col, const QString& text);
-    // One setting over a cell (row2/col2 < 0) or a range. Text is a QString,
+    // One CellSetting over a cell (row2/col2 < 0) or a range. Text is a QString,
     // colours quint32 0x00BBGGRR, font flags bool, size double, alignment int.
     QVariant CellProp(int setting, int row, int col) const;
     void SetCellProp(int setting, int row1, int col1, const QVariant& value, int row2 = -1,
@@ -69,7 +66,7 @@ class GridWidget : public QTableView
     void SetColumnWidth(int col, int twips);
     int RowHeightOf(int row) const; // twips
     void SetRowHeightOf(int row, int twips);
-    int ColumnAlign(int col) const;
+    int ColumnAlign(int col) const;         // an AlignCode
     void SetColumnAlign(int col, int code); // col -1 = every column
     int ColumnType(int col) const;
     void SetColumnType(int col, int code);
@@ -91,10 +88,10 @@ class GridWidget : public QTableView
     QString ClipText() const;
     void SetClipText(const QString& text);
 
-    int SelectMode() const; // 0 free block, 3 whole rows
+    int SelectMode() const; // a SelectModeCode
     void SetSelectMode(int mode);
     // Rows picked in whole-row mode, ascending table row numbers; a free
-    // block picks no rows (the program then works on the current row).
+    // block picks no rows (callers then work on the current row).
     int PickedRowCount() const;
     int PickedRow(int i) const; // -1 outside
 
@@ -102,7 +99,7 @@ class GridWidget : public QTableView
     void SetGridLineStyle(int style);
     quint32 AltRowBackColor() const;
     void SetAltRowBackColor(quint32 bgr);
-    int CellCheck() const; // of the current cell: 0 none, 1 checked, 2 unchecked
+    int CellCheck() const; // a CheckState, of the current cell
     void SetCellCheck(int state);
     // The same for any cell. In a Checkbox column the box is the cell's value
     // ("-1" checked, "0" unchecked); elsewhere a box is view state only.
@@ -114,18 +111,9 @@ class GridWidget : public QTableView
     void SetDropList(const QString& entries); // "a|b|c"; "" = plain editor
 
     void ClearAll();
-    // After writing through table() directly: show the table afresh.
-    void ReloadFromTable();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);
     void RemoveRow(int row);
     void BeginEdit();
-
-    // what: FileNative, FileComma or FileTab. Returns false with an error text
-    // (naming the reason) when the file cannot be read or written; a failed
-    // load leaves the table as it was.
-    bool LoadFile(const QString& path, int what, bool withTitles, QString* error = nullptr);
-    bool SaveFile(const QString& path, int what, bool withTitles = true,
-                  QString* error = nullptr) const;
 
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);
@@ -134,11 +122,11 @@ class GridWidget : public QTableView
     void SetColumnsMovable(bool on);
 
   signals:
-    // A click on a cell by the user (the program's refresh hangs on it).
+    // A click on a cell by the user (the main window's refresh hangs on it).
     void Click();
     // The user finished editing a cell in place (or toggled its check box).
     void cellEdited(int row, int col);
-    // Any change of a cell's text, made by the user or the program.
+    // Any change of a cell's text, made by the user or by code.
     void contentChanged();
     // The user dragged a column by its title from one index to another.
     void columnDragged(int from, int to);
@@ -154,8 +142,16 @@ class GridWidget : public QTableView
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // View-only pixel setters: SetColumnWidth, SetColumnHidden and
+    // SetRowHeightOf change the document and the view together.
+    using QTableView::setColumnHidden;
+    using QTableView::setColumnWidth;
+    using QTableView::setRowHeight;
+
     void applyLayout();
     void applyColumnLayout();
+    void applyColumn(int col);
+    void applyRowHeight(int row);
     void applyTitleHeight();
     void applyRowHeights(int firstRow, int lastRow, bool freshSections);
     void ensureCurrent();

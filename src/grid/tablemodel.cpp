@@ -1,7 +1,6 @@
 #include "grid/tablemodel.h"
 
 #include "grid/clipblock.h"
-#include "grid/gridwidget.h"
 
 #include <QColor>
 #include <QMimeData>
@@ -47,25 +46,25 @@ void applySetting(CellFormat& f, int setting, const QVariant& value)
         }
     };
     switch (setting) {
-    case GridWidget::PropAlignment:
+    case PropAlignment:
         setField(CellFormat::HasAlign, [&] { f.align = int8_t(value.toInt()); });
         break;
-    case GridWidget::PropBackColor:
+    case PropBackColor:
         setField(CellFormat::HasBack, [&] { f.back = value.toUInt() & 0xFFFFFF; });
         break;
-    case GridWidget::PropForeColor:
+    case PropForeColor:
         setField(CellFormat::HasFore, [&] { f.fore = value.toUInt() & 0xFFFFFF; });
         break;
-    case GridWidget::PropFontSize:
+    case PropFontSize:
         setField(CellFormat::HasFontSize, [&] { f.fontSize = value.toFloat(); });
         break;
-    case GridWidget::PropFontBold:
+    case PropFontBold:
         f.bold = value.toBool();
         break;
-    case GridWidget::PropFontItalic:
+    case PropFontItalic:
         f.italic = value.toBool();
         break;
-    case GridWidget::PropFontUnderline:
+    case PropFontUnderline:
         f.underline = value.toBool();
         break;
     }
@@ -210,9 +209,9 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     }
     case Qt::CheckStateRole: {
         const int state = cellCheck(row, col);
-        if (state == 0)
+        if (state == CheckNone)
             return {};
-        return int(state == 1 ? Qt::Checked : Qt::Unchecked);
+        return int(state == CheckChecked ? Qt::Checked : Qt::Unchecked);
     }
     }
     return {};
@@ -225,15 +224,16 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     const int row = toTableRow(index.row());
     const int col = index.column();
     if (role == Qt::CheckStateRole) {
-        if (cellCheck(row, col) == 0)
+        if (cellCheck(row, col) == CheckNone)
             return false;
-        setCellCheck(row, col, value.toInt() == Qt::Checked ? 1 : 2);
+        setCellCheck(row, col, value.toInt() == Qt::Checked ? CheckChecked : CheckUnchecked);
         return true;
     }
     if (role != Qt::EditRole && role != Qt::DisplayRole)
         return false;
     m_table.setText(row, col, value.toString());
     emit dataChanged(index, index, kTextRoles);
+    emit tableChanged();
     return true;
 }
 
@@ -268,7 +268,7 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren |
                       Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-    if (cellCheck(toTableRow(index.row()), index.column()) != 0)
+    if (cellCheck(toTableRow(index.row()), index.column()) != CheckNone)
         f |= Qt::ItemIsUserCheckable;
     else
         f |= Qt::ItemIsEditable;
@@ -297,8 +297,7 @@ QMimeData* TableModel::mimeData(const QModelIndexList& indexes) const
     r2 = toTableRow(r2);
     auto* mime = new QMimeData;
     mime->setText(ClipBlock::encode(m_table, r1, c1, r2, c2));
-    const QString payload =
-        QStringLiteral("%1 %2 %3 %4 %5").arg(quintptr(this)).arg(r1).arg(c1).arg(r2).arg(c2);
+    const QString payload = QStringLiteral("%1 %2 %3 %4").arg(r1).arg(c1).arg(r2).arg(c2);
     mime->setData(QString::fromLatin1(kCellsMimeType), payload.toLatin1());
     return mime;
 }
@@ -334,6 +333,7 @@ void TableModel::setTableRowCount(int rows)
         endRemoveRows();
     if (std::min(rows, oldRows) < m_fixed && columnCount() > 0)
         emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    emit tableChanged();
 }
 
 void TableModel::setTableColCount(int cols)
@@ -353,6 +353,7 @@ void TableModel::setTableColCount(int cols)
     } else {
         endInsertColumns();
     }
+    emit tableChanged();
 }
 
 void TableModel::setText(int row, int col, QStringView text)
@@ -361,14 +362,80 @@ void TableModel::setText(int row, int col, QStringView text)
         return;
     m_table.setText(row, col, text);
     notifyCellsChanged(row, col, row, col, kTextRoles);
+    emit tableChanged();
+}
+
+void TableModel::writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2)
+{
+    if (!m_table.clampRange(row1, col1, row2, col2))
+        return;
+    block.writeTo(m_table, row1, col1, row2, col2);
+    notifyCellsChanged(row1, col1, row2, col2, kTextRoles);
+    emit tableChanged();
+}
+
+void TableModel::moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol)
+{
+    if (!m_table.clampRange(row1, col1, row2, col2) || (toRow == row1 && toCol == col1))
+        return;
+    ClipBlock::moveBlock(m_table, row1, col1, row2, col2, toRow, toCol);
+    notifyCellsChanged(std::min(row1, toRow), std::min(col1, toCol),
+                       std::max(row2, toRow + row2 - row1), std::max(col2, toCol + col2 - col1));
+    emit tableChanged();
 }
 
 void TableModel::setColumnAttr(int col, const ColumnAttr& attr)
 {
     if (col < 0 || col >= m_table.colCount())
         return;
+    const ColumnAttr old = m_table.column(col);
     m_table.setColumn(col, attr);
+    const ColumnAttr& now = m_table.column(col);
+    if (now.width != old.width || now.hidden != old.hidden)
+        emit columnLayoutChanged(col);
     notifyCellsChanged(0, col, m_table.rowCount() - 1, col);
+    emit tableChanged();
+}
+
+void TableModel::setColumnAlign(int col1, int col2, int code)
+{
+    col1 = std::max(col1, 0);
+    col2 = std::min(col2, m_table.colCount() - 1);
+    if (col1 > col2)
+        return;
+    for (int c = col1; c <= col2; ++c)
+        m_table.columnRef(c)->align = code;
+    notifyCellsChanged(0, col1, m_table.rowCount() - 1, col2, {Qt::TextAlignmentRole});
+    emit tableChanged();
+}
+
+void TableModel::setColumnWidth(int col, int twips)
+{
+    ColumnAttr* a = m_table.columnRef(col);
+    if (!a)
+        return;
+    a->width = twips < 0 ? -1 : twips;
+    emit columnLayoutChanged(col);
+    emit tableChanged();
+}
+
+void TableModel::setColumnHidden(int col, bool hidden)
+{
+    ColumnAttr* a = m_table.columnRef(col);
+    if (!a)
+        return;
+    a->hidden = hidden;
+    emit columnLayoutChanged(col);
+    emit tableChanged();
+}
+
+void TableModel::setRowHeight(int row, int twips)
+{
+    if (row < 0 || row >= m_table.rowCount())
+        return;
+    m_table.setRowHeight(row, twips < 0 ? -1 : twips);
+    emit rowHeightChanged(row);
+    emit tableChanged();
 }
 
 bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int col2,
@@ -376,34 +443,31 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
 {
     QList<int> roles;
     switch (setting) {
-    case GridWidget::PropText:
+    case PropText:
         roles = kTextRoles;
         break;
-    case GridWidget::PropAlignment:
+    case PropAlignment:
         roles = {Qt::TextAlignmentRole};
         break;
-    case GridWidget::PropBackColor:
+    case PropBackColor:
         roles = {Qt::BackgroundRole};
         break;
-    case GridWidget::PropForeColor:
+    case PropForeColor:
         roles = {Qt::ForegroundRole};
         break;
-    case GridWidget::PropFontSize:
-    case GridWidget::PropFontBold:
-    case GridWidget::PropFontItalic:
-    case GridWidget::PropFontUnderline:
+    case PropFontSize:
+    case PropFontBold:
+    case PropFontItalic:
+    case PropFontUnderline:
         roles = {Qt::FontRole, Qt::SizeHintRole};
         break;
     default:
         return false;
     }
-    const int top = std::max(0, std::min(row1, row2));
-    const int bottom = std::min(m_table.rowCount() - 1, std::max(row1, row2));
-    const int left = std::max(0, std::min(col1, col2));
-    const int right = std::min(m_table.colCount() - 1, std::max(col1, col2));
-    if (top > bottom || left > right)
+    if (!m_table.clampRange(row1, col1, row2, col2))
         return true;
-    if (setting == GridWidget::PropText) {
+    const int top = row1, bottom = row2, left = col1, right = col2;
+    if (setting == PropText) {
         const QString text = value.toString();
         for (int r = top; r <= bottom; ++r)
             for (int c = left; c <= right; ++c)
@@ -418,7 +482,131 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
         }
     }
     notifyCellsChanged(top, left, bottom, right, roles);
+    emit tableChanged();
     return true;
+}
+
+bool TableModel::insertRows(int row, int count, const QModelIndex& parent)
+{
+    if (parent.isValid() || row < 0 || row > rowCount() || count <= 0 ||
+        m_table.rowCount() < m_fixed || count > Table::kMaxRows - m_table.rowCount())
+        return false;
+    beginInsertRows({}, row, row + count - 1);
+    m_table.insertRows(toTableRow(row), count);
+    dropViewChecks();
+    endInsertRows();
+    emit tableChanged();
+    return true;
+}
+
+bool TableModel::removeRows(int row, int count, const QModelIndex& parent)
+{
+    if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
+        return false;
+    beginRemoveRows({}, row, row + count - 1);
+    m_table.removeRows(toTableRow(row), count);
+    dropViewChecks();
+    endRemoveRows();
+    emit tableChanged();
+    return true;
+}
+
+bool TableModel::moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                          const QModelIndex& destinationParent, int destinationChild)
+{
+    if (sourceParent.isValid() || destinationParent.isValid() || sourceRow < 0 || count <= 0 ||
+        sourceRow + count > rowCount() || destinationChild < 0 || destinationChild > rowCount())
+        return false;
+    if (!beginMoveRows({}, sourceRow, sourceRow + count - 1, {}, destinationChild))
+        return false;
+    moveModelRows(sourceRow, count, destinationChild);
+    endMoveRows();
+    emit tableChanged();
+    return true;
+}
+
+bool TableModel::insertColumns(int column, int count, const QModelIndex& parent)
+{
+    if (parent.isValid() || column < 0 || column > columnCount() || count <= 0 ||
+        count > Table::kMaxCols - m_table.colCount())
+        return false;
+    beginInsertColumns({}, column, column + count - 1);
+    m_table.insertColumns(column, count);
+    dropViewChecks();
+    endInsertColumns();
+    emit tableChanged();
+    return true;
+}
+
+bool TableModel::removeColumns(int column, int count, const QModelIndex& parent)
+{
+    if (parent.isValid() || column < 0 || count <= 0 || column + count > columnCount())
+        return false;
+    beginRemoveColumns({}, column, column + count - 1);
+    m_table.removeColumns(column, count);
+    dropViewChecks();
+    endRemoveColumns();
+    emit tableChanged();
+    return true;
+}
+
+bool TableModel::moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
+                             const QModelIndex& destinationParent, int destinationChild)
+{
+    if (sourceParent.isValid() || destinationParent.isValid() || sourceColumn < 0 || count <= 0 ||
+        sourceColumn + count > columnCount() || destinationChild < 0 ||
+        destinationChild > columnCount())
+        return false;
+    if (!beginMoveColumns({}, sourceColumn, sourceColumn + count - 1, {}, destinationChild))
+        return false;
+    moveModelColumns(sourceColumn, count, destinationChild);
+    endMoveColumns();
+    // The title row is not part of the model's rows: its cells moved too.
+    if (m_fixed > 0)
+        emit headerDataChanged(Qt::Horizontal, std::min(sourceColumn, destinationChild),
+                               std::max(sourceColumn + count, destinationChild) - 1);
+    emit tableChanged();
+    return true;
+}
+
+// Moves rows first..first+count-1 to before `dest` (both model rows), the
+// way beginMoveRows counts, one table row at a time.
+void TableModel::moveModelRows(int first, int count, int dest)
+{
+    for (int i = 0; i < count; ++i) {
+        if (dest > first)
+            m_table.moveRow(toTableRow(first), toTableRow(dest - 1));
+        else
+            m_table.moveRow(toTableRow(first + i), toTableRow(dest + i));
+    }
+    dropViewChecks();
+}
+
+void TableModel::moveModelColumns(int first, int count, int dest)
+{
+    for (int i = 0; i < count; ++i) {
+        if (dest > first)
+            m_table.moveColumn(first, dest - 1);
+        else
+            m_table.moveColumn(first + i, dest + i);
+    }
+    dropViewChecks();
+}
+
+void TableModel::insertTableRows(int at, int n)
+{
+    if (at < 0 || at > m_table.rowCount() || n <= 0)
+        return;
+    if (at < m_fixed || m_table.rowCount() < m_fixed) {
+        // A row above the titles: every header changes, so start over.
+        beginResetModel();
+        m_table.insertRows(at, n);
+        m_viewChecks.clear();
+        endResetModel();
+        emit tableChanged();
+        return;
+    }
+    insertRows(toModelRow(at), std::min(n, Table::kMaxRows - m_table.rowCount()));
 }
 
 void TableModel::removeTableRows(int at, int n)
@@ -433,12 +621,10 @@ void TableModel::removeTableRows(int at, int n)
         m_table.removeRows(at, n);
         m_viewChecks.clear();
         endResetModel();
+        emit tableChanged();
         return;
     }
-    beginRemoveRows({}, toModelRow(at), toModelRow(at + n - 1));
-    m_table.removeRows(at, n);
-    dropViewChecks();
-    endRemoveRows();
+    removeRows(toModelRow(at), n);
 }
 
 void TableModel::moveTableRow(int from, int to)
@@ -451,15 +637,24 @@ void TableModel::moveTableRow(int from, int to)
         m_table.moveRow(from, to);
         m_viewChecks.clear();
         endResetModel();
+        emit tableChanged();
         return;
     }
     const int mf = toModelRow(from);
     const int mt = toModelRow(to);
-    if (!beginMoveRows({}, mf, mf, {}, mt > mf ? mt + 1 : mt))
+    moveRows({}, mf, 1, {}, mt > mf ? mt + 1 : mt);
+}
+
+void TableModel::insertTableColumns(int at, int n)
+{
+    insertColumns(at, std::min(n, Table::kMaxCols - m_table.colCount()));
+}
+
+void TableModel::removeTableColumns(int at, int n)
+{
+    if (at < 0 || at >= m_table.colCount() || n <= 0)
         return;
-    m_table.moveRow(from, to);
-    dropViewChecks();
-    endMoveRows();
+    removeColumns(at, std::min(n, m_table.colCount() - at));
 }
 
 void TableModel::moveTableColumn(int from, int to)
@@ -467,14 +662,7 @@ void TableModel::moveTableColumn(int from, int to)
     const int cols = m_table.colCount();
     if (from < 0 || from >= cols || to < 0 || to >= cols || from == to)
         return;
-    if (!beginMoveColumns({}, from, from, {}, to > from ? to + 1 : to))
-        return;
-    m_table.moveColumn(from, to);
-    dropViewChecks();
-    endMoveColumns();
-    // The title row is not part of the model's rows: its cells moved too.
-    if (m_fixed > 0)
-        emit headerDataChanged(Qt::Horizontal, std::min(from, to), std::max(from, to));
+    moveColumns({}, from, 1, {}, to > from ? to + 1 : to);
 }
 
 void TableModel::replaceTable(Table&& table)
@@ -483,6 +671,7 @@ void TableModel::replaceTable(Table&& table)
     m_table = std::move(table);
     m_viewChecks.clear();
     endResetModel();
+    emit tableChanged();
 }
 
 void TableModel::clearAll()
@@ -491,13 +680,7 @@ void TableModel::clearAll()
     m_table.clearAll();
     m_viewChecks.clear();
     endResetModel();
-}
-
-void TableModel::resetFromTable()
-{
-    beginResetModel();
-    m_viewChecks.clear();
-    endResetModel();
+    emit tableChanged();
 }
 
 void TableModel::notifyCellsChanged(int row1, int col1, int row2, int col2, const QList<int>& roles)
@@ -524,15 +707,15 @@ void TableModel::setAltRowColor(std::optional<quint32> bgr)
 int TableModel::cellCheck(int row, int col) const
 {
     if (row < 0 || row >= m_table.rowCount() || col < 0 || col >= m_table.colCount())
-        return 0;
+        return CheckNone;
     if (isCheckColumn(col))
-        return isCheckedText(m_table.text(row, col)) ? 1 : 2;
+        return isCheckedText(m_table.text(row, col)) ? CheckChecked : CheckUnchecked;
     if (m_viewChecks.isEmpty())
-        return 0;
+        return CheckNone;
     const auto it = m_viewChecks.constFind(cellKey(row, col));
     if (it == m_viewChecks.constEnd())
-        return 0;
-    return *it ? 1 : 2;
+        return CheckNone;
+    return *it ? CheckChecked : CheckUnchecked;
 }
 
 void TableModel::setCellCheck(int row, int col, int state)
@@ -541,14 +724,15 @@ void TableModel::setCellCheck(int row, int col, int state)
         return;
     if (isCheckColumn(col)) {
         // A check box column always shows its box; "none" has no meaning here.
-        if (state != 1 && state != 2)
+        if (state != CheckChecked && state != CheckUnchecked)
             return;
-        m_table.setText(row, col, state == 1 ? u"-1" : u"0");
+        m_table.setText(row, col, state == CheckChecked ? u"-1" : u"0");
         notifyCellsChanged(row, col, row, col, kTextRoles);
+        emit tableChanged();
         return;
     }
-    if (state == 1 || state == 2)
-        m_viewChecks.insert(cellKey(row, col), state == 1);
+    if (state == CheckChecked || state == CheckUnchecked)
+        m_viewChecks.insert(cellKey(row, col), state == CheckChecked);
     else if (!m_viewChecks.remove(cellKey(row, col)))
         return;
     // The box appearing or going changes the flags too: no role list.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/cellsetting.h"
 #include "grid/table.h"
 
 #include <QAbstractTableModel>
@@ -10,18 +11,20 @@
 
 namespace corvanta {
 
+class ClipBlock;
+
 // The Qt model over a Table that it owns. Rows of the model are the table's
 // rows below its fixed rows: with one fixed row, table row 0 is the
 // horizontal header (its cells are the column titles) and table row r is
 // model row r - 1. All positions in this class's own API are TABLE rows.
 //
-// Everything that changes the table goes through the mutators here, so the
-// views get the right signals; a caller that writes through table() directly
-// must call resetFromTable() (or notifyCellsChanged()) afterwards.
+// The model is the only writer of its table: everything that changes it goes
+// through the mutators here, so the views get the right signals and
+// tableChanged() tells whoever keeps track of the document's changes.
 //
 // Check boxes: cells of a Checkbox column (type 11) show a box that is
 // checked when the text is a number equal to -1 or 1. Toggling writes "-1"
-// (the Boolean true of the program's files) or "0". A cell outside such a
+// (how our files store a true Boolean) or "0". A cell outside such a
 // column can carry a box of its own (setCellCheck); such boxes belong to the
 // view only (they are not part of the document and are dropped whenever rows
 // or columns are added, removed or moved).
@@ -29,14 +32,13 @@ class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
   public:
-    // Drag payload: identifies the model and the dragged block.
+    // Drag payload: the dragged block's table range, "row1 col1 row2 col2".
     static constexpr const char* kCellsMimeType = "application/x-corvanta-cells";
 
     explicit TableModel(QObject* parent = nullptr);
     ~TableModel() override;
 
     const Table& table() const { return m_table; }
-    Table& table() { return m_table; }
 
     int fixedRows() const { return m_fixed; }
     void setFixedRows(int rows); // 0 or 1
@@ -57,27 +59,48 @@ class TableModel : public QAbstractTableModel
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDropActions() const override;
     Qt::DropActions supportedDragActions() const override;
+    // Shape changes in model rows and columns, following Qt's contracts; the
+    // fixed title row is out of their reach.
+    bool insertRows(int row, int count, const QModelIndex& parent = {}) override;
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
+    bool insertColumns(int column, int count, const QModelIndex& parent = {}) override;
+    bool removeColumns(int column, int count, const QModelIndex& parent = {}) override;
+    bool moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
+                     const QModelIndex& destinationParent, int destinationChild) override;
 
     // --- mutators, in table coordinates ---
     void setTableRowCount(int rows);
     void setTableColCount(int cols);
     void setText(int row, int col, QStringView text);
-    void setColumnAttr(int col, const ColumnAttr& attr);
-    // One setting over a range by the grid's CellProp codes: 0 text,
-    // 2 alignment, 6 back colour, 7 fore colour (0x00BBGGRR), 12 font size,
-    // 13 bold, 14 italic, 15 underline. An invalid value unsets alignment,
-    // colours and size (the cell shows the default again). Returns false for
-    // another code.
-    bool setCellSetting(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
+    // Writes `block` into the range (clipped to the table); cells of the
+    // range that the block does not reach become empty.
+    void writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2);
+    // Moves the texts of the range so that its top-left lands on (toRow,
+    // toCol); the cells it leaves become empty, formats stay.
+    void moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol);
+    void insertTableRows(int at, int n);
     void removeTableRows(int at, int n);
     void moveTableRow(int from, int to);
+    void insertTableColumns(int at, int n);
+    void removeTableColumns(int at, int n);
     void moveTableColumn(int from, int to);
+    // Every attribute at once. Views learn of a new width or hidden state
+    // through columnLayoutChanged, of anything else through dataChanged.
+    void setColumnAttr(int col, const ColumnAttr& attr);
+    void setColumnAlign(int col1, int col2, int code); // one alignment code over columns
+    void setColumnWidth(int col, int twips);           // -1 = the grid's default
+    void setColumnHidden(int col, bool hidden);
+    void setRowHeight(int row, int twips); // -1 = the default; emits rowHeightChanged
+    // One setting over a range (corners in any order). Text is a QString,
+    // colours quint32 0x00BBGGRR, font flags bool, size double, alignment
+    // int. An invalid value unsets alignment, colours and size (the cell
+    // shows the default again). Returns false for a code that is no
+    // CellSetting.
+    bool setCellSetting(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
     void replaceTable(Table&& table);
     void clearAll();
-    // Tell the views that cells of the range changed (after writes through
-    // table()); roles empty = everything.
-    void notifyCellsChanged(int row1, int col1, int row2, int col2, const QList<int>& roles = {});
-    void resetFromTable();
 
     // Back colour of every second data row (0x00BBGGRR); nullopt = none.
     std::optional<quint32> altRowColor() const { return m_altRowColor; }
@@ -85,7 +108,7 @@ class TableModel : public QAbstractTableModel
     // The font that cell formatting (bold, size...) modifies: the view's.
     void setBaseFont(const QFont& font) { m_baseFont = font; }
 
-    // 0 no box, 1 checked, 2 unchecked.
+    // A CheckState: CheckNone, CheckChecked or CheckUnchecked.
     int cellCheck(int row, int col) const;
     void setCellCheck(int row, int col, int state);
 
@@ -95,7 +118,22 @@ class TableModel : public QAbstractTableModel
     // Qt alignment for an alignment code; `text` decides code 9 (general).
     static Qt::Alignment alignmentFor(int code, QStringView text);
 
+  signals:
+    // After every change of the table's content, shape, formats, column
+    // attributes or row heights (not after view state such as view-only
+    // check boxes): the one place to learn that the document changed.
+    void tableChanged();
+    // A column's width or hidden state changed.
+    void columnLayoutChanged(int col);
+    // A row's height changed (table row).
+    void rowHeightChanged(int row);
+
   private:
+    // Tells the views that cells of the range changed; roles empty =
+    // everything.
+    void notifyCellsChanged(int row1, int col1, int row2, int col2, const QList<int>& roles = {});
+    void moveModelRows(int first, int count, int dest);
+    void moveModelColumns(int first, int count, int dest);
     bool isCheckColumn(int col) const;
     QVariant formatData(int row, int col, int role) const;
     void dropViewChecks();

@@ -102,8 +102,8 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
         m_countControlAction->setVisible(false);
     if (QAction* a = m_commands->toolbarButtonAt(25))
         a->setVisible(false);
-    m_fb->SetColumnAlign(0, 7);
-    m_fb->SetColumnAlign(1, 1);
+    m_fb->SetColumnAlign(0, AlignRight);
+    m_fb->SetColumnAlign(1, AlignLeft);
 
     m_doc->setCurrentFile(m_doc->untitledPath());
     m_doc->setFileKind(Document::KindNative);

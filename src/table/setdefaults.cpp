@@ -11,14 +11,14 @@ void SetDefaults(GridWidget& fa, GridWidget& fb)
     fa.SetRowCount(AddressDefaults::LayoutRowCount);
     fa.SetColCount(AddressDefaults::ColCount);
     fa.setToolTip(QString());
-    fa.SetColumnAlign(-1, 9);
+    fa.SetColumnAlign(-1, AlignGeneral);
     fa.SetFixedColCount(0);
     const auto& cols = AddressDefaults::columns();
     for (int c = 0; c < cols.size(); ++c) {
         fa.SetCellText(0, c, cols[c].title);
         fa.SetColumnWidth(c, cols[c].width);
     }
-    fb.SetColumnAlign(-1, 0);
+    fb.SetColumnAlign(-1, AlignLeftTop);
     fb.SetCurCol(1);
 }
 

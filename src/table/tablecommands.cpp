@@ -28,9 +28,8 @@ void TableCommands::fa_Click()
     {
         const char* key;
         int setting;
-    } styles[] = {{"Bold", GridWidget::PropFontBold},
-                  {"Italic", GridWidget::PropFontItalic},
-                  {"Underline", GridWidget::PropFontUnderline}};
+    } styles[] = {
+        {"Bold", PropFontBold}, {"Italic", PropFontItalic}, {"Underline", PropFontUnderline}};
     for (const auto& s : styles) {
         const bool on = m_fa->CellProp(s.setting, row, col).toBool();
         if (QAction* b =
@@ -55,7 +54,7 @@ void TableCommands::mnuMouseMode_Click(int index)
             a->setChecked(!rowMode);
     }
     emit modeChanged(rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
-    m_fa->SetSelectMode(rowMode ? 3 : 0);
+    m_fa->SetSelectMode(rowMode ? GridWidget::SelectWholeRows : GridWidget::SelectFree);
     if (rowMode)
         selectCurrentRow();
 }
@@ -64,10 +63,10 @@ void TableCommands::reapplyMouseMode()
 {
     QAction* rowItem = m_commands ? m_commands->action(QStringLiteral("mnuMouseMode_0")) : nullptr;
     if (rowItem && rowItem->isChecked()) {
-        m_fa->SetSelectMode(3);
+        m_fa->SetSelectMode(GridWidget::SelectWholeRows);
         selectCurrentRow();
     } else {
-        m_fa->SetSelectMode(0);
+        m_fa->SetSelectMode(GridWidget::SelectFree);
     }
 }
 

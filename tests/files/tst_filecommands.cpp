@@ -340,10 +340,10 @@ void TestFileCommands::nativeRoundTripOfFormattedTable()
     fa->SetCellText(1, 0, "Zoë \"Q\" Müller");
     fa->SetCellText(1, 1, "Line one\nLine two\tTabbed");
     fa->SetCellText(10, 9, "last");
-    fa->SetCellProp(GridWidget::PropFontBold, 1, 0, true);
-    fa->SetCellProp(GridWidget::PropForeColor, 1, 0, quint32(0x800000));
-    fa->SetCellProp(GridWidget::PropBackColor, 2, 1, quint32(0x00FFFF), 3, 2);
-    fa->SetCellProp(GridWidget::PropAlignment, 4, 4, 4);
+    fa->SetCellProp(PropFontBold, 1, 0, true);
+    fa->SetCellProp(PropForeColor, 1, 0, quint32(0x800000));
+    fa->SetCellProp(PropBackColor, 2, 1, quint32(0x00FFFF), 3, 2);
+    fa->SetCellProp(PropAlignment, 4, 4, 4);
     fa->SetColumnType(5, 6);
     fa->SetColumnFormat(5, "$#,###.00");
     fa->SetColumnHidden(8, true);
@@ -358,7 +358,7 @@ void TestFileCommands::nativeRoundTripOfFormattedTable()
     h.platform.fileAnswers << file;
     trigger(w, "mnuOpen_0");
     QVERIFY(fa->table() == before);
-    QCOMPARE(fa->CellProp(GridWidget::PropFontBold, 1, 0).toBool(), true);
+    QCOMPARE(fa->CellProp(PropFontBold, 1, 0).toBool(), true);
     QCOMPARE(fa->ColumnFormat(5), QString("$#,###.00"));
     QCOMPARE(fa->RowHeightOf(3), 720);
     QVERIFY(fa->ColumnHidden(8));

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace corvanta {
+
+class TableModel;
+
+// Loading and saving a grid's whole table in one of the file formats,
+// through its model so that every view of it shows the result.
+namespace GridFile {
+
+// Value codes of the formats.
+enum What : int { Native = 0, Comma = 3, Tab = 4 };
+
+// Replaces the model's table with the file's. Without titles a delimited
+// file is read below the fixed title row, whose cells stay as they are.
+// Returns false with an error text (naming the reason) when the file cannot
+// be read; the table is then left as it was.
+bool load(TableModel& model, const QString& path, int what, bool withTitles,
+          QString* error = nullptr);
+// Without titles a delimited file leaves out the fixed title row.
+bool save(const TableModel& model, const QString& path, int what, bool withTitles = true,
+          QString* error = nullptr);
+
+} // namespace GridFile
+
+} // namespace corvanta
