@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -27,6 +29,9 @@ void CommandSet::addAction(QAction* a)
     Q_ASSERT(!a->objectName().isEmpty());
     Q_ASSERT(!m_actions.contains(a->objectName()));
     m_actions.insert(a->objectName(), a);
+    // Connected at registration, before any subsystem wires the command.
+    if (!a->isSeparator() && !a->menu())
+        connect(a, &QAction::triggered, this, &CommandSet::aboutToRun);
 }
 
 void CommandSet::addMenu(QMenu* m)
@@ -153,6 +158,22 @@ void CommandSet::enable(QAction* command, bool on)
     const auto twins = m_twinsOf.values(command);
     for (QAction* t : twins)
         t->setEnabled(on);
+}
+
+void CommandSet::followEntries(const QString& menuName)
+{
+    QMenu* m = menu(menuName);
+    if (!m)
+        return;
+    const auto update = [m] {
+        const QList<QAction*> entries = m->actions();
+        m->menuAction()->setEnabled(std::any_of(entries.begin(), entries.end(), [](QAction* a) {
+            return !a->isSeparator() && a->isVisible() && a->isEnabled();
+        }));
+    };
+    for (QAction* a : m->actions())
+        connect(a, &QAction::changed, m, update);
+    update();
 }
 
 bool CommandSet::setImplemented(const QString& objectName, bool on)

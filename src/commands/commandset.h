@@ -92,6 +92,11 @@ class CommandSet : public QObject
     // anything. Returns false for an unknown name.
     [[nodiscard]] bool setImplemented(const QString& objectName, bool on);
 
+    // A submenu whose entries are all disabled (or hidden) is disabled
+    // itself, and comes back as soon as one of them works: a menu that
+    // opens onto grey entries only is a dead end.
+    void followEntries(const QString& menuName);
+
     // --- registration, by whatever lays out the menus and toolbars ---
 
     // A named menu entry or separator.
@@ -114,6 +119,9 @@ class CommandSet : public QObject
     void addToolbar2Button(QAction* button);
 
   signals:
+    // Emitted before any command runs, however it was started (menu,
+    // shortcut, toolbar), so that an edit still open is taken first.
+    void aboutToRun();
     // Emitted for every click on an announcing button, before the button's
     // own command runs. Not emitted for menu entries or shortcuts.
     void toolbarClicked(const QString& key);

@@ -17,6 +17,8 @@ DropBox::DropBox(QWidget* parent) : QWidget(parent)
     auto* txtDrop = new QLineEdit;
     txtDrop->setObjectName(QStringLiteral("txtDrop"));
     txtDrop->setText(QStringLiteral("Drag or copy valid Form Post text to here"));
+    // A narrow box shows the text from its start, not its tail.
+    txtDrop->setCursorPosition(0);
     auto* cmdDownArrow = new QToolButton;
     cmdDownArrow->setObjectName(QStringLiteral("cmdDownArrow"));
     cmdDownArrow->setArrowType(Qt::DownArrow);

@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
+#include "grid/table.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
@@ -11,14 +12,19 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 
 #include <algorithm>
+#include <new>
 
 namespace corvanta {
 
 namespace {
 
 const QString kCaptionSaved = QStringLiteral("Corvanta Address Book -- ");
+const QString kOutOfMemory = QStringLiteral("Not enough memory to read the file.");
+
+} // namespace
 
 struct DelimitedKind
 {
@@ -28,6 +34,8 @@ struct DelimitedKind
     const char* openFilter;
     const char* saveFilter;
 };
+
+namespace {
 
 const DelimitedKind kComma{GridFile::Comma, Document::KindComma, "*.csv",
                            "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*",
@@ -46,8 +54,33 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
                            Platform& platform, CommonDialog& dialog, QObject* parent)
     : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
-      m_dialog(dialog)
+      m_dialog(dialog), m_loader(&GridFile::load)
 {
+    // Every change of the document's table, whoever makes it (an edit, a
+    // drop, a row command), leaves the document modified. The form panel's
+    // grid and the scratch grid are not the document; an edit in the panel
+    // reaches fa and is counted there.
+    connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
+}
+
+bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error)
+{
+    // A file larger than memory must not take the open document with it:
+    // the readers build the new table beside the old one, so the old one
+    // is whole when they give up.
+    try {
+        return m_loader(model, path, what, true, error);
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = kOutOfMemory;
+        return false;
+    }
+}
+
+void FileCommands::onTableChanged()
+{
+    if (!m_replacing)
+        m_doc.MakeModified(true);
 }
 
 void FileCommands::install(CommandSet& c)
@@ -72,8 +105,11 @@ bool FileCommands::askSaveChanges(const QString& title, const QString& message)
         m_platform.messageBox(message, title, MsgIcon::Question, MsgButtons::YesNoCancel, 3);
     if (a == MsgAnswer::Cancel)
         return false;
+    // Yes asks for the work to be kept: when the save did not happen
+    // (overwrite declined, Save As cancelled, write failed), the command
+    // must not go on and throw the table away.
     if (a == MsgAnswer::Yes)
-        mnuSave_Click();
+        return mnuSave_Click();
     return true;
 }
 
@@ -140,6 +176,7 @@ void FileCommands::mnuNew_Click()
 
 void FileCommands::NewUntitledTable()
 {
+    QScopedValueRollback replacing(m_replacing, true);
     m_fa->SetColCount(0);
     // Row heights belong to rows, which survive the column cut: a new
     // document starts without the old one's heights.
@@ -177,7 +214,8 @@ bool FileCommands::openStartupFile()
     const QString path = m_doc.StartupFile();
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    if (!GridFile::load(*m_fa->gridModel(), path, GridFile::Native, true))
+    QScopedValueRollback replacing(m_replacing, true);
+    if (!load(*m_fa->gridModel(), path, GridFile::Native, nullptr))
         return false;
     keepTitleRow();
     m_doc.setLoaded(path, Document::KindNative);
@@ -185,6 +223,8 @@ bool FileCommands::openStartupFile()
     // The panel must list every column of the loaded table, not only the
     // ten of the default layout.
     emit columnsChanged();
+    // The window's own layout steps before the load are no changes either.
+    m_doc.MakeModified(false);
     return true;
 }
 
@@ -199,8 +239,9 @@ void FileCommands::mnuOpen_Click(int index)
                     QStringLiteral("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
     if (path.isEmpty())
         return;
+    QScopedValueRollback replacing(m_replacing, true);
     QString error;
-    if (!GridFile::load(*m_fa->gridModel(), path, GridFile::Native, true, &error)) {
+    if (!load(*m_fa->gridModel(), path, GridFile::Native, &error)) {
         showCannotOpen(path, error);
         return;
     }
@@ -234,11 +275,24 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
         askOpenPath(QString::fromLatin1(k.defaultExt), QString::fromLatin1(k.openFilter));
     if (path.isEmpty())
         return;
+    try {
+        readDelimited(k, index, path);
+    } catch (const std::bad_alloc&) {
+        // Past the reader (the block on its way into the table); the table
+        // is only swapped in whole, so it is still the one the user had.
+        m_fc->ClearAll();
+        showCannotOpen(path, kOutOfMemory);
+    }
+}
+
+void FileCommands::readDelimited(const DelimitedKind& k, int index, const QString& path)
+{
+    QScopedValueRollback replacing(m_replacing, true);
     GridWidget* fa = m_fa;
     QString error;
     if (index == 0) {
         // The first line fills the title row.
-        if (!GridFile::load(*fa->gridModel(), path, k.what, true, &error)) {
+        if (!load(*fa->gridModel(), path, k.what, &error)) {
             showCannotOpen(path, error);
             return;
         }
@@ -251,21 +305,23 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
         fc->ClearAll();
-        if (!GridFile::load(*fc->gridModel(), path, k.what, true, &error)) {
+        if (!load(*fc->gridModel(), path, k.what, &error)) {
             showCannotOpen(path, error);
             return;
         }
-        fa->ClearAll();
-        fa->SetColCount(1);
-        fa->SetRowCount(1);
-        fa->SetColCount(std::max(1, fc->ColCount()));
-        fa->SetRowCount(fc->RowCount() + 1);
         fc->SelectRange(0, 0, fc->RowCount() - 1, fc->ColCount() - 1);
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->clear();
         clipboard->setText(fc->ClipText());
-        fa->SelectRange(1, 0, fa->RowCount() - 1, fa->ColCount() - 1);
-        fa->SetClipText(clipboard->text());
+        // The block goes in whole, built beside the table and swapped in at
+        // once: running out of memory half way leaves the table as it was.
+        const Table& scratch = fc->table();
+        Table fresh(scratch.rowCount() + 1, std::max(1, scratch.colCount()));
+        for (int r = 0; r < scratch.rowCount(); ++r)
+            for (int c = 0; c < scratch.colCount(); ++c)
+                if (!scratch.isEmpty(r, c))
+                    fresh.setUtf8(r + 1, c, scratch.utf8(r, c));
+        fa->gridModel()->replaceTable(std::move(fresh));
         fc->ClearAll();
     }
     m_doc.setOpenFolder(Document::FolderOfPath(path));
@@ -287,6 +343,8 @@ bool FileCommands::mnuSave_Click()
             const MsgAnswer a = m_platform.messageBox(
                 QStringLiteral("Do you want to overwrite ") + current + QLatin1Char('?'),
                 QStringLiteral("Save"), MsgIcon::Question, MsgButtons::YesNo);
+            if (a == MsgAnswer::Escape)
+                return false; // not No: the user asked for nothing to happen
             if (a == MsgAnswer::Yes) {
                 ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
             } else {
@@ -354,9 +412,12 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
         showCannotSave(error);
         return;
     }
-    // The export is not the document: CurrentFile and FileKind stay.
+    // The export is not the document: CurrentFile and FileKind stay, and
+    // so do the changes, unless the file written is the document's own.
     emit captionChanged(kCaptionSaved + path);
-    m_doc.MakeModified(false);
+    if (m_doc.FileKind() != Document::KindNative &&
+        QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath())
+        m_doc.MakeModified(false);
 }
 
 } // namespace corvanta

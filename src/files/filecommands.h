@@ -5,12 +5,16 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace corvanta {
 
 class CommandSet;
 class GridWidget;
 class Platform;
+class TableModel;
 struct CommonDialog;
+struct DelimitedKind;
 
 // The File menu around the document: New, Open, Save and Save As of native
 // and delimited files, and the bookkeeping after a load. It works on the
@@ -42,8 +46,9 @@ class FileCommands : public QObject
     void mnuSaveAsComma_Click();
     void mnuSaveAsTab_Click();
 
-    // Asks to save when modified. Returns false when the user cancelled;
-    // Yes runs Save first. `title` is the command's name.
+    // Asks to save when modified. Returns false when the user cancelled,
+    // or answered Yes and the save did not happen. `title` is the
+    // command's name.
     bool askSaveChanges(const QString& title,
                         const QString& message = QStringLiteral(
                             "Changes have been made. Do you want to save the changes?"));
@@ -54,6 +59,12 @@ class FileCommands : public QObject
     // Opens the document's start-up file at start; false leaves the
     // untitled table.
     bool openStartupFile();
+
+    // What reads a file into a grid's table (GridFile::load's signature).
+    // Tests put in one that fails the way a real reader can, such as
+    // running out of memory.
+    using Loader = std::function<bool(TableModel&, const QString&, int, bool, QString*)>;
+    void setLoader(Loader loader) { m_loader = std::move(loader); }
 
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
@@ -72,6 +83,7 @@ class FileCommands : public QObject
 
   private:
     void openDelimited(Document::Kind kind, int index);
+    void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.
     QString askOpenPath(const QString& defaultExt, const QString& filter);
@@ -79,6 +91,8 @@ class FileCommands : public QObject
     void keepTitleRow();
     void showCannotSave(const QString& reason);
     void showCannotOpen(const QString& path, const QString& reason);
+    void onTableChanged();
+    bool load(TableModel& model, const QString& path, int what, QString* error);
 
     Document& m_doc;
     GridWidget* m_fa;
@@ -86,6 +100,10 @@ class FileCommands : public QObject
     GridWidget* m_fc;
     Platform& m_platform;
     CommonDialog& m_dialog;
+    // Set while a load or New replaces the table: what they write is the
+    // document as it stands on disk (or fresh), not a change to it.
+    bool m_replacing = false;
+    Loader m_loader;
 };
 
 } // namespace corvanta

@@ -1,6 +1,9 @@
 #include "grid/griddelegate.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 
 namespace corvanta {
 
@@ -41,6 +44,36 @@ void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         QStyledItemDelegate::setModelData(editor, model, index);
     }
     emit const_cast<GridDelegate*>(this)->edited(index);
+}
+
+bool GridDelegate::eventFilter(QObject* editor, QEvent* event)
+{
+    // A command key pressed while a cell is being edited (Ctrl+S, F2...)
+    // takes the edit first: the command must see the cell as the user sees
+    // it, and Save must already know the document changed. Keys the editor
+    // wants for itself (Ctrl+C, Ctrl+A...) stay with it.
+    if (event->type() == QEvent::ShortcutOverride && !m_askingEditor) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool commandKey =
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ||
+            (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35);
+        auto* widget = qobject_cast<QWidget*>(editor);
+        if (commandKey && widget) {
+            QKeyEvent probe(QEvent::ShortcutOverride, key->key(), key->modifiers(), key->text(),
+                            key->isAutoRepeat(), ushort(key->count()));
+            probe.ignore();
+            {
+                QScopedValueRollback asking(m_askingEditor, true);
+                QCoreApplication::sendEvent(widget, &probe);
+            }
+            if (!probe.isAccepted()) {
+                emit commitData(widget);
+                emit closeEditor(widget, NoHint);
+                return false;
+            }
+        }
+    }
+    return QStyledItemDelegate::eventFilter(editor, event);
 }
 
 bool GridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

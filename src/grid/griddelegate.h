@@ -25,6 +25,7 @@ class GridDelegate : public QStyledItemDelegate
                       const QModelIndex& index) const override;
 
   protected:
+    bool eventFilter(QObject* editor, QEvent* event) override;
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
@@ -33,6 +34,7 @@ class GridDelegate : public QStyledItemDelegate
 
   private:
     QStringList m_dropList;
+    bool m_askingEditor = false;
 };
 
 } // namespace corvanta

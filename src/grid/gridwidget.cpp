@@ -664,6 +664,17 @@ void GridWidget::BeginEdit()
         edit(cur);
 }
 
+void GridWidget::commitOpenEditor()
+{
+    if (state() != EditingState)
+        return;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 // --- events -----------------------------------------------------------------
 
 void GridWidget::mousePressEvent(QMouseEvent* event)

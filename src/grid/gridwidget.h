@@ -114,6 +114,9 @@ class GridWidget : public QTableView
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);
     void RemoveRow(int row);
     void BeginEdit();
+    // Writes an open in-place editor's text into its cell and closes it, as
+    // Enter would. Does nothing when no editor is open.
+    void commitOpenEditor();
 
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);

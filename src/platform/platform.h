@@ -11,7 +11,9 @@ namespace corvanta {
 
 // Buttons and answers of a message box.
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+// Escape: a box without a Cancel button was closed by Esc or its close
+// button, which is neither of its answers; boxes with Cancel answer Cancel.
+enum class MsgAnswer { Ok, Cancel, Yes, No, Escape };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 
 // How a file dialog behaves, with the values the dialog state has always

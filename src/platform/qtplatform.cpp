@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace corvanta {
@@ -29,6 +30,28 @@ QMessageBox::Icon toQt(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// Qt takes Esc (and the close button) on a Yes/No box as No; this box
+// remembers that the user escaped instead of answering.
+class EscapableBox : public QMessageBox
+{
+  public:
+    using QMessageBox::QMessageBox;
+    bool escaped = false;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->matches(QKeySequence::Cancel))
+            escaped = true;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        escaped = true;
+        QMessageBox::closeEvent(event);
+    }
+};
+
 void prepare(QFileDialog& fd, const CommonDialog& dlg, bool save)
 {
     fd.setNameFilter(QString());
@@ -48,8 +71,8 @@ void prepare(QFileDialog& fd, const CommonDialog& dlg, bool save)
 MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgIcon icon,
                                  MsgButtons buttons, int defaultButton)
 {
-    QMessageBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, text,
-                    QMessageBox::NoButton, QApplication::activeWindow());
+    EscapableBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, text,
+                     QMessageBox::NoButton, QApplication::activeWindow());
     QList<QMessageBox::StandardButton> order;
     switch (buttons) {
     case MsgButtons::Ok:
@@ -70,7 +93,10 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
     if (defaultButton >= 1 && defaultButton <= order.size())
         box.setDefaultButton(order[defaultButton - 1]);
     box.setEscapeButton(order.contains(QMessageBox::Cancel) ? QMessageBox::Cancel : order.last());
-    switch (box.exec()) {
+    const int answer = box.exec();
+    if (box.escaped && !order.contains(QMessageBox::Cancel) && buttons != MsgButtons::Ok)
+        return MsgAnswer::Escape;
+    switch (answer) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
     case QMessageBox::No:

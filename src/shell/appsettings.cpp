@@ -2,6 +2,8 @@
 
 #include "shell/settingsstore.h"
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -73,10 +75,16 @@ WindowSettings AppSettings::load(const QString& programFolder) const
 void AppSettings::save(const WindowSettings& s)
 {
     SettingsStore& st = m_store;
-    st.write(kTop, SettingsStore::fromNumber(s.top.value_or(0)));
-    st.write(kLeft, SettingsStore::fromNumber(s.left.value_or(0)));
-    st.write(kWidth, SettingsStore::fromNumber(s.width));
-    st.write(kHeight, SettingsStore::fromNumber(s.height));
+    // Geometry reads back through the 16-bit rule, which turns a value
+    // beyond it into 0: a wide window would come back tiny. The nearest
+    // value it can read is the one to keep.
+    const auto int16 = [](int v) {
+        return SettingsStore::fromNumber(std::clamp(v, -32768, 32767));
+    };
+    st.write(kTop, int16(s.top.value_or(0)));
+    st.write(kLeft, int16(s.left.value_or(0)));
+    st.write(kWidth, int16(s.width));
+    st.write(kHeight, int16(s.height));
     st.write(kVBarLeft, SettingsStore::fromNumber(s.vbarLeft));
     st.write(kAlternateColor, SettingsStore::fromBool(s.alternateRows));
     st.write(kLastOpenPath, s.openFolder);

@@ -343,6 +343,9 @@ void CommandTree::build(QMainWindow* window, CommandSet& commands)
     QToolBar* toolbar = buildToolbar(window, commands);
     QToolBar* toolbar2 = buildToolbar2(window, commands);
     commands.setToolbars(toolbar, toolbar2);
+    for (const char* name :
+         {"mnuInsert", "mnuDelete", "mnuMove", "mnuAlign", "mnuRowHeight", "mnuToolsCountry"})
+        commands.followEntries(QString::fromLatin1(name));
 }
 
 } // namespace corvanta

@@ -23,6 +23,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -154,6 +156,10 @@ void MainWindow::buildWidgets()
     panelSide->setMinimumWidth(GridWidget::twipsToPixels(kSplitterMin));
     m_fa->setMinimumWidth(GridWidget::twipsToPixels(kSplitterRightMargin));
     setCentralWidget(m_splitter);
+    // Remembered as the user drags, so that a hidden panel still comes back
+    // (and is saved) where the user left it.
+    connect(m_splitter, &QSplitter::splitterMoved, this,
+            [this](int pos) { m_vbarLeftTwips = GridWidget::pixelsToTwips(pos); });
 
     // The count control sits at the toolbar's right end, hidden until asked for.
     m_countControl = new CountControl;
@@ -186,6 +192,9 @@ void MainWindow::buildStatusBar()
 void MainWindow::wireCommands()
 {
     CommandSet& c = *m_commands;
+    // Before any command: an edit the user has typed but not yet entered
+    // belongs to the document the command works on.
+    connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
     m_formPanel->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
@@ -221,8 +230,23 @@ void MainWindow::wireCommands()
 
 void MainWindow::applyWindowGeometry(int top, int left, int width, int height)
 {
-    resize(GridWidget::twipsToPixels(width), GridWidget::twipsToPixels(height));
-    move(GridWidget::twipsToPixels(left), GridWidget::twipsToPixels(top));
+    const QSize size(GridWidget::twipsToPixels(width), GridWidget::twipsToPixels(height));
+    QPoint at(GridWidget::twipsToPixels(left), GridWidget::twipsToPixels(top));
+    // A stored position the user cannot reach (a screen since removed, a
+    // damaged setting) would keep the window out of sight at every start.
+    const QRect wanted(at, size);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool reachable = std::any_of(screens.begin(), screens.end(), [&](const QScreen* s) {
+        const QRect seen = s->availableGeometry().intersected(wanted);
+        return seen.width() >= 100 && seen.height() >= 50;
+    });
+    if (!reachable && QGuiApplication::primaryScreen()) {
+        const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+        at = QPoint(primary.x() + std::max(0, (primary.width() - size.width()) / 2),
+                    primary.y() + std::max(0, (primary.height() - size.height()) / 2));
+    }
+    resize(size);
+    move(at);
 }
 
 int MainWindow::vbarLeft() const
@@ -261,6 +285,12 @@ void MainWindow::showModified(bool modified)
         b->setEnabled(modified);
 }
 
+void MainWindow::commitEdits()
+{
+    m_fa->commitOpenEditor();
+    m_fb->commitOpenEditor();
+}
+
 void MainWindow::mnuExit_Click()
 {
     if (!m_files->askSaveChanges(QStringLiteral("Exit")))
@@ -274,6 +304,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    commitEdits();
     if (!m_files->askSaveChanges(QStringLiteral("Exit"), kCloseQuestion)) {
         event->ignore();
         return;

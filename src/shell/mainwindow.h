@@ -81,6 +81,8 @@ class MainWindow : public QMainWindow
     void applyWindowGeometry(int top, int left, int width, int height);
     void applyAlternateRows();
     void showModified(bool modified);
+    // Takes a cell edit still open in the table or the form panel.
+    void commitEdits();
 
     ShellContext m_ctx;
     Document* m_doc = nullptr;

@@ -19,6 +19,9 @@ void SetDefaults(GridWidget& fa, GridWidget& fb)
         fa.SetColumnWidth(c, cols[c].width);
     }
     fb.SetColumnAlign(-1, AlignLeftTop);
+    // The panel's titles read as labels of the values beside them, in a
+    // new document as at start.
+    fb.SetColumnAlign(0, AlignRight);
     fb.SetCurCol(1);
 }
 

@@ -31,6 +31,8 @@ class TestCommandSet : public QObject
     void toolbarClickPrecedesCommand();
     void modeButtonsShowTheMenuMarks();
     void hiddenMenuEntryKeepsItsButton();
+    void submenuFollowsItsEntries();
+    void anyCommandAnnouncesItself();
 
   private:
     void click(QAction* toolbarAction);
@@ -52,6 +54,33 @@ void TestCommandSet::cleanup()
 {
     m_window.reset();
     m_cmds = nullptr;
+}
+
+// Edit > Insert: grey while neither entry works, live once one does.
+void TestCommandSet::submenuFollowsItsEntries()
+{
+    QAction* insert = m_cmds->menu("mnuInsert")->menuAction();
+    QVERIFY(!insert->isEnabled());
+    QVERIFY(m_cmds->setImplemented("mnuInsertCol", true));
+    QVERIFY(insert->isEnabled());
+    QVERIFY(m_cmds->setImplemented("mnuInsertCol", false));
+    QVERIFY(!insert->isEnabled());
+    QVERIFY(!m_cmds->menu("mnuToolsCountry")->menuAction()->isEnabled());
+}
+
+// Menu entries, shortcuts and toolbar buttons all say so before running,
+// before the command's own slot.
+void TestCommandSet::anyCommandAnnouncesItself()
+{
+    QStringList order;
+    m_cmds->attach("mnuSave", this, [&] { order << "save"; });
+    connect(m_cmds, &CommandSet::aboutToRun, this, [&] { order << "about"; });
+    m_cmds->action("mnuSave")->trigger();
+    QCOMPARE(order, (QStringList{"about", "save"}));
+    order.clear();
+    click(m_cmds->toolbarButton("Save"));
+    QCOMPARE(order.first(), QString("about"));
+    QCOMPARE(order.last(), QString("save"));
 }
 
 void TestCommandSet::click(QAction* toolbarAction)

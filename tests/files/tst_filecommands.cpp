@@ -2,6 +2,7 @@
 // native and delimited files, with the scripted platform answering.
 #include "commands/commandset.h"
 #include "files/document.h"
+#include "files/filecommands.h"
 #include "files/nativefile.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
@@ -72,6 +73,9 @@ class TestFileCommands : public QObject
     void exportsKeepDocument();
     void exportCancelledChangesNothing();
     void exportFailureReported();
+    void overwriteEscapedSavesNothing();
+    void outOfMemoryKeepsDocument_data();
+    void outOfMemoryKeepsDocument();
 };
 
 void TestFileCommands::newResetsTableAndRoles()
@@ -99,6 +103,7 @@ void TestFileCommands::newResetsTableAndRoles()
     QCOMPARE(w.findChild<QLineEdit*>("txtRow")->text(), QString("10"));
     QCOMPARE(w.findChild<QLineEdit*>("txtCol")->text(), QString("10"));
     QCOMPARE(w.fb()->RowCount(), 11);
+    QCOMPARE(w.fb()->ColumnAlign(0), int(AlignRight)); // the panel's titles
 }
 
 void TestFileCommands::openNative()
@@ -151,6 +156,7 @@ void TestFileCommands::openCancelled_data()
     QTest::newRow("comma data cancel button") << "mnuOpenCSV_1" << QString() << false;
     QTest::newRow("tab pattern left") << "mnuOpenTAB_1"
                                       << "*.txt" << false;
+    QTest::newRow("tab cancel button") << "mnuOpenTAB_0" << QString() << false;
     QTest::newRow("comma save prompt cancelled") << "mnuOpenCSV_0" << QString() << true;
     QTest::newRow("tab save prompt cancelled") << "mnuOpenTAB_0" << QString() << true;
 }
@@ -171,6 +177,7 @@ void TestFileCommands::openCancelled()
     }
     trigger(w, action.toLatin1().constData());
     QCOMPARE(h.platform.dialogs.size(), promptCancelled ? 0 : 1);
+    QCOMPARE(h.platform.messages.size(), promptCancelled ? 1 : 0);
     QCOMPARE(int(w.document().FileKind()), 2);
     QCOMPARE(w.windowTitle(), before);
     QCOMPARE(w.document().OpenFolder(), h.programFolder);
@@ -524,12 +531,17 @@ void TestFileCommands::exportsKeepDocument_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("ownFile"); // a comma document written over itself
     QTest::newRow("comma") << "mnuSaveAsComma"
                            << "Comma Delimited Text Files (*.csv)|*.csv"
-                           << QByteArray("Name,City\r\n\"Ann, Jr\",Rome\r\n");
+                           << QByteArray("Name,City\r\n\"Ann, Jr\",Rome\r\n") << false;
     QTest::newRow("tab") << "mnuSaveAsTab"
                          << "Tab Delimited Text Files (*.txt)|*.txt"
-                         << QByteArray("Name\tCity\r\n\"Ann, Jr\"\tRome\r\n");
+                         << QByteArray("Name\tCity\r\n\"Ann, Jr\"\tRome\r\n") << false;
+    QTest::newRow("comma over the document's own file")
+        << "mnuSaveAsComma"
+        << "Comma Delimited Text Files (*.csv)|*.csv"
+        << QByteArray("Name,City\r\n\"Ann, Jr\",Rome\r\n") << true;
 }
 
 void TestFileCommands::exportsKeepDocument()
@@ -537,8 +549,14 @@ void TestFileCommands::exportsKeepDocument()
     QFETCH(QString, action);
     QFETCH(QString, filter);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, ownFile);
     ShellHarness h;
     MainWindow& w = h.start();
+    const QString out = h.path("export.out");
+    if (ownFile) {
+        writeFile(out, "Name\r\n");
+        w.document().setLoaded(out, Document::KindComma);
+    }
     GridWidget* fa = w.fa();
     fa->SetColCount(2);
     fa->SetRowCount(2);
@@ -546,7 +564,6 @@ void TestFileCommands::exportsKeepDocument()
     fa->SetCellText(1, 0, "Ann, Jr");
     fa->SetCellText(1, 1, "Rome");
     w.document().MakeModified(true);
-    const QString out = h.path("export.out");
     h.platform.fileAnswers << out;
     trigger(w, action.toLatin1().constData());
     const CommonDialog& shown = h.platform.dialogs.first().before;
@@ -558,7 +575,10 @@ void TestFileCommands::exportsKeepDocument()
         expected.replace("\"Ann, Jr\"", "Ann, Jr"); // commas need no quotes between TABs
     QCOMPARE(bytes, expected);
     QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + out);
-    QVERIFY(!w.document().IsModified());
+    // An export leaves the changes unsaved: the document's file lacks them.
+    QCOMPARE(w.document().IsModified(), !ownFile);
+    if (ownFile)
+        return;
     QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
     QCOMPARE(int(w.document().FileKind()), 2);
     // Save still writes the document's own file.
@@ -592,6 +612,58 @@ void TestFileCommands::exportFailureReported()
     QCOMPARE(h.platform.messages.first().icon, MsgIcon::Critical);
     QVERIFY(w.document().IsModified());
     QCOMPARE(w.windowTitle(), title);
+}
+
+// Esc on the overwrite question is neither Yes nor No: nothing is written
+// and no Save As dialog follows.
+void TestFileCommands::overwriteEscapedSavesNothing()
+{
+    ShellHarness h;
+    writeFile(h.inProgram("Untitled.cvt"), "old");
+    MainWindow& w = h.start();
+    w.fa()->SetCellText(1, 0, "Ann");
+    h.platform.answers << MsgAnswer::Escape;
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.dialogs.size(), 0);
+    QCOMPARE(readFile(h.inProgram("Untitled.cvt")), QByteArray("old"));
+    QVERIFY(w.document().IsModified());
+}
+
+void TestFileCommands::outOfMemoryKeepsDocument_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("native") << "mnuOpen_0";
+    QTest::newRow("comma, first line header") << "mnuOpenCSV_0";
+    QTest::newRow("tab, first line data") << "mnuOpenTAB_1";
+}
+
+// A file larger than memory: the reader gives up with std::bad_alloc, and
+// the open document stays as it was.
+void TestFileCommands::outOfMemoryKeepsDocument()
+{
+    QFETCH(QString, action);
+    ShellHarness h;
+    const QString file = h.path("huge.cvt");
+    writeFile(file, "x");
+    MainWindow& w = h.start();
+    w.files().setLoader(
+        [](TableModel&, const QString&, int, bool, QString*) -> bool { throw std::bad_alloc(); });
+    w.fa()->SetCellText(1, 0, "Unsaved work");
+    const Table before = w.fa()->table();
+    h.platform.answers << MsgAnswer::No;
+    h.platform.fileAnswers << file;
+    trigger(w, action.toLatin1().constData());
+    QCOMPARE(h.platform.messages.size(), 2);
+    QCOMPARE(h.platform.lastText(),
+             "Cannot open " + file + ".\nNot enough memory to read the file.");
+    QCOMPARE(w.fa()->RowCount(), before.rowCount());
+    QCOMPARE(w.fa()->ColCount(), before.colCount());
+    for (int r = 0; r < before.rowCount(); ++r)
+        for (int c = 0; c < before.colCount(); ++c)
+            QCOMPARE(w.fa()->CellText(r, c), before.text(r, c));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QVERIFY(w.document().IsModified());
 }
 
 QTEST_MAIN(TestFileCommands)

@@ -101,6 +101,7 @@ class TestGridWidget : public QObject
     void dragMovesTexts_data();
     void dragMovesTexts();
     void dropFromElsewhere();
+    void blockGrabbedLowStaysBelowTitles();
     void userDraggedColumn();
     void contentSignal();
     void recordScale();
@@ -782,6 +783,26 @@ void TestGridWidget::dropFromElsewhere()
     QCOMPARE(dropped.first(), (QList<QVariant>{3, 1, 3, 2}));
     QCOMPARE(g.w.CurRow(), 3); // the dropped block is selected
     QCOMPARE(g.w.SelEndCol(), 2);
+}
+
+// Rows 2 and 3 grabbed by row 3 and dropped on the first record: the block
+// would start above it, over the titles; it stops at record 1 instead.
+void TestGridWidget::blockGrabbedLowStaysBelowTitles()
+{
+    Grid g(6, 3);
+    QVERIFY(g.show());
+    g.w.SetSelectMode(GridWidget::SelectWholeRows);
+    g.w.SelectRange(2, 0, 3, 2);
+    TableModel* m = g.w.gridModel();
+    g.w.selectionModel()->setCurrentIndex(m->cellIndex(3, 0), QItemSelectionModel::NoUpdate);
+    std::unique_ptr<QMimeData> mime(m->mimeData({m->cellIndex(2, 0), m->cellIndex(3, 2)}));
+    GridDragDrop dnd(&g.w, m);
+    const GridSelection::Block b = dnd.drop(g.cellCentre(1, 0), mime.get(), true);
+    QVERIFY(b.valid);
+    QCOMPARE(b.top(), 1);
+    QCOMPARE(
+        g.texts(0, 0, 3, 2),
+        (Rows{{"0,0", "0,1", "0,2"}, {"2,0", "2,1", "2,2"}, {"3,0", "3,1", "3,2"}, {"", "", ""}}));
 }
 
 void TestGridWidget::userDraggedColumn()

@@ -1,7 +1,9 @@
 // What the production platform hands to Qt's file dialogs.
 #include "platform/platform.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 using namespace corvanta;
 
@@ -13,6 +15,8 @@ class TestPlatform : public QObject
     void qtFilter();
     void defaultSuffix_data();
     void defaultSuffix();
+    void escapeIsNotNo_data();
+    void escapeIsNotNo();
 };
 
 void TestPlatform::qtFilter_data()
@@ -70,5 +74,29 @@ void TestPlatform::defaultSuffix()
     QCOMPARE(defaultSuffixOf(dlg, save), suffix);
 }
 
-QTEST_GUILESS_MAIN(TestPlatform)
+void TestPlatform::escapeIsNotNo_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("yes/no") << int(MsgButtons::YesNo) << int(MsgAnswer::Escape);
+    QTest::newRow("yes/no/cancel") << int(MsgButtons::YesNoCancel) << int(MsgAnswer::Cancel);
+}
+
+// The real box, answered with the Esc key.
+void TestPlatform::escapeIsNotNo()
+{
+    QFETCH(int, buttons);
+    QFETCH(int, expected);
+    QtPlatform platform;
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const MsgAnswer a = platform.messageBox("Do you want to overwrite x?", "Save",
+                                            MsgIcon::Question, MsgButtons(buttons));
+    QCOMPARE(int(a), expected);
+}
+
+QTEST_MAIN(TestPlatform)
 #include "tst_platform.moc"

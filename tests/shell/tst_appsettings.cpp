@@ -14,6 +14,8 @@ class TestAppSettings : public QObject
   private slots:
     void defaultsWhenNothingStored();
     void saveReadsBack();
+    void geometryKeptInReadableRange_data();
+    void geometryKeptInReadableRange();
 };
 
 void TestAppSettings::defaultsWhenNothingStored()
@@ -65,6 +67,36 @@ void TestAppSettings::saveReadsBack()
     QCOMPARE(in.startupFile, out.startupFile);
     QCOMPARE(in.showTips, false);
     QVERIFY(in.roles == out.roles);
+}
+
+void TestAppSettings::geometryKeptInReadableRange_data()
+{
+    QTest::addColumn<int>("written");
+    QTest::addColumn<int>("readBack");
+    QTest::newRow("inside") << 32767 << 32767;
+    QTest::newRow("just beyond") << 32768 << 32767;
+    QTest::newRow("far right") << 60000 << 32767;
+    QTest::newRow("far left") << -40000 << -32768;
+}
+
+// A value beyond 16 bits would read back as 0 and open a tiny window.
+void TestAppSettings::geometryKeptInReadableRange()
+{
+    QFETCH(int, written);
+    QFETCH(int, readBack);
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath("a.ini"));
+    WindowSettings out;
+    out.top = written;
+    out.left = written;
+    out.width = written;
+    out.height = written;
+    AppSettings(store).save(out);
+    const WindowSettings in = AppSettings(store).load("/prog");
+    QCOMPARE(in.top, std::optional<int>(readBack));
+    QCOMPARE(in.left, std::optional<int>(readBack));
+    QCOMPARE(in.width, readBack);
+    QCOMPARE(in.height, readBack);
 }
 
 QTEST_GUILESS_MAIN(TestAppSettings)

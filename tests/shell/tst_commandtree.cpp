@@ -320,7 +320,10 @@ void TestCommandTree::everyCommandStartsDisabled()
             // Qt reports a hidden action as disabled; the hidden mode menu is
             // enabled underneath.
             a->setVisible(true);
-            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+            // Submenus whose entries all start disabled start so too.
+            static const QStringList dead = {"mnuInsert", "mnuDelete",    "mnuMove",
+                                             "mnuAlign",  "mnuRowHeight", "mnuToolsCountry"};
+            QVERIFY2(a->isEnabled() != dead.contains(a->objectName()), qPrintable(a->objectName()));
             continue;
         }
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));

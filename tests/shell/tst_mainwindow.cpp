@@ -5,12 +5,16 @@
 #include "files/nativefile.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
+#include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "table/tablecommands.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
@@ -69,6 +73,15 @@ class TestMainWindow : public QObject
     void settingsSurviveRestart();
     void rowAndBlockMode();
     void formPanelClosesAndReopens();
+    void dropMarksModified();
+    void openEditTakenBeforeCommand_data();
+    void openEditTakenBeforeCommand();
+    void saveNotDoneStopsCommand_data();
+    void saveNotDoneStopsCommand();
+    void hiddenPanelKeepsDraggedSplitter();
+    void unreachablePositionMovesOnScreen_data();
+    void unreachablePositionMovesOnScreen();
+    void deadSubmenusDisabled();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -110,6 +123,7 @@ void TestMainWindow::firstStartWithoutSettings()
     QVERIFY(!w.findChild<QWidget*>("lbDropBox")->isHidden());
     QCOMPARE(w.findChild<QLineEdit*>("txtDrop")->text(),
              QString("Drag or copy valid Form Post text to here"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtDrop")->cursorPosition(), 0); // shows its start
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.vbarLeft(), GridWidget::pixelsToTwips(GridWidget::twipsToPixels(3570)));
@@ -502,6 +516,229 @@ void TestMainWindow::formPanelClosesAndReopens()
     QTRY_VERIFY(side->isVisible());
     QVERIFY(item->isChecked());
     QCOMPARE(w.fb()->CellText(1, 1), QString("Ann"));
+}
+
+// Text dropped from another program onto the table is a change like any
+// other; the drop is sent as the events a real drag delivers.
+void TestMainWindow::dropMarksModified()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!w.document().IsModified()); // laying out the window is no change
+    GridWidget* fa = w.fa();
+    fa->SetDragEnabled(1);
+    QMimeData mime;
+    mime.setText("Ann\tRome");
+    const QPoint at = fa->visualRect(fa->gridModel()->cellIndex(2, 0)).center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(fa->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(fa->viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(fa->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(fa->CellText(2, 1), QString("Rome"));
+    QVERIFY(w.document().IsModified());
+    QVERIFY(act(w, "mnuSave")->isEnabled());
+    QVERIFY(w.commands().toolbarButton("Save")->isEnabled());
+}
+
+void TestMainWindow::openEditTakenBeforeCommand_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("table, Ctrl+S") << "fa"
+                                   << "Ctrl+S";
+    QTest::newRow("form panel, Ctrl+S") << "fb"
+                                        << "Ctrl+S";
+    QTest::newRow("table, Ctrl+N") << "fa"
+                                   << "Ctrl+N";
+    QTest::newRow("table, toolbar Save") << "fa"
+                                         << "Save button";
+    QTest::newRow("table, closing the window") << "fa"
+                                               << "close";
+}
+
+// Text typed into a cell without Enter, then a command: the command sees
+// the text. Keys and clicks are real input, as a user sends them.
+void TestMainWindow::openEditTakenBeforeCommand()
+{
+    QFETCH(QString, grid);
+    QFETCH(QString, command);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.tableCommands().mnuMouseMode_Click(1);
+    if (command == "Save button")
+        w.document().MakeModified(true); // the button is live only then
+    GridWidget* g = grid == "fa" ? w.fa() : w.fb();
+    g->setFocus();
+    g->SelectRange(2, 1);
+    QTest::keyClick(g, 'Z');
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != g);
+    QTest::keyClicks(editor, "oe");
+
+    const QString untitled = h.inProgram("Untitled.cvt");
+    if (command == "Ctrl+S") {
+        QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    } else if (command == "Ctrl+N") {
+        h.platform.answers << MsgAnswer::Cancel;
+        QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+    } else if (command == "Save button") {
+        QToolBar* tb = w.commands().toolbar();
+        QTest::mouseClick(tb->widgetForAction(w.commands().toolbarButton("Save")), Qt::LeftButton);
+    } else {
+        h.platform.answers << MsgAnswer::Cancel;
+        w.close();
+    }
+    // fb row 2 is the table's column 1 of the current record.
+    const QString expectedCell = "Zoe";
+    if (grid == "fa")
+        QCOMPARE(w.fa()->CellText(2, 1), expectedCell);
+    else
+        QCOMPARE(w.fa()->CellText(w.fa()->CurRow(), 1), expectedCell);
+    if (command == "Ctrl+S" || command == "Save button") {
+        Table saved;
+        QVERIFY(NativeFile::load(untitled, saved));
+        QCOMPARE(saved.text(grid == "fa" ? 2 : w.fa()->CurRow(), 1), expectedCell);
+        QVERIFY(!w.document().IsModified());
+    } else {
+        // The question is asked: the edit made the document modified.
+        QCOMPARE(h.platform.messages.size(), 1);
+        QCOMPARE(h.platform.messages.first().text, command == "close" ? kCloseQuestion : kQuestion);
+        QVERIFY(w.isVisible());
+    }
+}
+
+void TestMainWindow::saveNotDoneStopsCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("failure");
+    for (const char* c : {"New", "Open", "Exit", "Close"})
+        for (const char* f : {"Save As cancelled", "overwrite escaped", "write failed"})
+            QTest::addRow("%s, %s", c, f) << QString(c) << QString(f);
+}
+
+// "Yes, save the changes" and then no save: the command stops, the work
+// stays open and modified.
+void TestMainWindow::saveNotDoneStopsCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, failure);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.fa()->SetCellText(1, 0, "Changed");
+    h.platform.answers << MsgAnswer::Yes;
+    if (failure == "write failed") {
+        w.document().setCurrentFile(h.path("gone/book.cvt"));
+    } else {
+        QFile f(h.inProgram("Untitled.cvt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (failure == "overwrite escaped") {
+            h.platform.answers << MsgAnswer::Escape;
+        } else {
+            h.platform.answers << MsgAnswer::No;
+            h.platform.fileAnswers << std::nullopt;
+        }
+    }
+    if (command == "New")
+        act(w, "mnuNew")->trigger();
+    else if (command == "Open")
+        act(w, "mnuOpen_0")->trigger();
+    else if (command == "Exit")
+        act(w, "mnuExit")->trigger();
+    else
+        w.close();
+    QVERIFY(h.platform.answers.isEmpty());
+    QCOMPARE(h.platform.unexpected, 0);
+    QCOMPARE(w.fa()->CellText(1, 0), QString("Changed"));
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(h.platform.endCalls, 0);
+    QVERIFY(w.isVisible());
+    // No open dialog followed; only a Save As dialog may have shown.
+    for (const FakePlatform::DialogSeen& d : h.platform.dialogs)
+        QVERIFY(d.save);
+}
+
+// The splitter dragged by the user, the panel hidden with F2: Exit saves
+// where the user left the splitter, not where it started.
+void TestMainWindow::hiddenPanelKeepsDraggedSplitter()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(900, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const int before = w.vbarLeft();
+    QWidget* handle = w.findChild<QWidget*>("VBar");
+    QVERIFY(handle);
+    const QPoint grip(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(60, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(60, 0));
+    const int dragged = w.vbarLeft();
+    QVERIFY2(dragged > before, qPrintable(QString("%1 -> %2").arg(before).arg(dragged)));
+    QTest::keyClick(w.fa(), Qt::Key_F2);
+    QTRY_VERIFY(!w.findChild<QWidget*>("panelSide")->isVisible());
+    act(w, "mnuExit")->trigger();
+    QCOMPARE(h.platform.endCalls, 1);
+    QCOMPARE(h.settings->read("VBarLeft").toInt(), dragged);
+}
+
+void TestMainWindow::unreachablePositionMovesOnScreen_data()
+{
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("far up and left") << -30000 << -30000 << true;
+    QTest::newRow("far down and right") << 30000 << 30000 << true;
+    QTest::newRow("only a corner shows") << -6540 << -8400 << true;
+    QTest::newRow("on screen stays") << 1440 << 720 << false;
+}
+
+// A window that shows less than 100 x 50 pixels on every screen comes back
+// onto the primary screen, at its own size.
+void TestMainWindow::unreachablePositionMovesOnScreen()
+{
+    QFETCH(int, top);
+    QFETCH(int, left);
+    QFETCH(bool, moved);
+    ShellHarness h;
+    h.settings->write("TOP", QString::number(top));
+    h.settings->write("LEFT", QString::number(left));
+    MainWindow& w = h.start();
+    const QRect frame(w.pos(), w.size());
+    QCOMPARE(w.width(), GridWidget::twipsToPixels(8888));
+    const QRect seen = QGuiApplication::primaryScreen()->availableGeometry().intersected(frame);
+    QVERIFY(seen.width() >= 100 && seen.height() >= 50);
+    if (!moved)
+        QCOMPARE(w.pos(), QPoint(GridWidget::twipsToPixels(left), GridWidget::twipsToPixels(top)));
+}
+
+// A submenu none of whose entries works does not open onto grey entries.
+void TestMainWindow::deadSubmenusDisabled()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    for (const char* name :
+         {"mnuInsert", "mnuDelete", "mnuMove", "mnuAlign", "mnuRowHeight", "mnuToolsCountry"}) {
+        QMenu* m = w.commands().menu(name);
+        QVERIFY2(m, name);
+        bool anyWorks = false;
+        for (QAction* a : m->actions())
+            anyWorks = anyWorks || (!a->isSeparator() && a->isVisible() && a->isEnabled());
+        QVERIFY2(m->menuAction()->isEnabled() == anyWorks, name);
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
