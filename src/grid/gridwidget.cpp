@@ -673,11 +673,16 @@ void GridWidget::BeginEdit()
 
 bool GridWidget::LoadFile(const QString& path, int what, bool withTitles, QString* error)
 {
+    if (what != FileNative && what != FileComma && what != FileTab) {
+        if (error)
+            *error = tr("Unknown file kind %1.").arg(what);
+        return false;
+    }
     Table fresh;
-    bool ok = false;
+    FileStatus status;
     if (what == FileNative) {
-        ok = NativeFile::load(path, fresh, error);
-    } else if (what == FileComma || what == FileTab) {
+        status = NativeFile::load(path, fresh);
+    } else {
         const int firstRow = withTitles ? 0 : FixedRowCount();
         if (!withTitles) {
             // Read below the title row: the titles stay as they are.
@@ -687,28 +692,33 @@ bool GridWidget::LoadFile(const QString& path, int what, bool withTitles, QStrin
                 for (int c = 0; c < cur.colCount(); ++c)
                     fresh.setUtf8(r, c, cur.utf8(r, c));
         }
-        ok = Delimited::load(path, what == FileComma ? ',' : '\t', fresh, firstRow, error);
-        if (ok && fresh.rowCount() < firstRow)
+        status = Delimited::load(path, what == FileComma ? ',' : '\t', fresh, firstRow);
+        if (status && fresh.rowCount() < firstRow)
             fresh.setRowCount(firstRow);
-    } else if (error) {
-        *error = tr("Unknown file kind %1.").arg(what);
     }
-    if (!ok)
+    if (!status) {
+        if (error)
+            *error = userText(status);
         return false;
+    }
     d->model->replaceTable(std::move(fresh));
     return true;
 }
 
 bool GridWidget::SaveFile(const QString& path, int what, bool withTitles, QString* error) const
 {
-    if (what == FileNative)
-        return NativeFile::save(table(), path, error);
-    if (what == FileComma || what == FileTab)
-        return Delimited::save(table(), path, what == FileComma ? ',' : '\t',
-                               withTitles ? 0 : FixedRowCount(), error);
-    if (error)
-        *error = tr("Unknown file kind %1.").arg(what);
-    return false;
+    if (what != FileNative && what != FileComma && what != FileTab) {
+        if (error)
+            *error = tr("Unknown file kind %1.").arg(what);
+        return false;
+    }
+    const FileStatus status = what == FileNative
+                                  ? NativeFile::save(table(), path)
+                                  : Delimited::save(table(), path, what == FileComma ? ',' : '\t',
+                                                    withTitles ? 0 : FixedRowCount());
+    if (!status && error)
+        *error = userText(status);
+    return bool(status);
 }
 
 // --- events -----------------------------------------------------------------
