@@ -36,45 +36,6 @@ const char* findStop(const char* s, const char* end, char delimiter, const bool*
     return s;
 }
 
-// Whether [s, s + n) holds the delimiter, `quote`, CR or LF. Cells are
-// mostly shorter than 16 bytes, so short ones are checked with two
-// overlapping loads instead of a byte at a time.
-bool holdsSpecial(const char* s, qsizetype n, char delimiter, char quote)
-{
-#ifdef __SSE2__
-    auto special = [&](__m128i v) {
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(delimiter)),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(quote))),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
-        return _mm_movemask_epi8(hit) != 0;
-    };
-    auto load = [](const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    if (n >= 16) {
-        for (qsizetype i = 0; i + 16 <= n; i += 16)
-            if (special(load(s + i)))
-                return true;
-        return special(load(s + n - 16));
-    }
-    if (n >= 8) {
-        long long a, b;
-        std::memcpy(&a, s, 8);
-        std::memcpy(&b, s + n - 8, 8);
-        return special(_mm_set_epi64x(b, a));
-    }
-    if (n >= 4) {
-        uint32_t a, b;
-        std::memcpy(&a, s, 4);
-        std::memcpy(&b, s + n - 4, 4);
-        return special(_mm_set1_epi64x((long long)(uint64_t(b) << 32 | a)));
-    }
-#endif
-    for (qsizetype i = 0; i < n; ++i)
-        if (s[i] == delimiter || s[i] == quote || s[i] == '\r' || s[i] == '\n')
-            return true;
-    return false;
-}
-
 } // namespace
 
 QuotedText::QuotedText(const Dialect& dialect, RowSink& sink) : m_dialect(dialect), m_sink(sink)
@@ -102,14 +63,14 @@ qsizetype QuotedText::feed(QByteArrayView text, bool final)
     return p - begin;
 }
 
-const char* QuotedText::plain(const char* s, const char* end) const
+Q_ALWAYS_INLINE const char* QuotedText::plain(const char* s, const char* end) const
 {
     return findStop(s, end, m_dialect.delimiter, m_stop);
 }
 
 // Reads one row starting at `p` into m_fields. Returns where the next row
 // starts, or nullptr when the row may continue past `end`.
-const char* QuotedText::row(const char* p, const char* const end, bool final)
+Q_ALWAYS_INLINE const char* QuotedText::row(const char* p, const char* const end, bool final)
 {
     m_fields.clear();
     if (m_scratchUsed) {
@@ -207,7 +168,7 @@ const char* QuotedText::literal(const char* p, const char* end, FieldRef& f, qsi
     return stop;
 }
 
-void QuotedText::views()
+Q_ALWAYS_INLINE void QuotedText::views()
 {
     m_views.resize(m_fields.size());
     for (size_t i = 0; i < m_fields.size(); ++i) {
@@ -215,16 +176,6 @@ void QuotedText::views()
         const char* data = f.scratchAt >= 0 ? m_scratch.constData() + f.scratchAt : f.data;
         m_views[i] = QByteArrayView(data, f.size);
     }
-}
-
-bool QuotedText::needsQuotes(QByteArrayView cell, const Dialect& dialect)
-{
-    if (!dialect.quoteAnyQuote) {
-        if (!cell.isEmpty() && cell.front() == '"')
-            return true;
-        return holdsSpecial(cell.data(), cell.size(), dialect.delimiter, dialect.delimiter);
-    }
-    return holdsSpecial(cell.data(), cell.size(), dialect.delimiter, '"');
 }
 
 qsizetype QuotedText::quotedSize(QByteArrayView cell)

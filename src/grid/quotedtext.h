@@ -3,8 +3,14 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace corvanta {
 
@@ -55,13 +61,62 @@ class QuotedText
     qsizetype feed(QByteArrayView text, bool final);
 
     // The writing side. Whether `cell` must be quoted to read back as itself.
-    static bool needsQuotes(QByteArrayView cell, const Dialect& dialect);
+    // Inline: writers ask it of every cell.
+    static bool needsQuotes(QByteArrayView cell, const Dialect& dialect)
+    {
+        if (dialect.quoteAnyQuote)
+            return holdsSpecial(cell.data(), cell.size(), dialect.delimiter, '"');
+        return (!cell.isEmpty() && cell.front() == '"') ||
+               holdsSpecial(cell.data(), cell.size(), dialect.delimiter, dialect.delimiter);
+    }
     // The quoted form's size, and writing it (quotes around, inner quotes
     // doubled) at `out`, which must hold that many bytes; returns its end.
     static qsizetype quotedSize(QByteArrayView cell);
     static char* writeQuoted(char* out, QByteArrayView cell);
 
   private:
+    // Whether [s, s + n) holds the delimiter, `quote`, CR or LF. Cells are
+    // mostly shorter than 16 bytes, so short ones are checked with two
+    // overlapping loads instead of a byte at a time.
+    static bool holdsSpecial(const char* s, qsizetype n, char delimiter, char quote)
+    {
+#ifdef __SSE2__
+        auto special = [&](__m128i v) {
+            const __m128i hit =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(delimiter)),
+                                          _mm_cmpeq_epi8(v, _mm_set1_epi8(quote))),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                          _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+            return _mm_movemask_epi8(hit) != 0;
+        };
+        auto load = [](const char* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        if (n >= 16) {
+            for (qsizetype i = 0; i + 16 <= n; i += 16)
+                if (special(load(s + i)))
+                    return true;
+            return special(load(s + n - 16));
+        }
+        if (n >= 8) {
+            long long a, b;
+            std::memcpy(&a, s, 8);
+            std::memcpy(&b, s + n - 8, 8);
+            return special(_mm_set_epi64x(b, a));
+        }
+        if (n >= 4) {
+            uint32_t a, b;
+            std::memcpy(&a, s, 4);
+            std::memcpy(&b, s + n - 4, 4);
+            return special(_mm_set1_epi64x((long long)(uint64_t(b) << 32 | a)));
+        }
+#endif
+        for (qsizetype i = 0; i < n; ++i)
+            if (s[i] == delimiter || s[i] == quote || s[i] == '\r' || s[i] == '\n')
+                return true;
+        return false;
+    }
+
     // One field of the row being read: either a slice of the input or, for
     // a field whose text had to be rewritten (doubled quotes), a slice of
     // the row's scratch buffer. Offsets rather than pointers into the
