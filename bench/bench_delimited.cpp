@@ -48,9 +48,8 @@ int importPeak(const QString& path)
 {
     const qint64 before = statusKB("VmRSS");
     Table t(1, 1);
-    QString error;
-    if (!Delimited::load(path, ',', t, 0, &error)) {
-        std::fprintf(stderr, "import failed: %s\n", qPrintable(error));
+    if (const FileStatus s = Delimited::load(path, ',', t, 0); !s) {
+        std::fprintf(stderr, "import failed: %s\n", qPrintable(userText(s)));
         return 1;
     }
     std::printf("%lld %lld %d\n", static_cast<long long>(before),
@@ -101,9 +100,8 @@ int main(int argc, char** argv)
         Table expected;
         bench::fillAddressTable(expected, records);
         Table imported(1, 1);
-        QString error;
-        if (!Delimited::load(csvPath, ',', imported, 0, &error)) {
-            std::fprintf(stderr, "import failed: %s\n", qPrintable(error));
+        if (const FileStatus s = Delimited::load(csvPath, ',', imported, 0); !s) {
+            std::fprintf(stderr, "import failed: %s\n", qPrintable(userText(s)));
             return 1;
         }
         if (!(imported == expected)) {
@@ -123,16 +121,15 @@ int main(int argc, char** argv)
 
     std::vector<double> importT, exportT, parseT, encodeT, pyReadT, pyRwT;
     qsizetype pyRows = 0;
-    QString error;
     for (int i = 0; i < runs; ++i) {
         Table t(1, 1);
         importT.push_back(seconds([&] {
-            if (!Delimited::load(csvPath, ',', t, 0, &error))
-                std::fprintf(stderr, "import failed: %s\n", qPrintable(error));
+            if (const FileStatus s = Delimited::load(csvPath, ',', t, 0); !s)
+                std::fprintf(stderr, "import failed: %s\n", qPrintable(userText(s)));
         }));
         exportT.push_back(seconds([&] {
-            if (!Delimited::save(t, outPath, ',', 0, &error))
-                std::fprintf(stderr, "export failed: %s\n", qPrintable(error));
+            if (const FileStatus s = Delimited::save(t, outPath, ',', 0); !s)
+                std::fprintf(stderr, "export failed: %s\n", qPrintable(userText(s)));
         }));
         QByteArray bytes;
         encodeT.push_back(seconds([&] { bytes = Delimited::encode(t, ','); }));

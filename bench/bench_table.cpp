@@ -130,16 +130,15 @@ int main(int argc, char** argv)
     // Native save and load against Python's csv module, interleaved.
     std::vector<double> saveTimes, loadTimes, encodeTimes, decodeTimes, pythonTimes;
     qsizetype pythonRows = 0;
-    QString error;
     for (int i = 0; i < runs; ++i) {
         saveTimes.push_back(seconds([&] {
-            if (!NativeFile::save(table, cvtPath, &error))
-                std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
+            if (const FileStatus s = NativeFile::save(table, cvtPath); !s)
+                std::fprintf(stderr, "save failed: %s\n", qPrintable(userText(s)));
         }));
         Table loaded;
         loadTimes.push_back(seconds([&] {
-            if (!NativeFile::load(cvtPath, loaded, &error))
-                std::fprintf(stderr, "load failed: %s\n", qPrintable(error));
+            if (const FileStatus s = NativeFile::load(cvtPath, loaded); !s)
+                std::fprintf(stderr, "load failed: %s\n", qPrintable(userText(s)));
         }));
         if (i == 0 && !(loaded == table)) {
             std::fprintf(stderr, "the loaded table differs from the saved one\n");

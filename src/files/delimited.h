@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "files/filestatus.h"
+
 namespace corvanta {
 
 class Table;
@@ -13,19 +15,16 @@ namespace Delimited {
 // Parses `bytes` (any of the accepted encodings) into rows of `out`,
 // starting at row `firstRow`; rows and columns are added as needed (ragged
 // rows widen the table to the longest). Rows before `firstRow` are kept.
-// Returns false with an error text when the bytes cannot be decoded; `out`
-// is then unchanged.
-bool decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow = 0,
-            QString* error = nullptr);
+// A failure (bad arguments, or text beyond the table's limits) leaves `out`
+// unchanged.
+FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow = 0);
 
 // Writes rows `firstRow`..rowCount-1 as UTF-8 without BOM, CRLF line ends.
 QByteArray encode(const Table& table, char delimiter, int firstRow = 0);
 
-bool load(const QString& path, char delimiter, Table& out, int firstRow = 0,
-          QString* error = nullptr);
+FileStatus load(const QString& path, char delimiter, Table& out, int firstRow = 0);
 // Writes through QSaveFile: a failure leaves any old file untouched.
-bool save(const Table& table, const QString& path, char delimiter, int firstRow = 0,
-          QString* error = nullptr);
+FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow = 0);
 
 } // namespace Delimited
 } // namespace corvanta

@@ -1,6 +1,7 @@
 #include "files/gridfile.h"
 
 #include "files/delimited.h"
+#include "files/filestatus.h"
 #include "files/nativefile.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -21,9 +22,9 @@ QString unknownKind(int what)
 bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error)
 {
     Table fresh;
-    bool ok = false;
+    FileStatus status;
     if (what == Native) {
-        ok = NativeFile::load(path, fresh, error);
+        status = NativeFile::load(path, fresh);
     } else if (what == Comma || what == Tab) {
         const int firstRow = withTitles ? 0 : model.fixedRows();
         if (!withTitles) {
@@ -34,28 +35,37 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
                 for (int c = 0; c < cur.colCount(); ++c)
                     fresh.setUtf8(r, c, cur.utf8(r, c));
         }
-        ok = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow, error);
-        if (ok && fresh.rowCount() < firstRow)
+        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow);
+        if (status && fresh.rowCount() < firstRow)
             fresh.setRowCount(firstRow);
-    } else if (error) {
-        *error = unknownKind(what);
-    }
-    if (!ok)
+    } else {
+        if (error)
+            *error = unknownKind(what);
         return false;
+    }
+    if (!status) {
+        if (error)
+            *error = userText(status);
+        return false;
+    }
     model.replaceTable(std::move(fresh));
     return true;
 }
 
 bool save(const TableModel& model, const QString& path, int what, bool withTitles, QString* error)
 {
-    if (what == Native)
-        return NativeFile::save(model.table(), path, error);
-    if (what == Comma || what == Tab)
-        return Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
-                               withTitles ? 0 : model.fixedRows(), error);
-    if (error)
-        *error = unknownKind(what);
-    return false;
+    if (what != Native && what != Comma && what != Tab) {
+        if (error)
+            *error = unknownKind(what);
+        return false;
+    }
+    const FileStatus status =
+        what == Native ? NativeFile::save(model.table(), path)
+                       : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
+                                         withTitles ? 0 : model.fixedRows());
+    if (!status && error)
+        *error = userText(status);
+    return bool(status);
 }
 
 } // namespace corvanta::GridFile

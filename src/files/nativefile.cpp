@@ -30,15 +30,6 @@ enum StyleBit : uint8_t { StyleBold = 1, StyleItalic = 2, StyleUnderline = 4 };
 constexpr uint8_t kAllFields =
     CellFormat::HasAlign | CellFormat::HasBack | CellFormat::HasFore | CellFormat::HasFontSize;
 
-QString notOurs()
-{
-    return QStringLiteral("The file is not a Corvanta document.");
-}
-QString damaged()
-{
-    return QStringLiteral("The file is damaged or truncated.");
-}
-
 static_assert(std::endian::native == std::endian::little,
               "the file is little-endian and written with plain copies");
 
@@ -154,13 +145,6 @@ bool isCanonical(const CellFormat& f)
         return false; // not even -0.0
     }
     return !f.isDefault();
-}
-
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
 }
 
 bool decodeColumns(Reader& r, Table& t)
@@ -335,65 +319,65 @@ QByteArray encode(const Table& t)
     return w.finish();
 }
 
-bool decode(QByteArrayView bytes, Table& out, QString* error)
+FileStatus decode(QByteArrayView bytes, Table& out)
 {
     if (bytes.size() < qsizetype(sizeof kMagic) ||
         std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
-        return fail(error, notOurs());
+        return FileStatus::fail(FileStatus::NotNative);
     Reader r(bytes);
     r.skip(sizeof kMagic);
     uint32_t version, flags, rows, cols;
     if (!r.u32(version))
-        return fail(error, damaged());
+        return FileStatus::fail(FileStatus::Damaged);
     if (version > kVersion)
-        return fail(error, QStringLiteral("The file was made by a newer version of Corvanta."));
+        return FileStatus::fail(FileStatus::Newer);
     if (version != kVersion || !r.u32(flags) || flags != 0 || !r.u32(rows) || !r.u32(cols))
-        return fail(error, damaged());
+        return FileStatus::fail(FileStatus::Damaged);
     if (rows > uint32_t(Table::kMaxRows) || cols > uint32_t(Table::kMaxCols))
-        return fail(error, QStringLiteral("The table in the file is too large to open."));
+        return FileStatus::fail(FileStatus::TooLarge);
     // Each column and each row takes some bytes, so the counts cannot ask
     // for more memory than the input can justify.
     if (size_t(cols) * kMinColumnSize + size_t(rows) > r.left())
-        return fail(error, damaged());
+        return FileStatus::fail(FileStatus::Damaged);
 
     Table t(static_cast<int>(rows), static_cast<int>(cols));
     if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t) ||
         !decodeHeights(r, t) || r.left() != 0)
-        return fail(error, damaged());
+        return FileStatus::fail(FileStatus::Damaged);
     out = std::move(t);
-    return true;
+    return {};
 }
 
-bool save(const Table& table, const QString& path, QString* error)
+FileStatus save(const Table& table, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, file.errorString());
+        return FileStatus::fail(FileStatus::Io, file.errorString());
     const QByteArray bytes = encode(table);
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return fail(error, why);
+        return FileStatus::fail(FileStatus::Io, why);
     }
     if (!file.commit())
-        return fail(error, file.errorString());
-    return true;
+        return FileStatus::fail(FileStatus::Io, file.errorString());
+    return {};
 }
 
-bool load(const QString& path, Table& out, QString* error)
+FileStatus load(const QString& path, Table& out)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, file.errorString());
+        return FileStatus::fail(FileStatus::Io, file.errorString());
     // A pipe or a device has no end to read to (think of /dev/zero).
     if (file.isSequential())
-        return fail(error, notOurs());
+        return FileStatus::fail(FileStatus::NotNative);
     // Read rather than map: a file cut short by another program while it is
     // mapped would crash us instead of failing the load.
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(error, file.errorString());
-    return decode(bytes, out, error);
+        return FileStatus::fail(FileStatus::Io, file.errorString());
+    return decode(bytes, out);
 }
 
 } // namespace corvanta::NativeFile

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "files/filestatus.h"
+
 namespace corvanta {
 
 class Table;
@@ -13,14 +15,14 @@ namespace NativeFile {
 
 // Encodes the whole table. Never fails.
 QByteArray encode(const Table& table);
-// Decodes into `out` (replacing its content). Any malformed input gives false
-// and an error text; `out` is then left unchanged.
-bool decode(QByteArrayView bytes, Table& out, QString* error = nullptr);
+// Decodes into `out` (replacing its content). Any malformed input gives a
+// failure status; `out` is then left unchanged.
+FileStatus decode(QByteArrayView bytes, Table& out);
 
 // File wrappers: save writes through QSaveFile, so a failure never leaves a
 // half-written file in place of the old one.
-bool save(const Table& table, const QString& path, QString* error = nullptr);
-bool load(const QString& path, Table& out, QString* error = nullptr);
+FileStatus save(const Table& table, const QString& path);
+FileStatus load(const QString& path, Table& out);
 
 } // namespace NativeFile
 } // namespace corvanta

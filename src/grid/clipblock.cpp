@@ -1,5 +1,6 @@
 #include "grid/clipblock.h"
 
+#include "grid/quotedtext.h"
 #include "grid/table.h"
 
 #include <algorithm>
@@ -9,22 +10,15 @@ namespace corvanta {
 
 namespace {
 
-inline bool isBreak(char c)
+// TAB between cells, quotes only where the reader needs them; a field whose
+// quoting is not well formed is foreign text and kept as it stands.
+QuotedText::Dialect clipDialect()
 {
-    // TAB, LF and CR in one test: all three are below 14.
-    return uchar(c) < 14 && (c == '\t' || c == '\r' || c == '\n');
-}
-
-bool needsQuotes(QByteArrayView v)
-{
-    if (v.isEmpty())
-        return false;
-    if (v.front() == '"')
-        return true;
-    for (char c : v)
-        if (isBreak(c))
-            return true;
-    return false;
+    QuotedText::Dialect d;
+    d.delimiter = '\t';
+    d.strict = true;
+    d.quoteAnyQuote = false;
+    return d;
 }
 
 } // namespace
@@ -34,68 +28,32 @@ ClipBlock ClipBlock::parse(QStringView text)
     // The delimiters are ASCII, so the UTF-8 form can be split byte-wise and
     // each cell handed to the table without another conversion.
     const QByteArray in = text.toUtf8();
-    const char* p = in.constData();
-    const qsizetype n = in.size();
 
-    ClipBlock b;
-    if (n == 0)
-        return b;
-    // Unescaped cells are never longer than the text: write them straight
-    // into a buffer of that size.
-    b.m_bytes.resize(n);
-    char* const base = b.m_bytes.data();
-    char* w = base;
-    b.m_rowFirst.push_back(0);
-
-    qsizetype i = 0;
-    for (;;) {
-        bool quoted = false;
-        if (i < n && p[i] == '"') {
-            char* const restart = w;
-            qsizetype j = i + 1;
-            bool closed = false;
-            while (j < n) {
-                if (p[j] == '"') {
-                    if (j + 1 < n && p[j + 1] == '"') {
-                        *w++ = '"';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++j;
-                    break;
-                }
-                *w++ = p[j++];
+    // Unescaped cells are never longer than the text: they go straight into
+    // a buffer of that size.
+    struct Sink : QuotedText::RowSink
+    {
+        ClipBlock b;
+        char* w = nullptr;
+        bool row(qsizetype, const QByteArrayView* cells, int n) override
+        {
+            b.m_rowFirst.push_back(qsizetype(b.m_cellEnd.size()));
+            char* const base = b.m_bytes.data();
+            for (int i = 0; i < n; ++i) {
+                if (!cells[i].isEmpty())
+                    std::memcpy(w, cells[i].data(), size_t(cells[i].size()));
+                w += cells[i].size();
+                b.m_cellEnd.push_back(w - base);
             }
-            if (closed && (j == n || isBreak(p[j]))) {
-                quoted = true;
-                i = j;
-            } else {
-                w = restart;
-            }
+            b.m_maxCells = std::max(b.m_maxCells, n);
+            return true;
         }
-        if (!quoted) {
-            while (i < n && !isBreak(p[i]))
-                *w++ = p[i++];
-        }
-        b.m_cellEnd.push_back(w - base);
-
-        if (i >= n)
-            break;
-        if (p[i] == '\t') {
-            ++i;
-            continue;
-        }
-        i += (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
-        if (i >= n)
-            break; // a trailing row break ends the text, not a new row
-        b.m_rowFirst.push_back(qsizetype(b.m_cellEnd.size()));
-    }
-    b.m_bytes.truncate(w - base);
-
-    for (int r = 0; r < b.rowCount(); ++r)
-        b.m_maxCells = std::max(b.m_maxCells, b.cellCount(r));
-    return b;
+    } sink;
+    sink.b.m_bytes.resize(in.size());
+    sink.w = sink.b.m_bytes.data();
+    QuotedText(clipDialect(), sink).feed(in, true);
+    sink.b.m_bytes.truncate(sink.w - sink.b.m_bytes.data());
+    return std::move(sink.b);
 }
 
 int ClipBlock::cellCount(int row) const
@@ -157,16 +115,15 @@ QString ClipBlock::encode(const Table& table, int row1, int col1, int row2, int 
 
     // One pass to size the text exactly (a whole table's worth is tens of
     // megabytes), one to write it.
+    const QuotedText::Dialect dialect = clipDialect();
     qsizetype size = qsizetype(row2 - row1) + qsizetype(row2 - row1 + 1) * (col2 - col1);
     std::vector<bool> quoted; // per cell, row by row; most texts need none
     quoted.reserve(size_t(row2 - row1 + 1) * size_t(col2 - col1 + 1));
     for (int r = row1; r <= row2; ++r) {
         for (int c = col1; c <= col2; ++c) {
             const QByteArrayView v = table.utf8(r, c);
-            size += v.size();
-            const bool q = needsQuotes(v);
-            if (q)
-                size += 2 + std::count(v.begin(), v.end(), '"');
+            const bool q = QuotedText::needsQuotes(v, dialect);
+            size += q ? QuotedText::quotedSize(v) : v.size();
             quoted.push_back(q);
         }
     }
@@ -180,19 +137,13 @@ QString ClipBlock::encode(const Table& table, int row1, int col1, int row2, int 
             if (c > col1)
                 *w++ = '\t';
             const QByteArrayView v = table.utf8(r, c);
-            if (!quoted[cell++]) {
+            if (quoted[cell++]) {
+                w = QuotedText::writeQuoted(w, v);
+            } else {
                 if (!v.isEmpty())
                     std::memcpy(w, v.data(), size_t(v.size()));
                 w += v.size();
-                continue;
             }
-            *w++ = '"';
-            for (char ch : v) {
-                if (ch == '"')
-                    *w++ = '"';
-                *w++ = ch;
-            }
-            *w++ = '"';
         }
     }
     Q_ASSERT(w == out.data() + out.size());

@@ -14,10 +14,11 @@ using namespace corvanta;
 
 namespace {
 
-const QString kNotOurs = "The file is not a Corvanta document.";
-const QString kDamaged = "The file is damaged or truncated.";
-const QString kNewer = "The file was made by a newer version of Corvanta.";
-const QString kTooLarge = "The table in the file is too large to open.";
+// The reader's codes; the texts they stand for are checked in userText.
+constexpr int kNotOurs = FileStatus::NotNative;
+constexpr int kDamaged = FileStatus::Damaged;
+constexpr int kNewer = FileStatus::Newer;
+constexpr int kTooLarge = FileStatus::TooLarge;
 
 // Writes values the way docs/native-format.md lays them out.
 struct Bytes
@@ -172,6 +173,8 @@ class TestNativeFile : public QObject
     void saveFailureKeepsOldFile();
     void saveIntoMissingFolder();
     void loadMissingFile();
+    void userTexts_data();
+    void userTexts();
 
   private:
     QTemporaryDir m_dir;
@@ -200,8 +203,8 @@ void TestNativeFile::roundTrip()
     QFETCH(Table, table);
     const QByteArray bytes = NativeFile::encode(table);
     Table back(1, 1);
-    QString error;
-    QVERIFY2(NativeFile::decode(bytes, back, &error), qPrintable(error));
+    const FileStatus s = NativeFile::decode(bytes, back);
+    QVERIFY2(s, qPrintable(userText(s)));
     QVERIFY(back == table);
     QCOMPARE(NativeFile::encode(back), bytes);
 }
@@ -210,10 +213,11 @@ void TestNativeFile::fileRoundTrip()
 {
     const Table t = richTable();
     const QString path = m_dir.filePath("rich.cvt");
-    QString error;
-    QVERIFY2(NativeFile::save(t, path, &error), qPrintable(error));
+    FileStatus s = NativeFile::save(t, path);
+    QVERIFY2(s, qPrintable(userText(s)));
     Table back;
-    QVERIFY2(NativeFile::load(path, back, &error), qPrintable(error));
+    s = NativeFile::load(path, back);
+    QVERIFY2(s, qPrintable(userText(s)));
     QVERIFY(back == t);
     QCOMPARE(back.text(1, 1), u"ул. Тверская, 7");
     QCOMPARE(back.column(1).format, u"€#,##0.00;(€#,##0.00)"_qs);
@@ -222,17 +226,17 @@ void TestNativeFile::fileRoundTrip()
 
     // Saving again over the file replaces it.
     Table small = expectedSmall();
-    QVERIFY(NativeFile::save(small, path, &error));
-    QVERIFY(NativeFile::load(path, back, &error));
+    QVERIFY(NativeFile::save(small, path));
+    QVERIFY(NativeFile::load(path, back));
     QVERIFY(back == small);
 }
 
 void TestNativeFile::documentedLayoutDecodes()
 {
     Table t;
-    QString error;
     const QByteArray bytes = Parts().join();
-    QVERIFY2(NativeFile::decode(bytes, t, &error), qPrintable(error));
+    const FileStatus s = NativeFile::decode(bytes, t);
+    QVERIFY2(s, qPrintable(userText(s)));
     QVERIFY(t == expectedSmall());
     QCOMPARE(NativeFile::encode(expectedSmall()), bytes);
 }
@@ -240,9 +244,9 @@ void TestNativeFile::documentedLayoutDecodes()
 void TestNativeFile::malformed_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("error");
 
-    auto row = [](const char* name, auto spoil, const QString& error) {
+    auto row = [](const char* name, auto spoil, int error) {
         Parts p;
         spoil(p);
         QTest::newRow(name) << p.join() << error;
@@ -404,12 +408,10 @@ void TestNativeFile::malformed_data()
 void TestNativeFile::malformed()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QString, error);
+    QFETCH(int, error);
     Table t = richTable();
     const Table before = t;
-    QString got;
-    QVERIFY(!NativeFile::decode(bytes, t, &got));
-    QCOMPARE(got, error);
+    QCOMPARE(int(NativeFile::decode(bytes, t).code), error);
     QVERIFY(t == before);
 }
 
@@ -418,10 +420,10 @@ void TestNativeFile::truncatedAtEveryOffset()
     for (const QByteArray& whole : {Parts().join(), NativeFile::encode(richTable())}) {
         Table t = expectedSmall();
         for (qsizetype n = 0; n < whole.size(); n += (n < 2000 ? 1 : 997)) {
-            QString error;
-            if (NativeFile::decode(whole.first(n), t, &error))
+            const FileStatus s = NativeFile::decode(whole.first(n), t);
+            if (s)
                 QFAIL(qPrintable(QString("a file cut to %1 bytes was accepted").arg(n)));
-            QCOMPARE(error, n < 8 ? kNotOurs : kDamaged);
+            QCOMPARE(int(s.code), n < 8 ? kNotOurs : kDamaged);
         }
         QVERIFY(t == expectedSmall());
     }
@@ -450,13 +452,12 @@ void TestNativeFile::saveFailureKeepsOldFile()
     rlimit small = saved;
     small.rlim_cur = 4096;
     QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    QString error;
-    const bool ok = NativeFile::save(richTable(), path, &error);
+    const FileStatus s = NativeFile::save(richTable(), path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    QVERIFY(!ok);
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(s.code, FileStatus::Io);
+    QVERIFY(!userText(s).isEmpty());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), old);
@@ -465,33 +466,69 @@ void TestNativeFile::saveFailureKeepsOldFile()
 
 void TestNativeFile::saveIntoMissingFolder()
 {
-    QString error;
-    QVERIFY(!NativeFile::save(expectedSmall(), m_dir.filePath("no/such/folder/a.cvt"), &error));
-    QVERIFY(!error.isEmpty());
+    const FileStatus s = NativeFile::save(expectedSmall(), m_dir.filePath("no/such/folder/a.cvt"));
+    QCOMPARE(s.code, FileStatus::Io);
+    QVERIFY(!userText(s).isEmpty());
 }
 
 void TestNativeFile::loadMissingFile()
 {
     Table t = expectedSmall();
-    QString error;
-    QVERIFY(!NativeFile::load(m_dir.filePath("missing.cvt"), t, &error));
-    QVERIFY(!error.isEmpty());
+    const FileStatus s = NativeFile::load(m_dir.filePath("missing.cvt"), t);
+    QCOMPARE(s.code, FileStatus::Io);
+    QVERIFY(!userText(s).isEmpty());
     QVERIFY(t == expectedSmall());
 
     // An empty file is no document either.
     QFile empty(m_dir.filePath("empty.cvt"));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
-    QVERIFY(!NativeFile::load(empty.fileName(), t, &error));
-    QCOMPARE(error, kNotOurs);
+    QCOMPARE(int(NativeFile::load(empty.fileName(), t).code), kNotOurs);
     QVERIFY(t == expectedSmall());
 
     // Neither are devices, which would never end.
-    QVERIFY(!NativeFile::load("/dev/zero", t, &error));
-    QCOMPARE(error, kNotOurs);
-    QVERIFY(!NativeFile::load(m_dir.path(), t, &error));
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(int(NativeFile::load("/dev/zero", t).code), kNotOurs);
+    const FileStatus folder = NativeFile::load(m_dir.path(), t);
+    QCOMPARE(folder.code, FileStatus::Io);
+    QVERIFY(!userText(folder).isEmpty());
     QVERIFY(t == expectedSmall());
+}
+
+// The texts the user sees for each way a file can fail to read or write.
+void TestNativeFile::userTexts_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ok") << int(FileStatus::Ok) << QString() << QString();
+    QTest::newRow("system reason") << int(FileStatus::Io) << "Permission denied"
+                                   << "Permission denied";
+    QTest::newRow("not native") << int(FileStatus::NotNative) << QString()
+                                << "The file is not a Corvanta document.";
+    QTest::newRow("damaged") << int(FileStatus::Damaged) << QString()
+                             << "The file is damaged or truncated.";
+    QTest::newRow("newer") << int(FileStatus::Newer) << QString()
+                           << "The file was made by a newer version of Corvanta.";
+    QTest::newRow("too large") << int(FileStatus::TooLarge) << QString()
+                               << "The table in the file is too large to open.";
+    QTest::newRow("bad delimiter") << int(FileStatus::BadDelimiter) << QString()
+                                   << "The delimiter cannot be a quote or a line break.";
+    QTest::newRow("bad first row") << int(FileStatus::BadFirstRow) << "-1"
+                                   << "Invalid first row -1.";
+    QTest::newRow("too many rows")
+        << int(FileStatus::TooManyRows) << QString() << "The text has more than 16777216 rows.";
+    QTest::newRow("too many fields") << int(FileStatus::TooManyFields) << "3"
+                                     << "Row 3 has more than 16384 fields.";
+    QTest::newRow("row too long") << int(FileStatus::RowTooLong) << "2"
+                                  << "Row 2 holds more than 2 GB of text.";
+}
+
+void TestNativeFile::userTexts()
+{
+    QFETCH(int, code);
+    QFETCH(QString, detail);
+    QFETCH(QString, text);
+    QCOMPARE(userText(FileStatus{FileStatus::Code(code), detail}), text);
 }
 
 QTEST_GUILESS_MAIN(TestNativeFile)

@@ -17,9 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Table table(2, 2);
     table.setText(1, 1, u"unchanged");
     const Table before = table;
-    QString error;
-    if (!NativeFile::decode(input, table, &error)) {
-        if (!(table == before) || error.isEmpty()) {
+    if (const FileStatus s = NativeFile::decode(input, table); !s) {
+        if (!(table == before) || userText(s).isEmpty()) {
             std::fprintf(stderr, "rejected input changed the table or gave no reason\n");
             std::abort();
         }
@@ -31,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     }
     Table back;
-    if (!NativeFile::decode(again, back, &error) || !(back == table)) {
+    if (!NativeFile::decode(again, back) || !(back == table)) {
         std::fprintf(stderr, "re-encoded table does not read back the same\n");
         std::abort();
     }

@@ -336,9 +336,8 @@ void TestConvert::shippedFiles()
     const QDir programDir = QFileInfo(QStringLiteral(CORVANTA_CONVERT_PATH)).absoluteDir();
 
     Table sample;
-    QString error;
-    QVERIFY2(NativeFile::load(programDir.filePath("Sample_AB.cvt"), sample, &error),
-             qPrintable(error));
+    FileStatus s = NativeFile::load(programDir.filePath("Sample_AB.cvt"), sample);
+    QVERIFY2(s, qPrintable(userText(s)));
     QCOMPARE(sample.colCount(), 10);
     QVERIFY(sample.rowCount() - 1 >= 20);
     const QStringList titles{"Name",     "Street", "City",  "State",
@@ -362,7 +361,8 @@ void TestConvert::shippedFiles()
     QVERIFY(formatted);
 
     Table tips;
-    QVERIFY2(NativeFile::load(programDir.filePath("tips.vti"), tips, &error), qPrintable(error));
+    s = NativeFile::load(programDir.filePath("tips.vti"), tips);
+    QVERIFY2(s, qPrintable(userText(s)));
     QVERIFY(tips.colCount() >= 4);
     int count = 0;
     for (int r = 1; r < tips.rowCount(); ++r) {

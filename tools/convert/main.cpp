@@ -4,9 +4,10 @@
 
 #include "files/delimited.h"
 #include "files/nativefile.h"
-#include "layoutfile.h"
 #include "grid/table.h"
+#include "layoutfile.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -102,54 +103,90 @@ char delimiterOf(Format f)
     return f == Format::Comma ? ',' : '\t';
 }
 
+// Where `args` (past the program name, up to a "--") first holds an option
+// that `matches`, or args.size().
+qsizetype indexOfOption(const QStringList& args, auto matches)
+{
+    for (qsizetype i = 1; i < args.size() && args[i] != u"--"; ++i)
+        if (args[i].startsWith(u'-') && args[i] != u"-" && matches(args[i]))
+            return i;
+    return args.size();
+}
+
+// The name an argument gives, without dashes or value: "--to=tab" -> "to".
+QString optionName(const QString& arg)
+{
+    qsizetype from = 0;
+    while (from < arg.size() && arg[from] == u'-')
+        ++from;
+    const qsizetype eq = arg.indexOf(u'=', from);
+    return arg.mid(from, eq < 0 ? -1 : eq - from);
+}
+
 // Returns 0 to go on, -1 after --help, or the exit status of a usage error.
 int parseArguments(const QStringList& args, Options& o)
 {
-    QStringList positional;
-    bool optionsDone = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (optionsDone || !arg.startsWith(u'-') || arg == u"-") {
-            positional << arg;
-            continue;
+    QCommandLineParser parser;
+    // "-abc" is one (unknown) option, as "--abc" is, not three flags.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption noTitles("no-titles");
+    const QCommandLineOption from("from", {}, "FORMAT");
+    const QCommandLineOption to("to", {}, "FORMAT");
+    const QCommandLineOption layout("layout", {}, "FILE");
+    parser.addOptions({help, noTitles, from, to, layout});
+
+    const bool parsed = parser.parse(args);
+    const qsizetype helpAt =
+        indexOfOption(args, [](const QString& a) { return a == u"-h" || a == u"--help"; });
+    if (!parsed) {
+        // The parser stops at nothing; report the first argument at fault,
+        // unless a request for help came before it.
+        qsizetype at = args.size();
+        QString text;
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            at = indexOfOption(args, [&](const QString& a) { return optionName(a) == unknown[0]; });
+        } else if (const QString last = args.value(args.size() - 1);
+                   last == u"--from" || last == u"--to" || last == u"--layout") {
+            // Only the last argument can lack its value.
+            at = args.size() - 1;
+            text = QStringLiteral("option %1 needs a value").arg(last);
+        } else {
+            // A value given to an option that takes none: "--no-titles=x".
+            at = indexOfOption(args, [](const QString& a) { return a.contains(u'='); });
         }
-        if (arg == u"--") {
-            optionsDone = true;
-            continue;
-        }
-        if (arg == u"-h" || arg == u"--help") {
+        if (helpAt < at) {
             std::fputs(kHelp, stdout);
             return -1;
         }
-        if (arg == u"--no-titles") {
-            o.titles = false;
-            continue;
-        }
-        // Options with a value: "--to tab" or "--to=tab".
-        QString value;
-        const qsizetype eq = arg.indexOf(u'=');
-        if (eq > 0) {
-            value = arg.mid(eq + 1);
-            arg.truncate(eq);
-        } else if (arg == u"--from" || arg == u"--to" || arg == u"--layout") {
-            if (i + 1 >= args.size())
-                return usageError(QStringLiteral("option %1 needs a value").arg(arg));
-            value = args[++i];
-        }
-        if (value.isEmpty() && (arg == u"--from" || arg == u"--to" || arg == u"--layout"))
-            return usageError(QStringLiteral("option %1 needs a value").arg(arg));
-        if (arg == u"--from" || arg == u"--to") {
+        if (text.isEmpty())
+            text = QStringLiteral("unknown option '%1'").arg(args.value(at));
+        return usageError(text);
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kHelp, stdout);
+        return -1;
+    }
+    o.titles = !parser.isSet(noTitles);
+    for (const QCommandLineOption* option : {&from, &to, &layout}) {
+        for (const QString& value : parser.values(*option)) {
+            const QString name = option->names().constFirst();
+            if (value.isEmpty())
+                return usageError(QStringLiteral("option --%1 needs a value").arg(name));
+            if (option == &layout) {
+                o.layout = value;
+                continue;
+            }
             const auto f = formatNamed(value);
             if (!f)
                 return usageError(
                     QStringLiteral("unknown format '%1' (use native, csv or tab)").arg(value));
-            (arg == u"--from" ? o.from : o.to) = f;
-        } else if (arg == u"--layout") {
-            o.layout = value;
-        } else {
-            return usageError(QStringLiteral("unknown option '%1'").arg(args[i]));
+            (option == &from ? o.from : o.to) = f;
         }
     }
+
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2)
         return usageError(positional.size() < 2 ? QStringLiteral("missing file operand")
                                                 : QStringLiteral("too many file operands"));
@@ -171,16 +208,17 @@ int parseArguments(const QStringList& args, Options& o)
 int run(const Options& o)
 {
     Table table;
-    QString error;
     if (*o.from == Format::Native) {
-        if (!NativeFile::load(o.in, table, &error))
-            return fileError(o.in, error);
+        if (const FileStatus s = NativeFile::load(o.in, table); !s)
+            return fileError(o.in, userText(s));
     } else {
         // The address book's own import: a one-cell table that the text
         // fills from the title row, or from the first record without titles.
         table.resize(1, 1);
-        if (!Delimited::load(o.in, delimiterOf(*o.from), table, o.titles ? 0 : 1, &error))
-            return fileError(o.in, error);
+        if (const FileStatus s =
+                Delimited::load(o.in, delimiterOf(*o.from), table, o.titles ? 0 : 1);
+            !s)
+            return fileError(o.in, userText(s));
     }
 
     if (!o.layout.isEmpty()) {
@@ -190,15 +228,17 @@ int run(const Options& o)
         const QByteArray text = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return fileError(o.layout, file.errorString());
+        QString error;
         if (!LayoutFile::apply(text, table, &error))
             return fileError(o.layout, error);
     }
 
-    const bool saved = *o.to == Format::Native ? NativeFile::save(table, o.out, &error)
-                                               : Delimited::save(table, o.out, delimiterOf(*o.to),
-                                                                 o.titles ? 0 : 1, &error);
+    const FileStatus saved =
+        *o.to == Format::Native
+            ? NativeFile::save(table, o.out)
+            : Delimited::save(table, o.out, delimiterOf(*o.to), o.titles ? 0 : 1);
     if (!saved)
-        return fileError(o.out, error);
+        return fileError(o.out, userText(saved));
     return 0;
 }
 
