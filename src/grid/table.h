@@ -12,7 +12,7 @@
 
 namespace corvanta {
 
-// Column data type codes as the program and its files use them.
+// Column data type codes, as stored in native files.
 enum ColumnTypeCode : int {
     TypeNone = 0, // untyped: shown as text
     TypeNumber = 5,
@@ -72,7 +72,7 @@ struct CellFormat
 class Table
 {
   public:
-    // Hard limits that protect readers from absurd sizes. The program itself
+    // Hard limits that protect readers from absurd sizes. The address book
     // allows far less (200,002 rows, 201 columns); files from elsewhere may
     // be larger, but never this large.
     static constexpr int kMaxRows = 16 * 1024 * 1024;

@@ -330,7 +330,7 @@ void TestConvert::help()
 }
 
 // The build places the sample address book and the tips beside the
-// program; both must load and hold what the program expects of them.
+// program; both must load and hold the rows we ship in data/.
 void TestConvert::shippedFiles()
 {
     const QDir programDir = QFileInfo(QStringLiteral(CORVANTA_CONVERT_PATH)).absoluteDir();
