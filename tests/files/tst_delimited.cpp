@@ -801,7 +801,6 @@ void TestDelimited::saveRefusedBeyondFreeSpace()
     const QByteArray result = saveLimited(t, path, 1024 * 1024);
     QVERIFY2(result.startsWith(QByteArray(::strerror(ENOSPC)) + " (the file needs "),
              result.constData());
-    QVERIFY(result.endsWith(", quickly"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
