@@ -1,7 +1,7 @@
 // Delimited text benchmark: bench_delimited [records] [runs]
 //
 // Import (read the file, decode, fill a Table) and export (encode, write
-// through QSaveFile) of the realistic address CSV, timed side by side with
+// through AtomicFile) of the realistic address CSV, timed side by side with
 // Python's csv module reading, and reading then writing, the same file.
 // Each run times every contender once, in turn, so that the noise of a
 // shared machine falls on all of them alike; medians are reported. The
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
 
     const double imp = median(importT), exp = median(exportT);
     line("import (read file + decode into a Table)", ms(imp), "target <= 150 ms");
-    line("export (encode + write through QSaveFile)", ms(exp), "target <= 150 ms");
+    line("export (encode + write through AtomicFile)", ms(exp), "target <= 150 ms");
     line("  decode only, from memory", ms(median(parseT)));
     line("  encode only, to memory", ms(median(encodeT)));
 

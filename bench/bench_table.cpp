@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     }
     const double save = median(saveTimes), load = median(loadTimes);
     std::printf("\nNative file (%s, %.2f MB)\n", qPrintable(cvtPath), QFile(cvtPath).size() / 1e6);
-    line("save (encode + QSaveFile)", QString("%1 ms").arg(save * 1e3, 0, 'f', 1),
+    line("save (encode + AtomicFile)", QString("%1 ms").arg(save * 1e3, 0, 'f', 1),
          "target <= 120 ms");
     line("load (read + decode)", QString("%1 ms").arg(load * 1e3, 0, 'f', 1), "target <= 120 ms");
     line("  encode only, in memory", QString("%1 ms").arg(median(encodeTimes) * 1e3, 0, 'f', 1));

@@ -1,11 +1,12 @@
 #include "files/delimited.h"
 
+#include "files/safefile.h"
 #include "grid/quotedtext.h"
 #include "grid/table.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstring>
@@ -182,14 +183,145 @@ QuotedText::Dialect dialectOf(char delimiter)
     return d;
 }
 
+// The byte windows-1252 gives `cp`, or -1. Its five unassigned bytes are
+// read as the C1 controls of the same number, so those controls go back to
+// them and a file read in windows-1252 is written back byte for byte.
+int windows1252Byte(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return int(cp);
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == cp)
+            return 0x80 + i;
+    return -1;
+}
+
+// Appends valid UTF-8 `text` to `out` as windows-1252; false, with `out`
+// as it was, at the first character that has no byte there.
+bool appendWindows1252(QByteArrayView text, QByteArray& out)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size()); // never longer than the UTF-8
+    char* o = out.data() + start;
+    const auto* s = reinterpret_cast<const uchar*>(text.data());
+    const auto* end = s + text.size();
+    while (s < end) {
+        char32_t cp = *s;
+        if (cp < 0x80) {
+            *o++ = char(*s++);
+            continue;
+        }
+        const int len = cp >= 0xF0 ? 4 : cp >= 0xE0 ? 3 : 2;
+        cp &= 0x3F >> (len - 1);
+        for (int i = 1; i < len; ++i)
+            cp = (cp << 6) | (s[i] & 0x3F);
+        s += len;
+        const int b = windows1252Byte(cp);
+        if (b < 0) {
+            out.truncate(start);
+            return false;
+        }
+        *o++ = char(b);
+    }
+    out.truncate(o - out.constData());
+    return true;
+}
+
+QByteArray byteOrderMark(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return QByteArrayLiteral("\xEF\xBB\xBF");
+    case TextEncoding::Utf16LE:
+        return QByteArrayLiteral("\xFF\xFE");
+    case TextEncoding::Utf16BE:
+        return QByteArrayLiteral("\xFE\xFF");
+    case TextEncoding::Utf8:
+    case TextEncoding::Windows1252:
+        break;
+    }
+    return {};
+}
+
+bool isUtf8(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom;
+}
+
+// Appends valid UTF-8 `text` to `out` in `encoding`, without a mark. Only
+// windows-1252 can fail.
+bool appendEncoded(QByteArrayView text, TextEncoding encoding, QByteArray& out)
+{
+    if (isUtf8(encoding)) {
+        out += text;
+        return true;
+    }
+    if (encoding == TextEncoding::Windows1252)
+        return appendWindows1252(text, out);
+    QStringEncoder encoder(encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
+                                                             : QStringConverter::Utf16BE);
+    out += encoder(QString::fromUtf8(text));
+    return true;
+}
+
+// The 1-based line of the text (counting from `firstRow`) whose cells hold
+// a character windows-1252 lacks, or 0.
+qsizetype firstUnencodableLine(const Table& table, int firstRow)
+{
+    QByteArray scratch;
+    for (int r = firstRow; r < table.rowCount(); ++r) {
+        const QByteArrayView row = table.rowUtf8(r);
+        if (std::all_of(row.begin(), row.end(), [](char c) { return uchar(c) < 0x80; }))
+            continue;
+        scratch.clear();
+        if (!appendWindows1252(row, scratch))
+            return r - firstRow + 1;
+    }
+    return 0;
+}
+
+// A lower bound of the size of the written text: every cell's own bytes, a
+// delimiter between cells and CRLF after each row, as if no cell needed
+// quotes (then it is exact for UTF-8). One pass over the rows, not the
+// cells, so it costs next to nothing even for a table of empty cells.
+qint64 minimumSize(const Table& table, int firstRow, TextEncoding encoding)
+{
+    qint64 cellBytes = 0;
+    for (int r = firstRow; r < table.rowCount(); ++r)
+        cellBytes += table.rowUtf8(r).size();
+    const qint64 marks =
+        qint64(std::max(table.rowCount() - firstRow, 0)) * (std::max(table.colCount(), 1) + 1);
+    const qint64 bom = byteOrderMark(encoding).size();
+    switch (encoding) {
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE:
+        // Up to three UTF-8 bytes make one 16-bit unit, four make two.
+        return bom + 2 * marks + 2 * (cellBytes / 3);
+    case TextEncoding::Windows1252:
+        // One byte a character, and a character takes at most three bytes
+        // of UTF-8 here.
+        return marks + cellBytes / 3;
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom:
+        break;
+    }
+    return bom + marks + cellBytes;
+}
+
 // Output buffer written through a raw pointer: QByteArray::append's checks
 // cost more than the copying itself for short cells. With a device, the
 // buffer is written out whenever it fills, so a save never holds the whole
-// text; without one, it grows to hold all of it.
+// text; without one, it grows to hold all of it. The buffer holds UTF-8
+// and always ends on a cell's end, so each piece converts on its own.
 class Output
 {
   public:
-    Output(qsizetype capacity, QIODevice* device) : m_device(device)
+    Output(qsizetype capacity, AtomicFile* device, TextEncoding encoding = TextEncoding::Utf8)
+        : m_device(device), m_encoding(encoding)
     {
         m_buf.resize(std::max<qsizetype>(capacity, 256));
     }
@@ -220,11 +352,20 @@ class Output
     // Writes what is buffered to the device; false once any write failed.
     bool flush()
     {
-        if (m_ok && m_pos > 0)
-            m_ok = m_device->write(m_buf.constData(), m_pos) == m_pos;
+        if (m_status && m_pos > 0)
+            write(QByteArrayView(m_buf.constData(), m_pos));
         m_pos = 0;
-        return m_ok;
+        return bool(m_status);
     }
+    // Bytes that go out as they are (a byte order mark).
+    void writeRaw(QByteArrayView bytes)
+    {
+        if (m_status && !bytes.isEmpty())
+            writeDevice(bytes);
+    }
+    // True from the first failed write on: the writer stops formatting.
+    bool failed() const { return !m_status; }
+    const FileStatus& status() const { return m_status; }
     QByteArray take()
     {
         m_buf.truncate(m_pos);
@@ -232,10 +373,33 @@ class Output
     }
 
   private:
-    QIODevice* const m_device;
+    void write(QByteArrayView text)
+    {
+        if (isUtf8(m_encoding)) {
+            writeDevice(text);
+            return;
+        }
+        m_converted.clear();
+        if (!appendEncoded(text, m_encoding, m_converted)) {
+            // save() checks the whole table first; this only keeps a "?"
+            // out of the file should that check ever be skipped.
+            m_status = FileStatus::fail(FileStatus::Unencodable);
+            return;
+        }
+        writeDevice(m_converted);
+    }
+    void writeDevice(QByteArrayView bytes)
+    {
+        if (m_device->write(bytes.data(), bytes.size()) != bytes.size() || m_device->failed())
+            m_status = FileStatus::fail(FileStatus::Io, m_device->errorString());
+    }
+
+    AtomicFile* const m_device;
+    const TextEncoding m_encoding;
     QByteArray m_buf;
+    QByteArray m_converted;
     qsizetype m_pos = 0;
-    bool m_ok = true;
+    FileStatus m_status;
 };
 
 // The writer: every row as one line of `cols` fields.
@@ -245,6 +409,10 @@ void write(const Table& table, char delimiter, int firstRow, Output& out)
     const int cols = table.colCount();
     const QuotedText::Dialect dialect = dialectOf(delimiter);
     for (int r = firstRow; r < rows; ++r) {
+        // Once a write failed, the rest would be formatted for nothing: a
+        // full disk must not cost minutes of work on a huge export.
+        if (out.failed())
+            return;
         for (int c = 0; c < cols; ++c) {
             const QByteArrayView cell = table.utf8(r, c);
             const char* s = cell.data();
@@ -285,17 +453,34 @@ FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow
     return {};
 }
 
-QByteArray encode(const Table& table, char delimiter, int firstRow)
+QByteArray encode(const Table& table, char delimiter, int firstRow, TextEncoding encoding)
 {
     firstRow = std::max(firstRow, 0);
-    if (firstRow >= table.rowCount())
+    if (encoding == TextEncoding::Windows1252 && firstUnencodableLine(table, firstRow) > 0)
         return {};
-    // The cells' own bytes are most of the output; the rest is separators.
-    Output out(qsizetype(table.heapBytes()) +
-                   qsizetype(table.rowCount() - firstRow) * (table.colCount() + 2),
-               nullptr);
-    write(table, delimiter, firstRow, out);
-    return out.take();
+    QByteArray text;
+    if (firstRow < table.rowCount()) {
+        // The cells' own bytes are most of the output; the rest is separators.
+        Output out(qsizetype(table.heapBytes()) +
+                       qsizetype(table.rowCount() - firstRow) * (table.colCount() + 2),
+                   nullptr);
+        write(table, delimiter, firstRow, out);
+        text = out.take();
+    }
+    if (encoding == TextEncoding::Utf8)
+        return text;
+    QByteArray result = byteOrderMark(encoding);
+    if (isUtf8(encoding))
+        return result + text;
+    result.reserve(result.size() + 2 * text.size());
+    appendEncoded(text, encoding, result);
+    return result;
+}
+
+bool canEncode(const Table& table, TextEncoding encoding, int firstRow)
+{
+    return encoding != TextEncoding::Windows1252 ||
+           firstUnencodableLine(table, std::max(firstRow, 0)) == 0;
 }
 
 namespace {
@@ -409,20 +594,29 @@ FileStatus load(const QString& path, char delimiter, Table& out, int firstRow)
     return {};
 }
 
-FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow)
+FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow,
+                TextEncoding encoding)
 {
     if (FileStatus s = usableArguments(delimiter, 0); !s)
         return s;
-    QSaveFile file(path);
+    firstRow = std::max(firstRow, 0);
+    if (encoding == TextEncoding::Windows1252) {
+        if (const qsizetype line = firstUnencodableLine(table, firstRow); line > 0)
+            return FileStatus::fail(FileStatus::Unencodable, QString::number(line));
+    }
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileStatus::fail(FileStatus::Io, file.errorString());
-    Output out(qsizetype(1) << 20, &file);
-    write(table, delimiter, std::max(firstRow, 0), out);
-    if (!out.flush() || !file.commit()) {
-        const FileStatus s = FileStatus::fail(FileStatus::Io, file.errorString());
-        file.cancelWriting();
-        return s;
-    }
+    QString why;
+    if (!AtomicFile::fitsFreeSpace(path, minimumSize(table, firstRow, encoding), &why))
+        return FileStatus::fail(FileStatus::Io, why);
+    Output out(qsizetype(1) << 20, &file, encoding);
+    out.writeRaw(byteOrderMark(encoding));
+    write(table, delimiter, firstRow, out);
+    if (!out.flush())
+        return out.status();
+    if (!file.commit())
+        return FileStatus::fail(FileStatus::Io, file.errorString());
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "files/filestatus.h"
+#include "files/textencoding.h"
 
 namespace corvanta {
 
@@ -19,12 +20,23 @@ namespace Delimited {
 // unchanged.
 FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow = 0);
 
-// Writes rows `firstRow`..rowCount-1 as UTF-8 without BOM, CRLF line ends.
-QByteArray encode(const Table& table, char delimiter, int firstRow = 0);
+// Writes rows `firstRow`..rowCount-1 with CRLF line ends, in `encoding`
+// (with its byte order mark, if it has one). With windows-1252, a character
+// it lacks gives an empty result: check canEncode first.
+QByteArray encode(const Table& table, char delimiter, int firstRow = 0,
+                  TextEncoding encoding = TextEncoding::Utf8);
+
+// False when a cell of rows `firstRow`.. holds a character `encoding`
+// cannot hold (only windows-1252 lacks any).
+bool canEncode(const Table& table, TextEncoding encoding, int firstRow = 0);
 
 FileStatus load(const QString& path, char delimiter, Table& out, int firstRow = 0);
-// Writes through QSaveFile: a failure leaves any old file untouched.
-FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow = 0);
+// Writes through AtomicFile (docs/saving.md): a failure leaves any old file
+// untouched, and the first failed write ends the save. Text that cannot fit
+// the target's file system is refused before writing; a character the
+// encoding lacks fails with Unencodable, and nothing is written.
+FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow = 0,
+                TextEncoding encoding = TextEncoding::Utf8);
 
 } // namespace Delimited
 } // namespace corvanta

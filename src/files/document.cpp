@@ -38,6 +38,7 @@ void Document::resetToUntitled()
 {
     setCurrentFile(untitledPath());
     m_fileKind = KindNative;
+    m_encoding = TextEncoding::Utf8;
     MakeModified(false);
     m_roles = ColumnRoles();
     emit reset();
@@ -47,6 +48,7 @@ void Document::setLoaded(const QString& path, Kind kind)
 {
     setCurrentFile(path);
     m_fileKind = kind;
+    m_encoding = TextEncoding::Utf8;
     emit loaded();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/textencoding.h"
 #include "table/columnroles.h"
 
 #include <QObject>
@@ -34,6 +35,10 @@ class Document : public QObject
     void setOpenFolder(const QString& folder) { m_openFolder = folder; }
     ColumnRoles roles() const { return m_roles; }
     void setRoles(const ColumnRoles& roles) { m_roles = roles; }
+    // The encoding a delimited document was read in, and that Save writes
+    // it back in. UTF-8 for anything else.
+    TextEncoding textEncoding() const { return m_encoding; }
+    void setTextEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
     bool IsModified() const { return m_modified; }
     void MakeModified(bool bWhat);
@@ -43,7 +48,8 @@ class Document : public QObject
 
     // The document becomes the untitled native table with the default roles.
     void resetToUntitled();
-    // A file was read into the table and is now the document.
+    // A file was read into the table and is now the document; its encoding
+    // is UTF-8 until the caller says otherwise.
     void setLoaded(const QString& path, Kind kind);
 
     // "/data/a.cvt" -> "/data/"; "" when there is no separator.
@@ -62,6 +68,7 @@ class Document : public QObject
     QString m_startupFile;
     QString m_openFolder;
     ColumnRoles m_roles;
+    TextEncoding m_encoding = TextEncoding::Utf8;
     bool m_modified = false;
 };
 

@@ -1,6 +1,7 @@
 #include "files/filecommands.h"
 
 #include "commands/commandset.h"
+#include "files/delimited.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
@@ -326,6 +327,9 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
     }
     m_doc.setOpenFolder(Document::FolderOfPath(path));
     m_doc.setLoaded(path, k.fileKind);
+    // The one place the encoding of an opened delimited file is set: the
+    // reader does not report what it found yet, so UTF-8 stands for it.
+    rememberEncoding(TextEncoding::Utf8);
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
@@ -355,8 +359,13 @@ bool FileCommands::mnuSave_Click()
             ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
         }
     } else {
+        TextEncoding encoding = m_doc.textEncoding();
+        if (!confirmEncoding(encoding))
+            return false;
         ok = GridFile::save(*m_fa->gridModel(), current, delimitedKind(m_doc.FileKind()).what, true,
-                            &error);
+                            &error, encoding);
+        if (ok)
+            m_doc.setTextEncoding(encoding);
     }
     if (!ok) {
         showCannotSave(error);
@@ -369,6 +378,28 @@ bool FileCommands::mnuSave_Click()
             QString(), MsgIcon::Information, MsgButtons::Ok);
     }
     m_doc.MakeModified(false);
+    return true;
+}
+
+void FileCommands::rememberEncoding(TextEncoding encoding)
+{
+    m_doc.setTextEncoding(encoding);
+}
+
+bool FileCommands::confirmEncoding(TextEncoding& encoding)
+{
+    if (encoding != TextEncoding::Windows1252 ||
+        Delimited::canEncode(m_fa->table(), TextEncoding::Windows1252))
+        return true;
+    // Never a "?" in place of what the user typed: UTF-8 holds everything.
+    const MsgAnswer a = m_platform.messageBox(
+        m_doc.CurrentFile() +
+            QStringLiteral(" is in windows-1252, which cannot hold every character of the table. "
+                           "Do you want to save it as UTF-8 instead?"),
+        QStringLiteral("Save"), MsgIcon::Question, MsgButtons::YesNo);
+    if (a != MsgAnswer::Yes)
+        return false;
+    encoding = TextEncoding::Utf8;
     return true;
 }
 
@@ -388,6 +419,7 @@ bool FileCommands::mnuSaveAsCVT_Click()
     m_doc.setCurrentFile(path);
     m_doc.setStartupFile(path);
     m_doc.setFileKind(Document::KindNative);
+    m_doc.setTextEncoding(TextEncoding::Utf8);
     return true;
 }
 
@@ -416,8 +448,10 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
     // so do the changes, unless the file written is the document's own.
     emit captionChanged(kCaptionSaved + path);
     if (m_doc.FileKind() != Document::KindNative &&
-        QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath())
+        QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath()) {
         m_doc.MakeModified(false);
+        m_doc.setTextEncoding(TextEncoding::Utf8); // an export is always UTF-8
+    }
 }
 
 } // namespace corvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/document.h"
+#include "files/textencoding.h"
 
 #include <QObject>
 #include <QString>
@@ -66,6 +67,10 @@ class FileCommands : public QObject
     using Loader = std::function<bool(TableModel&, const QString&, int, bool, QString*)>;
     void setLoader(Loader loader) { m_loader = std::move(loader); }
 
+    // The encoding the delimited file just opened was read in: Save writes
+    // the document back in it.
+    void rememberEncoding(TextEncoding encoding);
+
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
 
@@ -90,6 +95,10 @@ class FileCommands : public QObject
     QString askSavePath(const QString& filter);
     void keepTitleRow();
     void showCannotSave(const QString& reason);
+    // False when `encoding` is windows-1252, a cell holds a character it
+    // lacks and the user declines UTF-8; otherwise `encoding` is what to
+    // write.
+    bool confirmEncoding(TextEncoding& encoding);
     void showCannotOpen(const QString& path, const QString& reason);
     void onTableChanged();
     bool load(TableModel& model, const QString& path, int what, QString* error);

@@ -31,6 +31,9 @@ QString userText(const FileStatus& status)
             .arg(Table::kMaxCols);
     case FileStatus::RowTooLong:
         return QStringLiteral("Row %1 holds more than 2 GB of text.").arg(status.detail);
+    case FileStatus::Unencodable:
+        return QStringLiteral("Row %1 holds a character that windows-1252 cannot hold.")
+            .arg(status.detail);
     }
     return status.detail;
 }

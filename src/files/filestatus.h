@@ -25,6 +25,7 @@ struct FileStatus
         TooManyRows,   // delimited text past Table::kMaxRows
         TooManyFields, // detail: the 1-based line of the text
         RowTooLong,    // detail: the 1-based line of the text
+        Unencodable,   // a character the chosen encoding lacks; detail: the line
     };
 
     Code code = Ok;

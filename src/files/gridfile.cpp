@@ -52,17 +52,18 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
     return true;
 }
 
-bool save(const TableModel& model, const QString& path, int what, bool withTitles, QString* error)
+bool save(const TableModel& model, const QString& path, int what, bool withTitles, QString* error,
+          TextEncoding encoding)
 {
     if (what != Native && what != Comma && what != Tab) {
         if (error)
             *error = unknownKind(what);
         return false;
     }
-    const FileStatus status =
-        what == Native ? NativeFile::save(model.table(), path)
-                       : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
-                                         withTitles ? 0 : model.fixedRows());
+    const FileStatus status = what == Native
+                                  ? NativeFile::save(model.table(), path)
+                                  : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
+                                                    withTitles ? 0 : model.fixedRows(), encoding);
     if (!status && error)
         *error = userText(status);
     return bool(status);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/textencoding.h"
+
 #include <QString>
 
 namespace corvanta {
@@ -20,8 +22,10 @@ enum What : int { Native = 0, Comma = 3, Tab = 4 };
 bool load(TableModel& model, const QString& path, int what, bool withTitles,
           QString* error = nullptr);
 // Without titles a delimited file leaves out the fixed title row.
+// `encoding` applies to delimited text only; with windows-1252, a character
+// it lacks fails the save (check with Delimited::canEncode first).
 bool save(const TableModel& model, const QString& path, int what, bool withTitles = true,
-          QString* error = nullptr);
+          QString* error = nullptr, TextEncoding encoding = TextEncoding::Utf8);
 
 } // namespace GridFile
 

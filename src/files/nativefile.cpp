@@ -1,9 +1,9 @@
 #include "files/nativefile.h"
 
+#include "files/safefile.h"
 #include "grid/table.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <bit>
 #include <cmath>
@@ -350,16 +350,16 @@ FileStatus decode(QByteArrayView bytes, Table& out)
 
 FileStatus save(const Table& table, const QString& path)
 {
-    QSaveFile file(path);
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileStatus::fail(FileStatus::Io, file.errorString());
     const QByteArray bytes = encode(table);
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    // The whole size is known: a file that cannot fit is refused before
+    // the disk fills up.
+    QString why;
+    if (!AtomicFile::fitsFreeSpace(path, bytes.size(), &why))
         return FileStatus::fail(FileStatus::Io, why);
-    }
-    if (!file.commit())
+    if (file.write(bytes) != bytes.size() || !file.commit())
         return FileStatus::fail(FileStatus::Io, file.errorString());
     return {};
 }

@@ -19,8 +19,9 @@ QByteArray encode(const Table& table);
 // failure status; `out` is then left unchanged.
 FileStatus decode(QByteArrayView bytes, Table& out);
 
-// File wrappers: save writes through QSaveFile, so a failure never leaves a
-// half-written file in place of the old one.
+// File wrappers: save writes through AtomicFile (docs/saving.md), so a
+// failure never leaves a half-written file in place of the old one, and
+// what is not a writable regular file is never replaced.
 FileStatus save(const Table& table, const QString& path);
 FileStatus load(const QString& path, Table& out);
 

@@ -2,12 +2,22 @@
 #include "files/nativefile.h"
 #include "grid/table.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace corvanta;
 
@@ -93,6 +103,53 @@ Table generatedTable(int rows, int cols, quint32 seed)
     return t;
 }
 
+// Runs `fn` in a child process (killed after `seconds`) and gives back what
+// it returned, or how it died.
+QByteArray inChild(const std::function<QByteArray()>& fn, unsigned seconds)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        ::alarm(seconds);
+        const QByteArray out = fn();
+        [[maybe_unused]] const ssize_t n = ::write(fds[1], out.constData(), size_t(out.size()));
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status))
+        return "killed by signal " + QByteArray::number(WTERMSIG(status));
+    return out;
+}
+
+// Saves `t` as comma text to `path` with writes past `fileLimit` failing,
+// and says what came of it and whether it took under a second.
+QByteArray saveLimited(const Table& t, const QString& path, rlim_t fileLimit)
+{
+    return inChild(
+        [&] {
+            const rlimit limit = {fileLimit, fileLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);
+            QElapsedTimer timer;
+            timer.start();
+            const FileStatus s = Delimited::save(t, path, ',', 0);
+            const qint64 ms = timer.elapsed();
+            return userText(s).toUtf8() +
+                   (ms < 1000 ? QByteArray(", quickly") : ", in " + QByteArray::number(ms) + " ms");
+        },
+        30);
+}
+
 } // namespace
 
 class TestDelimited : public QObject
@@ -100,6 +157,12 @@ class TestDelimited : public QObject
     Q_OBJECT
 
   private slots:
+    void writeEncodings_data();
+    void writeEncodings();
+    void windows1252EveryByte();
+    void unencodableNotWritten();
+    void saveStopsAtFirstFailedWrite();
+    void saveRefusedBeyondFreeSpace();
     void decode_data();
     void decode();
     void encodings_data();
@@ -604,6 +667,141 @@ void TestDelimited::largeFiles()
     QVERIFY(fromFile.rowCount() >= 5);
     QCOMPARE(fromFile.text(1, 0), QStringLiteral("first"));
     QCOMPARE(cellsOf(fromFile), cellsOf(fromMemory));
+}
+
+// Every encoding a document can be written back in: the text is the UTF-8
+// output converted, behind the encoding's byte order mark, in memory and in
+// a file (which is written a megabyte at a time, so a cell of multi-byte
+// characters larger than that crosses a piece border).
+void TestDelimited::writeEncodings_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("codec"); // "" = UTF-8
+    QTest::addColumn<QByteArray>("bom");
+    QTest::newRow("UTF-8") << int(TextEncoding::Utf8) << QByteArray() << QByteArray();
+    QTest::newRow("UTF-8 BOM") << int(TextEncoding::Utf8Bom) << QByteArray()
+                               << QByteArray("\xEF\xBB\xBF");
+    QTest::newRow("UTF-16 LE") << int(TextEncoding::Utf16LE) << QByteArray("UTF-16LE")
+                               << QByteArray("\xFF\xFE");
+    QTest::newRow("UTF-16 BE") << int(TextEncoding::Utf16BE) << QByteArray("UTF-16BE")
+                               << QByteArray("\xFE\xFF");
+    QTest::newRow("windows-1252") << int(TextEncoding::Windows1252) << QByteArray("windows-1252")
+                                  << QByteArray();
+}
+
+void TestDelimited::writeEncodings()
+{
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, codec);
+    QFETCH(QByteArray, bom);
+    const auto enc = TextEncoding(encoding);
+    Table t = generatedTable(3000, 6, 21);
+    if (enc == TextEncoding::Windows1252) {
+        // Only what windows-1252 holds.
+        for (int r = 0; r < t.rowCount(); ++r)
+            for (int c = 0; c < t.colCount(); ++c)
+                if (t.text(r, c).contains(QStringLiteral("\U0001D11E")) ||
+                    t.text(r, c).contains(QChar(0xFEFF)))
+                    t.setText(r, c, QStringLiteral("\u0152uvre \u2122 \u00ff"));
+    }
+    t.setText(1, 1, QString(600 * 1024, QChar(0x00e9)) + QStringLiteral("\u20ac,"));
+    QVERIFY(Delimited::canEncode(t, enc));
+
+    const QByteArray utf8 = Delimited::encode(t, ',');
+    QByteArray expected = utf8;
+    if (!codec.isEmpty()) {
+        QStringEncoder encoder(codec.constData());
+        QVERIFY(encoder.isValid());
+        expected = encoder(QString::fromUtf8(utf8));
+        QVERIFY(!encoder.hasError());
+    }
+    expected.prepend(bom);
+    QCOMPARE(Delimited::encode(t, ',', 0, enc), expected);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.csv");
+    const FileStatus s = Delimited::save(t, path, ',', 0, enc);
+    QVERIFY2(s, qPrintable(userText(s)));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll() == expected);
+}
+
+// The writer's own windows-1252 table against the reader's: every byte
+// read as windows-1252 is written back as that byte.
+void TestDelimited::windows1252EveryByte()
+{
+    QByteArray bytes;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n' && b != '"' && b != ',')
+            bytes += char(b);
+    QStringDecoder decoder("windows-1252");
+    const QString text = decoder(bytes);
+    QCOMPARE(text.size(), bytes.size());
+    Table t(1, 1);
+    t.setText(0, 0, text);
+    QVERIFY(Delimited::canEncode(t, TextEncoding::Windows1252));
+    QCOMPARE(Delimited::encode(t, ',', 0, TextEncoding::Windows1252), bytes + "\r\n");
+}
+
+// A character windows-1252 lacks fails the save instead of becoming "?",
+// and the old file stays.
+void TestDelimited::unencodableNotWritten()
+{
+    for (const QString& cell : {QStringLiteral("\u03a9"), QStringLiteral("\U0001D11E"),
+                                QStringLiteral("\u0080"), QStringLiteral("\ufffd")}) {
+        const Table t = tableOf({{"Zo\u00eb", "ok"}, {"x", cell}});
+        QVERIFY(!Delimited::canEncode(t, TextEncoding::Windows1252));
+        QVERIFY(Delimited::canEncode(t, TextEncoding::Utf16LE));
+        QVERIFY(Delimited::canEncode(t, TextEncoding::Windows1252, 2)); // rows from 2 on: none
+        QCOMPARE(Delimited::encode(t, ',', 0, TextEncoding::Windows1252), QByteArray());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old.csv");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old");
+        f.close();
+        const FileStatus s = Delimited::save(t, path, ',', 0, TextEncoding::Windows1252);
+        QCOMPARE(s.code, FileStatus::Unencodable);
+        QCOMPARE(userText(s), QStringLiteral("Row 2 holds a character that windows-1252 cannot "
+                                             "hold."));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.csv"});
+    }
+}
+
+// 200,000 rows of 16,384 empty cells make 3.3 GB of commas: after the
+// first failed write nothing more is formatted.
+void TestDelimited::saveStopsAtFirstFailedWrite()
+{
+    QTemporaryDir dir;
+    const Table t(200000, Table::kMaxCols);
+    if (QStorageInfo(dir.path()).bytesAvailable() < (qint64(4) << 30))
+        QSKIP("needs 4 GB free, or the free-space check refuses the save first");
+    const QString path = dir.filePath("wide.csv");
+    QCOMPARE(saveLimited(t, path, 64 * 1024), QByteArray(::strerror(EFBIG)) + ", quickly");
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// Text that cannot fit the file system is refused before a byte is
+// written. (The file-size limit only keeps a faulty writer from filling
+// the disk.)
+void TestDelimited::saveRefusedBeyondFreeSpace()
+{
+    QTemporaryDir dir;
+    const qint64 free = QStorageInfo(dir.path()).bytesFree();
+    const qint64 rows = free / (Table::kMaxCols + 1) + 1000;
+    if (rows > Table::kMaxRows)
+        QSKIP("the file system has more room than the largest table needs");
+    const Table t(int(rows), Table::kMaxCols);
+    const QString path = dir.filePath("huge.csv");
+    const QByteArray result = saveLimited(t, path, 1024 * 1024);
+    QVERIFY2(result.startsWith(QByteArray(::strerror(ENOSPC)) + " (the file needs "),
+             result.constData());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestDelimited)

@@ -38,6 +38,7 @@ void TestDocument::resetToUntitled()
     QCOMPARE(doc.OpenFolder(), QString("/prog"));
     doc.setLoaded("/data/people.csv", Document::KindComma);
     doc.setRoles({1, 2, 3, 4});
+    doc.setTextEncoding(TextEncoding::Utf16BE);
     doc.MakeModified(true);
     QSignalSpy paths(&doc, &Document::pathChanged);
     QSignalSpy resets(&doc, &Document::reset);
@@ -45,8 +46,14 @@ void TestDocument::resetToUntitled()
     QCOMPARE(doc.CurrentFile(), QString("/prog/Untitled.cvt"));
     QCOMPARE(doc.FileKind(), Document::KindNative);
     QVERIFY(doc.roles() == ColumnRoles());
+    QCOMPARE(doc.textEncoding(), TextEncoding::Utf8);
     QVERIFY(!doc.IsModified());
     QCOMPARE(paths.size(), 1);
+    // Whatever file is read next starts out as UTF-8 until the reader says
+    // otherwise.
+    doc.setTextEncoding(TextEncoding::Windows1252);
+    doc.setLoaded("/data/book.cvt", Document::KindNative);
+    QCOMPARE(doc.textEncoding(), TextEncoding::Utf8);
     QCOMPARE(resets.size(), 1);
 }
 

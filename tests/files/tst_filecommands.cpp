@@ -4,8 +4,10 @@
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "files/nativefile.h"
+#include "files/textencoding.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
+#include "grid/tablemodel.h"
 #include "shellharness.h"
 
 #include <QAction>
@@ -14,6 +16,13 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace corvanta;
 
@@ -76,6 +85,12 @@ class TestFileCommands : public QObject
     void overwriteEscapedSavesNothing();
     void outOfMemoryKeepsDocument_data();
     void outOfMemoryKeepsDocument();
+    void saveFailureNamesCause_data();
+    void saveFailureNamesCause();
+    void saveKeepsEncoding_data();
+    void saveKeepsEncoding();
+    void unencodableAsksForUtf8_data();
+    void unencodableAsksForUtf8();
 };
 
 void TestFileCommands::newResetsTableAndRoles()
@@ -664,6 +679,186 @@ void TestFileCommands::outOfMemoryKeepsDocument()
             QCOMPARE(w.fa()->CellText(r, c), before.text(r, c));
     QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
     QVERIFY(w.document().IsModified());
+}
+
+void TestFileCommands::saveFailureNamesCause_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("fileKind"); // the document's, for Save
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason");
+    const QString notRegular = "book.dat is not a regular file";
+    const QString tooLarge = QString::fromLocal8Bit(::strerror(EFBIG));
+    QTest::newRow("save native over a FIFO") << "mnuSave" << 2 << "fifo" << notRegular;
+    QTest::newRow("save comma over a link loop") << "mnuSave" << 3 << "symlink loop" << notRegular;
+    QTest::newRow("save TAB over a device") << "mnuSave" << 4 << "char device" << notRegular;
+    QTest::newRow("save over a read-only file") << "mnuSave" << 2 << "read-only"
+                                                << "book.dat is read-only";
+    QTest::newRow("save as native over a FIFO") << "mnuSaveAsCVT" << 2 << "fifo" << notRegular;
+    QTest::newRow("export TAB over a FIFO") << "mnuSaveAsTab" << 2 << "fifo" << notRegular;
+    QTest::newRow("save native past a size limit") << "mnuSave" << 2 << "size limit" << tooLarge;
+    QTest::newRow("save comma past a size limit") << "mnuSave" << 3 << "size limit" << tooLarge;
+    QTest::newRow("export comma past a size limit")
+        << "mnuSaveAsComma" << 2 << "size limit" << tooLarge;
+}
+
+// Every save refuses what is not a writable regular file, and a write that
+// fails (a file-size limit stands in for a full disk) says why; the target
+// stays as it was, the work stays unsaved and no temporary file is left.
+void TestFileCommands::saveFailureNamesCause()
+{
+    QFETCH(QString, action);
+    QFETCH(int, fileKind);
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    ShellHarness h;
+    const QString path = h.path("out/book.dat");
+    QVERIFY(QDir().mkpath(h.path("out")));
+    const QByteArray p = QFile::encodeName(path);
+    bool made = true;
+    if (target == "fifo")
+        made = ::mkfifo(p.constData(), 0644) == 0;
+    else if (target == "symlink loop")
+        made = ::symlink(p.constData(), p.constData()) == 0;
+    else if (target == "char device") // our own node with the null device's numbers
+        made = ::geteuid() == 0 && ::mknod(p.constData(), S_IFCHR | 0644, makedev(1, 3)) == 0;
+    else
+        writeFile(path, "old");
+    if (target == "read-only")
+        made = ::chmod(p.constData(), 0444) == 0;
+    if (!made)
+        QSKIP("cannot make this kind of file here");
+    struct stat before = {}, after = {};
+    QCOMPARE(::lstat(p.constData(), &before), 0);
+
+    MainWindow& w = h.start();
+    Table big(3001, 4); // well past 64 KiB in every format
+    for (int r = 0; r < big.rowCount(); ++r)
+        for (int c = 0; c < 4; ++c)
+            big.setText(r, c, QStringLiteral("cell %1 of row %2").arg(c).arg(r));
+    w.fa()->gridModel()->replaceTable(std::move(big));
+    if (action == "mnuSave")
+        w.document().setLoaded(path, Document::Kind(fileKind));
+    else
+        h.platform.fileAnswers << path;
+    w.document().MakeModified(true);
+
+    rlimit saved = {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (target == "size limit") {
+        const rlimit small = {64 * 1024, saved.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    trigger(w, action.toLatin1().constData());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.lastText(), kCannotSavePrefix + reason + kCannotSaveSuffix);
+    QCOMPARE(h.platform.messages.first().icon, MsgIcon::Critical);
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(::lstat(p.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    if (S_ISREG(before.st_mode))
+        QCOMPARE(readFile(path), QByteArray("old"));
+    QCOMPARE(QDir(h.path("out"))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"book.dat"});
+}
+
+void TestFileCommands::saveKeepsEncoding_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("expected");
+    const QString text = QStringLiteral("Name\tCity\r\nZo\u00eb \u20ac\tRome\r\n");
+    const QByteArray utf16le(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    QByteArray utf16be = utf16le;
+    for (qsizetype i = 0; i + 1 < utf16be.size(); i += 2)
+        std::swap(utf16be[i], utf16be[i + 1]);
+    QTest::newRow("UTF-8") << int(TextEncoding::Utf8) << text.toUtf8();
+    QTest::newRow("UTF-8 with BOM")
+        << int(TextEncoding::Utf8Bom) << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("UTF-16 LE") << int(TextEncoding::Utf16LE) << QByteArray("\xFF\xFE") + utf16le;
+    QTest::newRow("UTF-16 BE") << int(TextEncoding::Utf16BE) << QByteArray("\xFE\xFF") + utf16be;
+    QTest::newRow("windows-1252") << int(TextEncoding::Windows1252)
+                                  << QByteArray("Name\tCity\r\nZo\xEB \x80\tRome\r\n");
+}
+
+// Save writes a delimited document back in the encoding it was read in;
+// Save As TAB writes UTF-8 whatever the document's encoding.
+void TestFileCommands::saveKeepsEncoding()
+{
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, expected);
+    ShellHarness h;
+    const QString file = h.path("people.txt");
+    writeFile(file, "Name\tCity\nAnn\tRome\n");
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenTAB_0");
+    // Stands in for the encoding the reader found.
+    w.files().rememberEncoding(TextEncoding(encoding));
+    w.fa()->SetCellText(1, 0, QStringLiteral("Zo\u00eb \u20ac"));
+    trigger(w, "mnuSave");
+    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.lastText(), kHint);
+    QCOMPARE(readFile(file), expected);
+    QVERIFY(!w.document().IsModified());
+
+    const QString exported = h.path("export.txt");
+    h.platform.fileAnswers << exported;
+    trigger(w, "mnuSaveAsTab");
+    QCOMPARE(readFile(exported),
+             QStringLiteral("Name\tCity\r\nZo\u00eb \u20ac\tRome\r\n").toUtf8());
+    QCOMPARE(int(w.document().textEncoding()), encoding);
+}
+
+void TestFileCommands::unencodableAsksForUtf8_data()
+{
+    QTest::addColumn<int>("answerCode");
+    QTest::newRow("yes") << int(MsgAnswer::Yes);
+    QTest::newRow("no") << int(MsgAnswer::No);
+    QTest::newRow("escape") << int(MsgAnswer::Escape);
+}
+
+// A character windows-1252 lacks is never written as "?": the user chooses
+// UTF-8 or no save at all.
+void TestFileCommands::unencodableAsksForUtf8()
+{
+    QFETCH(int, answerCode);
+    const auto answer = MsgAnswer(answerCode);
+    ShellHarness h;
+    const QString file = h.path("people.csv");
+    writeFile(file, "Name,City\nZo\xEB,Rome\n");
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenCSV_0");
+    w.files().rememberEncoding(TextEncoding::Windows1252);
+    w.fa()->SetCellText(1, 1, QStringLiteral("\u03a9mega"));
+    h.platform.answers << answer;
+    trigger(w, "mnuSave");
+
+    const FakePlatform::Shown& q = h.platform.messages.first();
+    QCOMPARE(q.text, file + QStringLiteral(" is in windows-1252, which cannot hold every character "
+                                           "of the table. Do you want to save it as UTF-8 "
+                                           "instead?"));
+    QCOMPARE(q.title, QStringLiteral("Save"));
+    QCOMPARE(q.icon, MsgIcon::Question);
+    QCOMPARE(q.buttons, MsgButtons::YesNo);
+    if (answer == MsgAnswer::Yes) {
+        QCOMPARE(readFile(file), QStringLiteral("Name,City\r\nZo\u00eb,\u03a9mega\r\n").toUtf8());
+        QCOMPARE(h.platform.lastText(), kHint);
+        QVERIFY(!w.document().IsModified());
+        QCOMPARE(w.document().textEncoding(), TextEncoding::Utf8);
+    } else {
+        QCOMPARE(h.platform.messages.size(), 1);
+        QCOMPARE(readFile(file), QByteArray("Name,City\nZo\xEB,Rome\n"));
+        QVERIFY(w.document().IsModified());
+        QCOMPARE(w.document().textEncoding(), TextEncoding::Windows1252);
+    }
 }
 
 QTEST_MAIN(TestFileCommands)

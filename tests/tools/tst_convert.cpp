@@ -8,6 +8,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 using namespace corvanta;
 
 namespace {
@@ -19,9 +25,18 @@ struct Result
     QString err;
 };
 
-Result convert(const QStringList& args)
+// `fileSizeLimit` > 0 runs the converter under that RLIMIT_FSIZE with
+// SIGXFSZ ignored, so a write past it fails as on a full disk.
+Result convert(const QStringList& args, rlim_t fileSizeLimit = 0)
 {
     QProcess p;
+    if (fileSizeLimit > 0) {
+        p.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit = {fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
+        });
+    }
     p.start(QStringLiteral(CORVANTA_CONVERT_PATH), args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return {};
@@ -60,6 +75,11 @@ class TestConvert : public QObject
     void layout();
     void failures_data();
     void failures();
+    void specialTargets_data();
+    void specialTargets();
+    void replacedFileKeepsModeAndNoTemp();
+    void writeFailureNamesCause_data();
+    void writeFailureNamesCause();
     void help();
     void shippedFiles();
 
@@ -316,6 +336,104 @@ void TestConvert::failures()
         QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : left)
         QVERIFY2(expected.contains(name), qPrintable(name));
+}
+
+void TestConvert::specialTargets_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    for (const char* kind : {"fifo", "symlink loop", "char device"})
+        QTest::newRow(kind) << kind << "out.csv is not a regular file";
+    QTest::newRow("read-only file") << "read-only"
+                                    << "out.csv is read-only";
+}
+
+// Whatever stands at OUT and is not a writable regular file is refused and
+// left exactly as it was.
+void TestConvert::specialTargets()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    writeFile(path("in.csv"), kCsv);
+    const QString out = path("out.csv");
+    const QByteArray o = QFile::encodeName(out);
+    bool made = false;
+    if (kind == "fifo")
+        made = ::mkfifo(o.constData(), 0644) == 0;
+    else if (kind == "symlink loop")
+        made = ::symlink(o.constData(), o.constData()) == 0;
+    else if (kind == "char device") // our own node with the null device's numbers
+        made = ::geteuid() == 0 && ::mknod(o.constData(), S_IFCHR | 0644, makedev(1, 3)) == 0;
+    else if (kind == "read-only") {
+        writeFile(out, "old");
+        made = ::chmod(o.constData(), 0444) == 0;
+    }
+    if (!made)
+        QSKIP("cannot make this kind of file here");
+    struct stat before = {}, after = {};
+    QCOMPARE(::lstat(o.constData(), &before), 0);
+
+    const Result r = convert({path("in.csv"), out});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QStringLiteral("corvanta-convert: %1: %2\n").arg(out, reason));
+    QCOMPARE(::lstat(o.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_rdev, before.st_rdev);
+    QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    if (kind == "read-only")
+        QCOMPARE(readFile(out), QByteArray("old"));
+    QCOMPARE(QDir(m_dir.path()).entryList({".*corvanta-save*"}, QDir::Hidden | QDir::Files),
+             QStringList());
+}
+
+// The replaced file's mode stays, and a temporary file that a killed run
+// left beside it goes.
+void TestConvert::replacedFileKeepsModeAndNoTemp()
+{
+    writeFile(path("in.csv"), kCsv);
+    const QString out = path("out.csv");
+    writeFile(out, "old");
+    QCOMPARE(::chmod(QFile::encodeName(out).constData(), 0604), 0);
+    const QString stale = path(".out.csv.corvanta-save-Ab12Cd");
+    writeFile(stale, "half");
+
+    const Result r = convert({path("in.csv"), out});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readFile(out), kCsv);
+    struct stat st = {};
+    QCOMPARE(::stat(QFile::encodeName(out).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), 0604);
+    QVERIFY(!QFile::exists(stale));
+}
+
+void TestConvert::writeFailureNamesCause_data()
+{
+    QTest::addColumn<QString>("outName");
+    QTest::newRow("to comma text") << "out.csv";
+    QTest::newRow("to native") << "out.cvt";
+}
+
+// A write that fails half way (a file-size limit stands in for a full disk)
+// names the system's reason, keeps the old file and leaves nothing behind.
+void TestConvert::writeFailureNamesCause()
+{
+    QFETCH(QString, outName);
+    QByteArray text = "Name,City\r\n";
+    for (int i = 0; i < 4000; ++i)
+        text += "Somebody " + QByteArray::number(i) + ",Some City with a long name\r\n";
+    QVERIFY(text.size() > 128 * 1024);
+    writeFile(path("in.csv"), text);
+    const QString out = path(outName);
+    writeFile(out, "old");
+
+    const Result r = convert({path("in.csv"), out}, 64 * 1024);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QStringLiteral("corvanta-convert: %1: %2\n").arg(out, ::strerror(EFBIG)));
+    QCOMPARE(readFile(out), QByteArray("old"));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"in.csv", outName}));
 }
 
 void TestConvert::help()
