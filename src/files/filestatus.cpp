@@ -31,6 +31,13 @@ QString userText(const FileStatus& status)
             .arg(Table::kMaxCols);
     case FileStatus::RowTooLong:
         return QStringLiteral("Row %1 holds more than 2 GB of text.").arg(status.detail);
+    case FileStatus::NotRegular:
+        return QStringLiteral("%1 is not a regular file").arg(status.detail);
+    case FileStatus::InputTooLarge:
+        return QStringLiteral("The file is larger than %1, the largest file that can be opened.")
+            .arg(status.detail);
+    case FileStatus::OutOfMemory:
+        return QStringLiteral("Not enough memory to read the file.");
     }
     return status.detail;
 }
