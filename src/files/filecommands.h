@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/delimited.h"
 #include "files/document.h"
 
 #include <QObject>
@@ -63,7 +64,8 @@ class FileCommands : public QObject
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as
     // running out of memory.
-    using Loader = std::function<bool(TableModel&, const QString&, int, bool, QString*)>;
+    using Loader =
+        std::function<bool(TableModel&, const QString&, int, bool, QString*, Delimited::ReadInfo*)>;
     void setLoader(Loader loader) { m_loader = std::move(loader); }
 
     // Open dialogs count as cancelled when they leave no name or only a pattern.
@@ -92,7 +94,8 @@ class FileCommands : public QObject
     void showCannotSave(const QString& reason);
     void showCannotOpen(const QString& path, const QString& reason);
     void onTableChanged();
-    bool load(TableModel& model, const QString& path, int what, QString* error);
+    bool load(TableModel& model, const QString& path, int what, QString* error,
+              Delimited::ReadInfo* info = nullptr);
 
     Document& m_doc;
     GridWidget* m_fa;

@@ -19,7 +19,8 @@ QString unknownKind(int what)
 
 } // namespace
 
-bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error)
+bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error,
+          Delimited::ReadInfo* info)
 {
     Table fresh;
     FileStatus status;
@@ -35,7 +36,7 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
                 for (int c = 0; c < cur.colCount(); ++c)
                     fresh.setUtf8(r, c, cur.utf8(r, c));
         }
-        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow);
+        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow, info);
         if (status && fresh.rowCount() < firstRow)
             fresh.setRowCount(firstRow);
     } else {
@@ -59,10 +60,10 @@ bool save(const TableModel& model, const QString& path, int what, bool withTitle
             *error = unknownKind(what);
         return false;
     }
-    const FileStatus status =
-        what == Native ? NativeFile::save(model.table(), path)
-                       : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
-                                         withTitles ? 0 : model.fixedRows());
+    const FileStatus status = what == Native
+                                  ? NativeFile::save(model.table(), path)
+                                  : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
+                                                    withTitles ? 0 : model.fixedRows());
     if (!status && error)
         *error = userText(status);
     return bool(status);

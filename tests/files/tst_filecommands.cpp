@@ -64,6 +64,8 @@ class TestFileCommands : public QObject
     void nativeRoundTripOfFormattedTable();
     void openDelimited_data();
     void openDelimited();
+    void openDelimitedReportsBadBytes_data();
+    void openDelimitedReportsBadBytes();
     void openDelimitedFirstLineData_data();
     void openDelimitedFirstLineData();
     void openEmptyDelimitedFile_data();
@@ -425,6 +427,36 @@ void TestFileCommands::openDelimited()
     QVERIFY(!w.document().IsModified());
 }
 
+// Bytes that are not UTF-8 in an otherwise UTF-8 file become U+FFFD, and
+// the user is told where the first one was; trailing blank lines add no
+// records.
+void TestFileCommands::openDelimitedReportsBadBytes_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("firstRecord");
+    QTest::newRow("titles") << "mnuOpenCSV_0" << 1;
+    QTest::newRow("first line is data") << "mnuOpenCSV_1" << 2;
+}
+
+void TestFileCommands::openDelimitedReportsBadBytes()
+{
+    QFETCH(QString, action);
+    QFETCH(int, firstRecord);
+    ShellHarness h;
+    const QString file = h.path("people.csv");
+    writeFile(file, QString("Name,City\r\nZoë,Ñandú\r\nJosé,Köln").toUtf8() + "\xFF\r\n\r\n");
+    MainWindow& w = h.start();
+    const qsizetype shown = h.platform.messages.size();
+    h.platform.fileAnswers << file;
+    trigger(w, action.toLatin1().constData());
+    QCOMPARE(h.platform.messages.size(), shown + 1);
+    QCOMPARE(h.platform.lastText(),
+             "Some bytes of " + file + " are not valid UTF-8 and were replaced, first on line 3.");
+    QCOMPARE(w.fa()->RowCount(), firstRecord + 2);
+    QCOMPARE(w.fa()->CellText(firstRecord + 1, 1), QStringLiteral("Köln\uFFFD"));
+    QCOMPARE(w.document().CurrentFile(), file);
+}
+
 void TestFileCommands::openDelimitedFirstLineData_data()
 {
     QTest::addColumn<QString>("action");
@@ -647,8 +679,8 @@ void TestFileCommands::outOfMemoryKeepsDocument()
     const QString file = h.path("huge.cvt");
     writeFile(file, "x");
     MainWindow& w = h.start();
-    w.files().setLoader(
-        [](TableModel&, const QString&, int, bool, QString*) -> bool { throw std::bad_alloc(); });
+    w.files().setLoader([](TableModel&, const QString&, int, bool, QString*,
+                           Delimited::ReadInfo*) -> bool { throw std::bad_alloc(); });
     w.fa()->SetCellText(1, 0, "Unsaved work");
     const Table before = w.fa()->table();
     h.platform.answers << MsgAnswer::No;
