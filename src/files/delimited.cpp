@@ -9,7 +9,11 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // The rules this reader and writer follow (quoting, line ends, encodings and
@@ -30,45 +34,267 @@ FileStatus usableArguments(char delimiter, int firstRow)
     return {};
 }
 
-// Turns the file's bytes into UTF-8. Returns a view of `bytes` itself when
-// they are UTF-8 already (the common case: no copy), otherwise a view of
-// `storage`, which then holds the converted text.
-QByteArrayView toUtf8(QByteArrayView bytes, QByteArray& storage)
+// The length of the valid UTF-8 sequence at `p`: 0 when its first byte
+// cannot start one here, -1 when the bytes up to `end` are the valid start
+// of one that goes on past it.
+int sequenceLength(const uchar* p, const uchar* end)
 {
-    auto startsWith = [&](const char* bom, qsizetype n) {
-        return bytes.size() >= n && std::memcmp(bytes.data(), bom, size_t(n)) == 0;
-    };
+    const uchar c = *p;
+    if (c < 0x80)
+        return 1;
+    int n;
+    uchar lo = 0x80, hi = 0xBF;   // the second byte's range (no overlong forms,
+    if (c >= 0xC2 && c <= 0xDF) { // no surrogates, nothing past U+10FFFF)
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        lo = c == 0xE0 ? 0xA0 : 0x80;
+        hi = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        lo = c == 0xF0 ? 0x90 : 0x80;
+        hi = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    for (int i = 1; i < n; ++i) {
+        if (p + i >= end)
+            return -1;
+        if (p[i] < (i == 1 ? lo : 0x80) || p[i] > (i == 1 ? hi : 0xBF))
+            return 0;
+    }
+    return n;
+}
+
+// What a look at text that is not all UTF-8 finds. Lines are counted as
+// the reader ends them (CRLF, LF or a lone CR), quoted line breaks
+// included, so the number is the one a text editor shows.
+struct Utf8Tally
+{
+    qint64 nonAscii = 0; // bytes of 0x80 and above, bad ones included
+    qint64 bad = 0;      // bytes in no valid sequence
+    qint64 line = 1;
+    qint64 firstBadLine = 0;
+    bool afterCR = false;
+
+    // A file is taken for UTF-8 with a few damaged bytes, rather than for
+    // windows-1252, when at most one in ten of its non-ASCII bytes is bad:
+    // in windows-1252 text nearly every non-ASCII byte is, since letters
+    // are followed by letters, not by the 0x80-0xBF bytes UTF-8 needs.
+    bool mostlyUtf8() const { return bad * 10 <= nonAscii; }
+
+    // Counts `in`, a piece of the text; unless `last`, a sequence cut off at
+    // its end is left for the next piece. Returns the bytes counted.
+    qsizetype count(QByteArrayView in, bool last)
+    {
+        const auto* const begin = reinterpret_cast<const uchar*>(in.data());
+        const auto* const end = begin + in.size();
+        const auto* p = begin;
+        while (p < end) {
+            const uchar c = *p;
+            if (c < 0x80) {
+                if (c == '\r' || (c == '\n' && !afterCR))
+                    ++line;
+                afterCR = c == '\r';
+                ++p;
+                continue;
+            }
+            afterCR = false;
+            const int n = sequenceLength(p, end);
+            if (n < 0 && !last)
+                break;
+            if (n > 0) {
+                nonAscii += n;
+                p += n;
+                continue;
+            }
+            ++nonAscii;
+            if (bad++ == 0)
+                firstBadLine = line;
+            ++p;
+        }
+        return p - begin;
+    }
+};
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
+
+// Turns text in a known encoding into UTF-8, a piece at a time: each call
+// appends what it converted to `out` and returns the bytes of `in` it
+// used; unless `last`, a character cut off at the end of `in` is left for
+// the next call, which must start with it.
+class Converter
+{
+  public:
+    explicit Converter(TextEncoding encoding) : m_encoding(encoding) {}
+
+    qsizetype convert(QByteArrayView in, bool last, QByteArray& out)
+    {
+        switch (m_encoding) {
+        case TextEncoding::Utf8:
+        case TextEncoding::Utf8Bom:
+            return repairUtf8(in, last, out);
+        case TextEncoding::Utf16LE:
+        case TextEncoding::Utf16BE:
+            return fromUtf16(in, last, out);
+        case TextEncoding::Windows1252:
+            break;
+        }
+        // Windows-1252, the usual encoding of files from older programs.
+        // ICU, which every supported Qt build has, maps its five unassigned
+        // bytes to the C1 controls, so every byte still becomes a character.
+        QStringDecoder dec("windows-1252", QStringDecoder::Flag::Stateless);
+        Q_ASSERT(dec.isValid());
+        out += QString(dec(in)).toUtf8();
+        return in.size();
+    }
+
+  private:
+    // UTF-8 in which each byte that belongs to no valid sequence becomes
+    // U+FFFD.
+    static qsizetype repairUtf8(QByteArrayView in, bool last, QByteArray& out)
+    {
+        const qsizetype old = out.size();
+        out.resize(old + 3 * in.size());
+        char* o = out.data() + old;
+        const auto* const begin = reinterpret_cast<const uchar*>(in.data());
+        const auto* const end = begin + in.size();
+        const auto* p = begin;
+        while (p < end) {
+            const int n = sequenceLength(p, end);
+            if (n < 0 && !last)
+                break;
+            if (n > 0) {
+                std::memcpy(o, p, size_t(n));
+                o += n;
+                p += n;
+            } else {
+                std::memcpy(o, kReplacement, 3);
+                o += 3;
+                ++p;
+            }
+        }
+        out.resize(o - out.data());
+        return p - begin;
+    }
+
+    // A lone surrogate and an odd last byte become U+FFFD.
+    qsizetype fromUtf16(QByteArrayView in, bool last, QByteArray& out) const
+    {
+        const bool le = m_encoding == TextEncoding::Utf16LE;
+        const qsizetype old = out.size();
+        out.resize(old + in.size() / 2 * 3 + 3);
+        char* o = out.data() + old;
+        const auto* const begin = reinterpret_cast<const uchar*>(in.data());
+        const auto* const end = begin + in.size();
+        const auto* p = begin;
+        auto unit = [le](const uchar* q) -> char32_t {
+            return le ? char32_t(q[0] | q[1] << 8) : char32_t(q[0] << 8 | q[1]);
+        };
+        auto put = [&o](char32_t c) {
+            if (c < 0x80) {
+                *o++ = char(c);
+            } else if (c < 0x800) {
+                *o++ = char(0xC0 | c >> 6);
+                *o++ = char(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                *o++ = char(0xE0 | c >> 12);
+                *o++ = char(0x80 | (c >> 6 & 0x3F));
+                *o++ = char(0x80 | (c & 0x3F));
+            } else {
+                *o++ = char(0xF0 | c >> 18);
+                *o++ = char(0x80 | (c >> 12 & 0x3F));
+                *o++ = char(0x80 | (c >> 6 & 0x3F));
+                *o++ = char(0x80 | (c & 0x3F));
+            }
+        };
+        while (end - p >= 2) {
+            const char32_t u = unit(p);
+            if (u < 0xD800 || u > 0xDFFF) {
+                put(u);
+                p += 2;
+                continue;
+            }
+            if (u <= 0xDBFF && end - p < 4 && !last)
+                break; // the low half may come with the next piece
+            const char32_t v = end - p >= 4 ? unit(p + 2) : 0;
+            if (u <= 0xDBFF && v >= 0xDC00 && v <= 0xDFFF) {
+                put(0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
+                p += 4;
+            } else {
+                put(0xFFFD);
+                p += 2;
+            }
+        }
+        if (last && p < end) {
+            put(0xFFFD);
+            ++p;
+        }
+        out.resize(o - out.data());
+        return p - begin;
+    }
+
+    const TextEncoding m_encoding;
+};
+
+// The encoding that the start of a text names with a byte-order mark, or
+// that its zero bytes show: ASCII in UTF-16 has a zero byte in every
+// 2-byte unit, always on the same side, and text in other encodings has
+// none at all. Sets `markSize` to the bytes of the mark.
+TextEncoding encodingOf(QByteArrayView head, qint64 totalSize, qsizetype& markSize)
+{
+    markSize = 0;
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        markSize = 3;
+        return TextEncoding::Utf8Bom;
+    }
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+        markSize = 2;
+        return uchar(head[0]) == 0xFF ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+    }
+    // Only the first 4 KiB are looked at; a text of odd length is not
+    // UTF-16.
+    const qsizetype n = std::min<qsizetype>(head.size(), 4096) & ~qsizetype(1);
+    if (n == 0 || totalSize % 2 != 0)
+        return TextEncoding::Utf8;
+    qsizetype zeros[2] = {0, 0};
+    for (qsizetype i = 0; i < n; ++i)
+        zeros[i & 1] += head[i] == 0;
+    const qsizetype units = n / 2;
+    for (int side = 0; side < 2; ++side) {
+        const qsizetype here = zeros[side], there = zeros[1 - side];
+        // At least a quarter of the units, and few zeros on the other side
+        // (U+0100, U+4E00 and the like have a zero low byte).
+        if (here > 0 && 4 * here >= units && 8 * there <= here)
+            return side == 1 ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+    }
+    return TextEncoding::Utf8;
+}
+
+// Turns a whole text into UTF-8. Returns a view of `bytes` itself when they
+// are UTF-8 already (the common case: no copy), otherwise a view of
+// `storage`, which then holds the converted text.
+QByteArrayView toUtf8(QByteArrayView bytes, QByteArray& storage, ReadInfo& info)
+{
+    qsizetype mark = 0;
+    info.encoding = encodingOf(bytes, bytes.size(), mark);
     // A second byte-order mark right after the first is text, not a mark.
-    constexpr auto flags =
-        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
-
-    if (startsWith("\xEF\xBB\xBF", 3)) {
-        bytes = bytes.sliced(3);
-        if (Table::isValidUtf8(bytes))
-            return bytes;
+    const QByteArrayView text = bytes.sliced(mark);
+    if (info.encoding == TextEncoding::Utf8 || info.encoding == TextEncoding::Utf8Bom) {
+        if (Table::isValidUtf8(text))
+            return text;
+        Utf8Tally tally;
+        tally.count(text, true);
         // The mark says UTF-8, so stray bytes become U+FFFD rather than
-        // switching the whole file to another encoding.
-        QStringDecoder dec(QStringConverter::Utf8, flags);
-        storage = QString(dec(bytes)).toUtf8();
-        return storage;
+        // switching the whole text to another encoding.
+        if (info.encoding == TextEncoding::Utf8Bom || tally.mostlyUtf8()) {
+            info.replacedBytes = qsizetype(tally.bad);
+            info.firstBadLine = int(std::min<qint64>(tally.firstBadLine, INT_MAX));
+        } else {
+            info.encoding = TextEncoding::Windows1252;
+        }
     }
-    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) {
-        const auto enc =
-            uint8_t(bytes[0]) == 0xFF ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
-        QStringDecoder dec(enc, flags);
-        storage = QString(dec(bytes.sliced(2))).toUtf8();
-        return storage;
-    }
-    if (Table::isValidUtf8(bytes))
-        return bytes;
-
-    // Not UTF-8: windows-1252, the usual encoding of files from older
-    // programs. ICU, which every supported Qt build has, maps its five
-    // unassigned bytes to the C1 controls, so every byte still becomes a
-    // character.
-    QStringDecoder dec("windows-1252", flags);
-    Q_ASSERT(dec.isValid());
-    storage = QString(dec(bytes)).toUtf8();
+    Converter(info.encoding).convert(text, true, storage);
     return storage;
 }
 
@@ -87,6 +313,54 @@ class RowSink : public QuotedText::RowSink
     }
 
     bool row(qsizetype index, const QByteArrayView* cells, int n) override
+    {
+        // Blank lines at the end of the text are not records; one in the
+        // middle is, and goes in once a line with text follows it.
+        if (n == 1 && cells[0].isEmpty()) {
+            if (m_blankFrom < 0)
+                m_blankFrom = index;
+            return true;
+        }
+        if (m_blankFrom >= 0) {
+            const QByteArrayView blank;
+            for (qsizetype i = std::exchange(m_blankFrom, -1); i < index; ++i)
+                if (!put(i, &blank, 1))
+                    return false;
+        }
+        return put(index, cells, n);
+    }
+
+    // The same rows are about to be written again from the first.
+    void restart()
+    {
+        m_rows = 0;
+        m_blankFrom = -1;
+    }
+
+    void finish()
+    {
+        m_table.setColCount(m_maxCols);
+        m_table.setRowCount(int(std::max<qsizetype>(m_origRows, m_firstRow + m_rows)));
+    }
+
+    // Puts the table back as it was before the first row. The added rows
+    // go first, so that memory run out is freed before the backups go in.
+    void rollBack()
+    {
+        m_table.setRowCount(m_origRows);
+        m_table.setColCount(std::max(m_origCols, m_table.colCount()));
+        for (const auto& [row, cells] : m_backup) {
+            std::vector<QByteArrayView> views(cells.begin(), cells.end());
+            m_table.setRowUtf8(row, views.data(), int(views.size()));
+        }
+        m_table.setColCount(m_origCols);
+    }
+
+    // Why the last row was refused.
+    const FileStatus& status() const { return m_status; }
+
+  private:
+    bool put(qsizetype index, const QByteArrayView* cells, int n)
     {
         const qsizetype row = m_firstRow + index;
         if (row >= Table::kMaxRows)
@@ -121,31 +395,6 @@ class RowSink : public QuotedText::RowSink
         return true;
     }
 
-    // The same rows are about to be written again from the first.
-    void restart() { m_rows = 0; }
-
-    void finish()
-    {
-        m_table.setColCount(m_maxCols);
-        m_table.setRowCount(int(std::max<qsizetype>(m_origRows, m_firstRow + m_rows)));
-    }
-
-    // Puts the table back as it was before the first row.
-    void rollBack()
-    {
-        m_table.setColCount(std::max(m_origCols, m_table.colCount()));
-        for (const auto& [row, cells] : m_backup) {
-            std::vector<QByteArrayView> views(cells.begin(), cells.end());
-            m_table.setRowUtf8(row, views.data(), int(views.size()));
-        }
-        m_table.setRowCount(m_origRows);
-        m_table.setColCount(m_origCols);
-    }
-
-    // Why the last row was refused.
-    const FileStatus& status() const { return m_status; }
-
-  private:
     bool fail(FileStatus status)
     {
         m_status = std::move(status);
@@ -171,6 +420,7 @@ class RowSink : public QuotedText::RowSink
     int m_maxCols;
     qsizetype m_rows = 0;
     qsizetype m_nextBackup = 0;
+    qsizetype m_blankFrom = -1; // the first of the blank lines seen last
     std::vector<std::pair<int, std::vector<QByteArray>>> m_backup;
     FileStatus m_status;
 };
@@ -439,17 +689,26 @@ void write(const Table& table, char delimiter, int firstRow, Output& out)
 
 } // namespace
 
-FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow)
+FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow, ReadInfo* info)
 {
     if (FileStatus s = usableArguments(delimiter, firstRow); !s)
         return s;
-    QByteArray converted;
-    const QByteArrayView text = toUtf8(bytes, converted);
     RowSink sink(out, firstRow);
-    QuotedText parser(dialectOf(delimiter), sink);
-    if (parser.feed(text, true) < 0)
-        return sink.status();
+    ReadInfo found;
+    try {
+        QByteArray converted;
+        const QByteArrayView text = toUtf8(bytes, converted, found);
+        QuotedText parser(dialectOf(delimiter), sink);
+        if (parser.feed(text, true) < 0)
+            return sink.status();
+    } catch (const std::bad_alloc&) {
+        // The converted text and the parser's buffers are gone by now.
+        sink.rollBack();
+        return FileStatus::fail(FileStatus::OutOfMemory);
+    }
     sink.finish();
+    if (info)
+        *info = found;
     return {};
 }
 
@@ -503,28 +762,32 @@ qsizetype completeUtf8Prefix(QByteArrayView text)
 
 } // namespace
 
-FileStatus load(const QString& path, char delimiter, Table& out, int firstRow)
+namespace {
+
+// The reading behind load(): the rows go to `sink`, and `found` learns the
+// encoding.
+FileStatus loadInto(const QString& path, char delimiter, RowSink& sink, ReadInfo& found)
 {
-    if (FileStatus s = usableArguments(delimiter, firstRow); !s)
+    QFile file;
+    if (FileStatus s =
+            openInputFile(file, path, kMaxInputBytes, QIODevice::ReadOnly | QIODevice::Unbuffered);
+        !s)
         return s;
-    QFile file(path);
     auto readError = [&] { return FileStatus::fail(FileStatus::Io, file.errorString()); };
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return readError();
 
     // The file is read a piece at a time, so that an import holds little
     // more than the table it builds rather than the file and the table.
     constexpr qsizetype kPiece = qsizetype(1) << 20;
     QByteArray buf;
     bool eof = false;
-    auto fill = [&](qsizetype want) {
-        const qsizetype old = buf.size();
-        buf.resize(old + want);
+    auto fill = [&](QByteArray& into, qsizetype want) {
+        const qsizetype old = into.size();
+        into.resize(old + want);
         qsizetype got = 0;
         while (got < want) {
-            const qint64 n = file.read(buf.data() + old + got, want - got);
+            const qint64 n = file.read(into.data() + old + got, want - got);
             if (n < 0) {
-                buf.resize(old + got);
+                into.resize(old + got);
                 return false;
             }
             if (n == 0) {
@@ -533,64 +796,126 @@ FileStatus load(const QString& path, char delimiter, Table& out, int firstRow)
             }
             got += qsizetype(n);
         }
-        buf.resize(old + got);
+        into.resize(old + got);
         return true;
     };
-    // Text that is not plain UTF-8 is converted as a whole.
-    auto whole = [&](RowSink* sink) -> FileStatus {
-        if (!file.seek(0))
-            return readError();
-        buf = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return readError();
-        if (!sink)
-            return decode(buf, delimiter, out, firstRow);
-        QByteArray converted;
-        const QByteArrayView text = toUtf8(buf, converted);
-        QuotedText parser(dialectOf(delimiter), *sink);
-        if (parser.feed(text, true) < 0)
-            return sink->status();
-        sink->finish();
-        return {};
+    // Counts the bad bytes of the whole file, for the choice between UTF-8
+    // and windows-1252 and for the line the user is told about; the read
+    // goes on where it was.
+    auto tallyFile = [&](qsizetype from, Utf8Tally& tally) {
+        const qint64 resume = file.pos();
+        const bool wasEof = eof;
+        if (!file.seek(from))
+            return false;
+        eof = false;
+        QByteArray piece;
+        while (!eof) {
+            if (!fill(piece, kPiece))
+                return false;
+            piece.remove(0, tally.count(piece, eof));
+        }
+        eof = wasEof;
+        return file.seek(resume);
     };
 
-    if (!fill(kPiece))
+    if (!fill(buf, kPiece))
         return readError();
-    if (buf.startsWith("\xFF\xFE") || buf.startsWith("\xFE\xFF"))
-        return whole(nullptr);
+    qsizetype pos = 0;
+    found.encoding = encodingOf(buf, file.size(), pos);
+    std::optional<QuotedText> parser;
+    parser.emplace(dialectOf(delimiter), sink);
 
-    RowSink sink(out, firstRow);
-    QuotedText parser(dialectOf(delimiter), sink);
-    qsizetype pos = buf.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    for (;;) {
-        const QByteArrayView rest = QByteArrayView(buf).sliced(pos);
-        // Checked before any of its rows go in, up to a character that the
-        // next piece completes. Complete rows end at an ASCII byte, so they
-        // never reach into that tail. Bytes that are not UTF-8 send the
-        // whole file through the conversion; the rows written so far are
-        // written again.
-        if (!Table::isValidUtf8(rest.first(eof ? rest.size() : completeUtf8Prefix(rest)))) {
-            sink.restart();
-            const FileStatus s = whole(&sink);
-            if (!s)
+    if (found.encoding == TextEncoding::Utf8 || found.encoding == TextEncoding::Utf8Bom) {
+        const qsizetype mark = pos;
+        for (;;) {
+            const QByteArrayView rest = QByteArrayView(buf).sliced(pos);
+            // Checked before any of its rows go in, up to a character that
+            // the next piece completes. Complete rows end at an ASCII byte,
+            // so they never reach into that tail. Bytes that are not UTF-8
+            // end this loop, the one for plain UTF-8.
+            if (!Table::isValidUtf8(rest.first(eof ? rest.size() : completeUtf8Prefix(rest))))
+                break;
+            const qsizetype used = parser->feed(rest, eof);
+            if (used < 0)
+                return sink.status();
+            if (eof)
+                return {};
+            buf.remove(0, pos + used);
+            pos = 0;
+            // A row longer than a piece doubles the read, which keeps the
+            // re-scanning of its start linear in its length.
+            if (!fill(buf, std::max(kPiece, buf.size()))) {
                 sink.rollBack();
-            return s;
+                return readError();
+            }
         }
-        const qsizetype used = parser.feed(rest, eof);
+        Utf8Tally tally;
+        if (!tallyFile(mark, tally)) {
+            sink.rollBack();
+            return readError();
+        }
+        if (found.encoding == TextEncoding::Utf8Bom || tally.mostlyUtf8()) {
+            // The rows so far were valid: the rest goes on with each bad
+            // byte replaced. A mark that says UTF-8 is always believed.
+            found.replacedBytes = qsizetype(tally.bad);
+            found.firstBadLine = int(std::min<qint64>(tally.firstBadLine, INT_MAX));
+            buf.remove(0, pos);
+        } else {
+            // Windows-1252: the rows written so far are written again.
+            found.encoding = TextEncoding::Windows1252;
+            sink.restart();
+            parser.emplace(dialectOf(delimiter), sink);
+            buf.clear();
+            eof = false;
+            if (!file.seek(0) || !fill(buf, kPiece)) {
+                sink.rollBack();
+                return readError();
+            }
+        }
+    } else {
+        buf.remove(0, pos);
+    }
+
+    // Everything but plain UTF-8: each piece is converted before parsing.
+    Converter converter(found.encoding);
+    QByteArray text;
+    for (;;) {
+        buf.remove(0, converter.convert(buf, eof, text));
+        const qsizetype used = parser->feed(text, eof);
         if (used < 0)
             return sink.status();
         if (eof)
             break;
-        buf.remove(0, pos + used);
-        pos = 0;
-        // A row longer than a piece doubles the read, which keeps the
-        // re-scanning of its start linear in its length.
-        if (!fill(std::max(kPiece, buf.size()))) {
+        text.remove(0, used);
+        if (!fill(buf, std::max(kPiece, text.size()))) {
             sink.rollBack();
             return readError();
         }
     }
+    return {};
+}
+
+} // namespace
+
+FileStatus load(const QString& path, char delimiter, Table& out, int firstRow, ReadInfo* info)
+{
+    if (FileStatus s = usableArguments(delimiter, firstRow); !s)
+        return s;
+    RowSink sink(out, firstRow);
+    ReadInfo found;
+    FileStatus status;
+    try {
+        status = loadInto(path, delimiter, sink, found);
+    } catch (const std::bad_alloc&) {
+        // What the read held is freed by now; the table goes back as it was.
+        sink.rollBack();
+        return FileStatus::fail(FileStatus::OutOfMemory);
+    }
+    if (!status)
+        return status;
     sink.finish();
+    if (info)
+        *info = found;
     return {};
 }
 

@@ -13,12 +13,23 @@ class Table;
 // Comma- and TAB-delimited text (RFC 4180 quoting).
 namespace Delimited {
 
+// How a text was read: the encoding it was found in (a document opened from
+// it is written back the same way) and the bytes of a UTF-8 text that were
+// not UTF-8, each of which became U+FFFD.
+struct ReadInfo
+{
+    TextEncoding encoding = TextEncoding::Utf8;
+    qsizetype replacedBytes = 0;
+    int firstBadLine = 0; // the 1-based line of the first replaced byte; 0 for none
+};
+
 // Parses `bytes` (any of the accepted encodings) into rows of `out`,
 // starting at row `firstRow`; rows and columns are added as needed (ragged
 // rows widen the table to the longest). Rows before `firstRow` are kept.
 // A failure (bad arguments, or text beyond the table's limits) leaves `out`
-// unchanged.
-FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow = 0);
+// unchanged. `info`, when given, learns how the text was read.
+FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow = 0,
+                  ReadInfo* info = nullptr);
 
 // Writes rows `firstRow`..rowCount-1 with CRLF line ends, in `encoding`
 // (with its byte order mark, if it has one). With windows-1252, a character
@@ -30,7 +41,9 @@ QByteArray encode(const Table& table, char delimiter, int firstRow = 0,
 // cannot hold (only windows-1252 lacks any).
 bool canEncode(const Table& table, TextEncoding encoding, int firstRow = 0);
 
-FileStatus load(const QString& path, char delimiter, Table& out, int firstRow = 0);
+// Reads a regular file of at most kMaxInputBytes (src/files/safefile.h).
+FileStatus load(const QString& path, char delimiter, Table& out, int firstRow = 0,
+                ReadInfo* info = nullptr);
 // Writes through AtomicFile (docs/saving.md): a failure leaves any old file
 // untouched, and the first failed write ends the save. Text that cannot fit
 // the target's file system is refused before writing; a character the

@@ -2,6 +2,7 @@
 
 #include "commands/commandset.h"
 #include "files/delimited.h"
+#include "files/filestatus.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
@@ -23,7 +24,7 @@ namespace corvanta {
 namespace {
 
 const QString kCaptionSaved = QStringLiteral("Corvanta Address Book -- ");
-const QString kOutOfMemory = QStringLiteral("Not enough memory to read the file.");
+const QString kOutOfMemory = userText(FileStatus::fail(FileStatus::OutOfMemory));
 
 } // namespace
 
@@ -64,13 +65,14 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
     connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
 }
 
-bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error)
+bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error,
+                        Delimited::ReadInfo* info)
 {
     // A file larger than memory must not take the open document with it:
     // the readers build the new table beside the old one, so the old one
     // is whole when they give up.
     try {
-        return m_loader(model, path, what, true, error);
+        return m_loader(model, path, what, true, error, info);
     } catch (const std::bad_alloc&) {
         if (error)
             *error = kOutOfMemory;
@@ -291,9 +293,10 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
     QScopedValueRollback replacing(m_replacing, true);
     GridWidget* fa = m_fa;
     QString error;
+    Delimited::ReadInfo info;
     if (index == 0) {
         // The first line fills the title row.
-        if (!load(*fa->gridModel(), path, k.what, &error)) {
+        if (!load(*fa->gridModel(), path, k.what, &error, &info)) {
             showCannotOpen(path, error);
             return;
         }
@@ -306,7 +309,7 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
         fc->ClearAll();
-        if (!load(*fc->gridModel(), path, k.what, &error)) {
+        if (!load(*fc->gridModel(), path, k.what, &error, &info)) {
             showCannotOpen(path, error);
             return;
         }
@@ -327,13 +330,19 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
     }
     m_doc.setOpenFolder(Document::FolderOfPath(path));
     m_doc.setLoaded(path, k.fileKind);
-    // The one place the encoding of an opened delimited file is set: the
-    // reader does not report what it found yet, so UTF-8 stands for it.
-    rememberEncoding(TextEncoding::Utf8);
+    // Save writes the document back the way it was read.
+    rememberEncoding(info.encoding);
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
     FinishLoad();
+    if (info.replacedBytes > 0) {
+        m_platform.messageBox(QStringLiteral("Some bytes of %1 are not valid UTF-8 and were "
+                                             "replaced, first on line %2.")
+                                  .arg(path)
+                                  .arg(info.firstBadLine),
+                              QStringLiteral("Open"), MsgIcon::Exclamation, MsgButtons::Ok);
+    }
 }
 
 bool FileCommands::mnuSave_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/delimited.h"
 #include "files/document.h"
 #include "files/textencoding.h"
 
@@ -64,7 +65,8 @@ class FileCommands : public QObject
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as
     // running out of memory.
-    using Loader = std::function<bool(TableModel&, const QString&, int, bool, QString*)>;
+    using Loader =
+        std::function<bool(TableModel&, const QString&, int, bool, QString*, Delimited::ReadInfo*)>;
     void setLoader(Loader loader) { m_loader = std::move(loader); }
 
     // The encoding the delimited file just opened was read in: Save writes
@@ -101,7 +103,8 @@ class FileCommands : public QObject
     bool confirmEncoding(TextEncoding& encoding);
     void showCannotOpen(const QString& path, const QString& reason);
     void onTableChanged();
-    bool load(TableModel& model, const QString& path, int what, QString* error);
+    bool load(TableModel& model, const QString& path, int what, QString* error,
+              Delimited::ReadInfo* info = nullptr);
 
     Document& m_doc;
     GridWidget* m_fa;

@@ -34,6 +34,13 @@ QString userText(const FileStatus& status)
     case FileStatus::Unencodable:
         return QStringLiteral("Row %1 holds a character that windows-1252 cannot hold.")
             .arg(status.detail);
+    case FileStatus::NotRegular:
+        return QStringLiteral("%1 is not a regular file").arg(status.detail);
+    case FileStatus::InputTooLarge:
+        return QStringLiteral("The file is larger than %1, the largest file that can be opened.")
+            .arg(status.detail);
+    case FileStatus::OutOfMemory:
+        return QStringLiteral("Not enough memory to read the file.");
     }
     return status.detail;
 }

@@ -26,6 +26,9 @@ struct FileStatus
         TooManyFields, // detail: the 1-based line of the text
         RowTooLong,    // detail: the 1-based line of the text
         Unencodable,   // a character the chosen encoding lacks; detail: the line
+        NotRegular,    // a FIFO, device, folder or socket; detail: the file's name
+        InputTooLarge, // a file past the readers' size limit; detail: the limit ("2 GiB")
+        OutOfMemory,   // the input did not fit in memory
     };
 
     Code code = Ok;

@@ -19,7 +19,8 @@ QString unknownKind(int what)
 
 } // namespace
 
-bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error)
+bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error,
+          Delimited::ReadInfo* info)
 {
     Table fresh;
     FileStatus status;
@@ -35,7 +36,7 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
                 for (int c = 0; c < cur.colCount(); ++c)
                     fresh.setUtf8(r, c, cur.utf8(r, c));
         }
-        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow);
+        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow, info);
         if (status && fresh.rowCount() < firstRow)
             fresh.setRowCount(firstRow);
     } else {

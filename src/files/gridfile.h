@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "files/delimited.h"
+
 namespace corvanta {
 
 class TableModel;
@@ -18,9 +20,10 @@ enum What : int { Native = 0, Comma = 3, Tab = 4 };
 // Replaces the model's table with the file's. Without titles a delimited
 // file is read below the fixed title row, whose cells stay as they are.
 // Returns false with an error text (naming the reason) when the file cannot
-// be read; the table is then left as it was.
+// be read; the table is then left as it was. `info`, when given, learns how
+// a delimited file was read.
 bool load(TableModel& model, const QString& path, int what, bool withTitles,
-          QString* error = nullptr);
+          QString* error = nullptr, Delimited::ReadInfo* info = nullptr);
 // Without titles a delimited file leaves out the fixed title row.
 // `encoding` applies to delimited text only; with windows-1252, a character
 // it lacks fails the save (check with Delimited::canEncode first).

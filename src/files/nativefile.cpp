@@ -5,9 +5,11 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // The layout is documented in docs/native-format.md; keep the two in step.
@@ -319,14 +321,19 @@ QByteArray encode(const Table& t)
     return w.finish();
 }
 
-FileStatus decode(QByteArrayView bytes, Table& out)
+namespace {
+
+// Checks the fixed header at the start of `r`, which holds at least the
+// header or else the whole file of `fileSize` bytes. Each column and each
+// row takes some bytes, so the counts are checked against the bytes the
+// file holds after the header: they cannot ask for more memory than the
+// input can justify.
+FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols)
 {
-    if (bytes.size() < qsizetype(sizeof kMagic) ||
-        std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+    if (r.left() < sizeof kMagic || std::memcmp(r.pos(), kMagic, sizeof kMagic) != 0)
         return FileStatus::fail(FileStatus::NotNative);
-    Reader r(bytes);
     r.skip(sizeof kMagic);
-    uint32_t version, flags, rows, cols;
+    uint32_t version, flags;
     if (!r.u32(version))
         return FileStatus::fail(FileStatus::Damaged);
     if (version > kVersion)
@@ -335,10 +342,19 @@ FileStatus decode(QByteArrayView bytes, Table& out)
         return FileStatus::fail(FileStatus::Damaged);
     if (rows > uint32_t(Table::kMaxRows) || cols > uint32_t(Table::kMaxCols))
         return FileStatus::fail(FileStatus::TooLarge);
-    // Each column and each row takes some bytes, so the counts cannot ask
-    // for more memory than the input can justify.
-    if (size_t(cols) * kMinColumnSize + size_t(rows) > r.left())
+    if (size_t(cols) * kMinColumnSize + size_t(rows) > fileSize - kHeaderSize)
         return FileStatus::fail(FileStatus::Damaged);
+    return {};
+}
+
+} // namespace
+
+FileStatus decode(QByteArrayView bytes, Table& out)
+{
+    Reader r(bytes);
+    uint32_t rows, cols;
+    if (FileStatus s = readHeader(r, size_t(bytes.size()), rows, cols); !s)
+        return s;
 
     Table t(static_cast<int>(rows), static_cast<int>(cols));
     if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t) ||
@@ -366,18 +382,47 @@ FileStatus save(const Table& table, const QString& path)
 
 FileStatus load(const QString& path, Table& out)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileStatus::fail(FileStatus::Io, file.errorString());
-    // A pipe or a device has no end to read to (think of /dev/zero).
-    if (file.isSequential())
-        return FileStatus::fail(FileStatus::NotNative);
+    QFile file;
+    if (FileStatus s = openInputFile(file, path); !s)
+        return s;
+    auto readError = [&] { return FileStatus::fail(FileStatus::Io, file.errorString()); };
+    // The header says whether this is a document at all and how large its
+    // table claims to be, so nothing else is read (or allocated) for a file
+    // that is not one.
+    const qint64 size = file.size();
+    char head[kHeaderSize];
+    const qint64 got = file.read(head, qint64(std::min<qint64>(size, kHeaderSize)));
+    if (got < 0)
+        return readError();
+    Reader r(QByteArrayView(head, got));
+    uint32_t rows, cols;
+    if (FileStatus s = readHeader(r, size_t(std::max<qint64>(size, got)), rows, cols); !s)
+        return s;
+
     // Read rather than map: a file cut short by another program while it is
-    // mapped would crash us instead of failing the load.
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FileStatus::fail(FileStatus::Io, file.errorString());
-    return decode(bytes, out);
+    // mapped would crash us instead of failing the load. A file that
+    // changed size since it was opened is reported as cut short or as
+    // holding bytes after its end.
+    // The table is built beside `out`, which a failure leaves as it was.
+    try {
+        QByteArray bytes(size, Qt::Uninitialized);
+        std::memcpy(bytes.data(), head, size_t(got));
+        for (qint64 at = got; at < size;) {
+            const qint64 n = file.read(bytes.data() + at, size - at);
+            if (n < 0)
+                return readError();
+            if (n == 0)
+                return FileStatus::fail(FileStatus::Damaged);
+            at += n;
+        }
+        char extra;
+        if (file.read(&extra, 1) != 0)
+            return file.error() != QFileDevice::NoError ? readError()
+                                                        : FileStatus::fail(FileStatus::Damaged);
+        return decode(bytes, out);
+    } catch (const std::bad_alloc&) {
+        return FileStatus::fail(FileStatus::OutOfMemory);
+    }
 }
 
 } // namespace corvanta::NativeFile

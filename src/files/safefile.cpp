@@ -42,7 +42,7 @@ QString nameOf(const QString& path)
 
 QString notRegular(const QString& path)
 {
-    return QStringLiteral("%1 is not a regular file").arg(nameOf(path));
+    return userText(FileStatus::fail(FileStatus::NotRegular, nameOf(path)));
 }
 
 QString sizeText(qint64 bytes)
@@ -229,48 +229,55 @@ QString systemReason(int errnum)
 bool openInput(QFile& file, const QString& path, qint64 maxBytes, QString* why,
                QIODevice::OpenMode mode)
 {
-    auto fail = [&](const QString& reason) {
-        if (why)
-            *why = reason;
-        return false;
-    };
-    auto usable = [&](const struct stat& st) {
+    const FileStatus s = openInputFile(file, path, maxBytes, mode);
+    if (!s && why)
+        *why = userText(s);
+    return s.ok();
+}
+
+FileStatus openInputFile(QFile& file, const QString& path, qint64 maxBytes,
+                         QIODevice::OpenMode mode)
+{
+    auto usable = [&](const struct stat& st) -> FileStatus {
         if (!S_ISREG(st.st_mode))
-            return fail(notRegular(path));
+            return FileStatus::fail(FileStatus::NotRegular, nameOf(path));
         if (st.st_size > maxBytes)
-            return fail(QStringLiteral("The file is larger than %1, the largest file that can "
-                                       "be opened.")
-                            .arg(sizeText(maxBytes)));
-        return true;
+            return FileStatus::fail(FileStatus::InputTooLarge, sizeText(maxBytes));
+        return {};
+    };
+    auto systemFailure = [](int err) {
+        return FileStatus::fail(FileStatus::Io, systemReason(err));
     };
 
     const QByteArray p = QFile::encodeName(path);
     struct stat st;
-    if (::stat(p.constData(), &st) != 0)
-        return fail(errno == ELOOP ? notRegular(path) : systemReason(errno));
-    if (!usable(st))
-        return false;
+    if (::stat(p.constData(), &st) != 0) {
+        return errno == ELOOP ? FileStatus::fail(FileStatus::NotRegular, nameOf(path))
+                              : systemFailure(errno);
+    }
+    if (FileStatus s = usable(st); !s)
+        return s;
     // The path may have changed since the look: without O_NONBLOCK a FIFO
     // put there now would block this open until a writer comes.
     const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return fail(systemReason(errno));
+        return systemFailure(errno);
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        return fail(systemReason(err));
+        return systemFailure(err);
     }
-    if (!usable(st)) {
+    if (FileStatus s = usable(st); !s) {
         ::close(fd);
-        return false;
+        return s;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     file.setFileName(path);
     if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return fail(file.errorString());
+        return FileStatus::fail(FileStatus::Io, file.errorString());
     }
-    return true;
+    return {};
 }
 
 AtomicFile::AtomicFile(const QString& path, QObject* parent) : QIODevice(parent), m_path(path) {}

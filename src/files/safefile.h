@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include "files/filestatus.h"
+
 #include <sys/types.h>
 
 class QFile;
@@ -29,6 +31,10 @@ QString systemReason(int errnum);
 // and `file` stays closed.
 bool openInput(QFile& file, const QString& path, qint64 maxBytes, QString* why,
                QIODevice::OpenMode mode = QIODevice::ReadOnly);
+// The same for the file readers: the failure as a FileStatus (NotRegular,
+// InputTooLarge, or Io with the system's reason).
+FileStatus openInputFile(QFile& file, const QString& path, qint64 maxBytes = kMaxInputBytes,
+                         QIODevice::OpenMode mode = QIODevice::ReadOnly);
 
 // Writes a file so that the old one stays whole until the new one is
 // complete and on disk; used like QSaveFile: open(WriteOnly), write, then

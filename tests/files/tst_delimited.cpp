@@ -1,5 +1,6 @@
 #include "files/delimited.h"
 #include "files/nativefile.h"
+#include "files/safefile.h"
 #include "grid/table.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +152,32 @@ QByteArray saveLimited(const Table& t, const QString& path, rlim_t fileLimit)
         30);
 }
 
+// Runs `body` in a child process that the alarm ends after `seconds`, so a
+// read that blocks or aborts fails the test instead of hanging or killing
+// it. Returns the child's exit status, or minus the signal that ended it.
+int inChild(unsigned seconds, const std::function<int()>& body)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(seconds);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+// The codes both readers give for `path`, packed into one exit status.
+int readerCodes(const QString& path)
+{
+    Table t;
+    const int text = Delimited::load(path, ',', t).code;
+    const int native = NativeFile::load(path, t).code;
+    return text | native << 4;
+}
+
 } // namespace
 
 class TestDelimited : public QObject
@@ -184,6 +212,11 @@ class TestDelimited : public QObject
     void largeFiles_data();
     void largeFiles();
     void saveFailsCleanly();
+    void readInfo_data();
+    void readInfo();
+    void readersRefuseNonFiles_data();
+    void readersRefuseNonFiles();
+    void readersSurviveMemoryLimit();
 };
 
 void TestDelimited::decode_data()
@@ -223,10 +256,17 @@ void TestDelimited::decode_data()
     QTest::newRow("no final line end")
         << QByteArray("a,b\nc,d") << ',' << Rows{{"a", "b"}, {"c", "d"}};
     QTest::newRow("empty file") << QByteArray() << ',' << Rows{};
-    QTest::newRow("one empty line") << QByteArray("\n") << ',' << Rows{{""}};
-    QTest::newRow("one empty CRLF line") << QByteArray("\r\n") << ',' << Rows{{""}};
+    QTest::newRow("one empty line") << QByteArray("\n") << ',' << Rows{};
+    QTest::newRow("one empty CRLF line") << QByteArray("\r\n") << ',' << Rows{};
     QTest::newRow("blank line between records")
         << QByteArray("a\n\nb\n") << ',' << Rows{{"a"}, {""}, {"b"}};
+    QTest::newRow("blank lines at the end are no records")
+        << QByteArray("Name,City\r\nAnn,Rome\r\n\r\n\n\r") << ','
+        << Rows{{"Name", "City"}, {"Ann", "Rome"}};
+    QTest::newRow("blank lines in the middle stay, at the end go")
+        << QByteArray("a\n\n\nb\n\n") << ',' << Rows{{"a"}, {""}, {""}, {"b"}};
+    QTest::newRow("quoted empty field at the end is a blank line too")
+        << QByteArray("a\n\"\"\n") << ',' << Rows{{"a"}};
     QTest::newRow("ragged rows widen the table")
         << QByteArray("a\nb,c,d\ne,f\n") << ',' << Rows{{"a"}, {"b", "c", "d"}, {"e", "f"}};
     QTest::newRow("trailing delimiter") << QByteArray("a,b,\n") << ',' << Rows{{"a", "b", ""}};
@@ -299,6 +339,20 @@ void TestDelimited::encodings_data()
     QTest::newRow("UTF-8 BOM with invalid bytes") << QByteArray("\xEF\xBB\xBF"
                                                                 "a\xFF,b")
                                                   << Rows{{QStringLiteral("a\uFFFD"), "b"}};
+    QTest::newRow("UTF-16 LE lone surrogates")
+        << QByteArray("\xFF\xFE"
+                      "a\0\x00\xD8,\0\x00\xDC\n\0",
+                      12)
+        << Rows{{QStringLiteral("a\uFFFD"), QStringLiteral("\uFFFD")}};
+    QTest::newRow("UTF-16 BE high surrogate at the end")
+        << QByteArray("\xFE\xFF\0a\xD8\x3D", 6) << Rows{{QStringLiteral("a\uFFFD")}};
+    QTest::newRow("UTF-16 LE without BOM")
+        << utf16(text, QStringConverter::Utf16LE).sliced(2) << rows;
+    QTest::newRow("UTF-16 BE without BOM")
+        << utf16(text, QStringConverter::Utf16BE).sliced(2) << rows;
+    QTest::newRow("UTF-8 with a stray byte")
+        << QByteArray(text.toUtf8() + "Jos\xE9,Zoë Ñandú\r\n")
+        << Rows{{"Zoë", "Ñandú, €5"}, {"北京", "𝄞"}, {"Jos\uFFFD", "Zoë Ñandú"}};
     QTest::newRow("UTF-16 LE odd trailing byte") << QByteArray("\xFF\xFE"
                                                                "a\0b\0c",
                                                                7)
@@ -802,6 +856,154 @@ void TestDelimited::saveRefusedBeyondFreeSpace()
     QVERIFY2(result.startsWith(QByteArray(::strerror(ENOSPC)) + " (the file needs "),
              result.constData());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// How a text was read, the same from memory and from a file, also when the
+// first bad byte lies beyond the first piece the file is read in.
+void TestDelimited::readInfo_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<int>("firstBadLine");
+
+    const QByteArray names = QString("Zoë,Ñandú\r\nJosé,Köln\r\n").toUtf8(); // 10 non-ASCII bytes
+    const QByteArray far = QByteArray(3 << 19, 'x') + "\n";
+    QTest::newRow("plain UTF-8") << names << int(TextEncoding::Utf8) << 0 << 0;
+    QTest::newRow("UTF-8 with BOM")
+        << "\xEF\xBB\xBF" + names << int(TextEncoding::Utf8Bom) << 0 << 0;
+    QTest::newRow("one bad byte in ten") << names + "a\rb\xE9" << int(TextEncoding::Utf8) << 1 << 4;
+    QTest::newRow("quoted line breaks count as lines")
+        << names + "\"a\r\nb\n\rc\xFF\"" << int(TextEncoding::Utf8) << 1 << 6;
+    QTest::newRow("bad byte in a later piece")
+        << names + far + "\xFF" << int(TextEncoding::Utf8) << 1 << 4;
+    QTest::newRow("two bad bytes in twelve are windows-1252")
+        << names + "\xE9\xE9" << int(TextEncoding::Windows1252) << 0 << 0;
+    QTest::newRow("windows-1252 in a later piece")
+        << far + "Caf\xE9" << int(TextEncoding::Windows1252) << 0 << 0;
+    QTest::newRow("marked UTF-8 is never windows-1252")
+        << QByteArray("\xEF\xBB\xBF\xE9\n\xE9") << int(TextEncoding::Utf8Bom) << 2 << 1;
+    QTest::newRow("UTF-16 BE") << utf16("a,b", QStringConverter::Utf16BE)
+                               << int(TextEncoding::Utf16BE) << 0 << 0;
+    QTest::newRow("UTF-16 LE without BOM in a later piece")
+        << utf16(QString(far + "é"), QStringConverter::Utf16LE).sliced(2)
+        << int(TextEncoding::Utf16LE) << 0 << 0;
+    QTest::newRow("odd length is not UTF-16")
+        << QByteArray("a\0b\0c", 5) << int(TextEncoding::Utf8) << 0 << 0;
+}
+
+void TestDelimited::readInfo()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, encoding);
+    QFETCH(int, replaced);
+    QFETCH(int, firstBadLine);
+
+    Table fromMemory;
+    Delimited::ReadInfo info;
+    QVERIFY(Delimited::decode(input, ',', fromMemory, 0, &info));
+    QCOMPARE(int(info.encoding), encoding);
+    QCOMPARE(int(info.replacedBytes), replaced);
+    QCOMPARE(info.firstBadLine, firstBadLine);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("in.csv");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(input);
+    f.close();
+    Table fromFile;
+    Delimited::ReadInfo fileInfo;
+    QVERIFY(Delimited::load(path, ',', fromFile, 0, &fileInfo));
+    QCOMPARE(int(fileInfo.encoding), encoding);
+    QCOMPARE(int(fileInfo.replacedBytes), replaced);
+    QCOMPARE(fileInfo.firstBadLine, firstBadLine);
+    QCOMPARE(cellsOf(fromFile), cellsOf(fromMemory));
+}
+
+// Neither reader opens what is not a regular file, nor one beyond the size
+// limit; a FIFO without a writer must not block them.
+void TestDelimited::readersRefuseNonFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("FIFO") << "fifo" << int(FileStatus::NotRegular) << "fifo is not a regular file";
+    QTest::newRow("device") << "/dev/zero" << int(FileStatus::NotRegular)
+                            << "zero is not a regular file";
+    QTest::newRow("folder") << "folder" << int(FileStatus::NotRegular)
+                            << "folder is not a regular file";
+    QTest::newRow("3 GiB sparse file")
+        << "big" << int(FileStatus::InputTooLarge)
+        << "The file is larger than 2 GiB, the largest file that can be opened.";
+}
+
+void TestDelimited::readersRefuseNonFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+
+    QTemporaryDir dir;
+    QString path = kind.startsWith('/') ? kind : dir.filePath(kind);
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir(kind));
+    if (kind == "big") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(qint64(3) << 30));
+    }
+    QCOMPARE(inChild(20, [&] { return readerCodes(path); }), code | code << 4);
+    Table t;
+    QCOMPARE(userText(Delimited::load(path, ',', t)), text);
+}
+
+// Under an address-space limit smaller than the input needs, a read fails
+// with a status rather than ending the process with std::bad_alloc, and the
+// table is left as it was.
+void TestDelimited::readersSurviveMemoryLimit()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reserves more address space than the limit allows");
+#else
+    QTemporaryDir dir;
+    const QString text = dir.filePath("huge.csv");
+    const QString native = dir.filePath("huge.cvt");
+    const qint64 size = qint64(3) << 29; // 1.5 GiB
+    for (const QString& path : {text, native}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (path == native) // a header that claims one row; the zeros are damage
+            f.write(QByteArray("\x89"
+                               "CVT\r\n\x1a\n\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0",
+                               24));
+        QVERIFY(f.resize(size));
+    }
+    auto limited = [](const std::function<int()>& body) {
+        return inChild(120, [&] {
+            const rlimit limit{rlim_t(2) << 30, rlim_t(2) << 30};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                return 99;
+            return body();
+        });
+    };
+    const int textCode = limited([&] {
+        Table t(1, 1);
+        t.setText(0, 0, QStringLiteral("kept"));
+        const int code = Delimited::load(text, ',', t).code;
+        return t.text(0, 0) == QStringLiteral("kept") && t.rowCount() == 1 ? code : 98;
+    });
+    QCOMPARE(textCode, int(FileStatus::OutOfMemory));
+    const int nativeCode = limited([&] {
+        Table t;
+        return int(NativeFile::load(native, t).code);
+    });
+    QVERIFY2(nativeCode == FileStatus::Damaged || nativeCode == FileStatus::OutOfMemory,
+             qPrintable(QString::number(nativeCode)));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDelimited)

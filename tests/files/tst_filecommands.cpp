@@ -73,6 +73,8 @@ class TestFileCommands : public QObject
     void nativeRoundTripOfFormattedTable();
     void openDelimited_data();
     void openDelimited();
+    void openDelimitedReportsBadBytes_data();
+    void openDelimitedReportsBadBytes();
     void openDelimitedFirstLineData_data();
     void openDelimitedFirstLineData();
     void openEmptyDelimitedFile_data();
@@ -440,6 +442,36 @@ void TestFileCommands::openDelimited()
     QVERIFY(!w.document().IsModified());
 }
 
+// Bytes that are not UTF-8 in an otherwise UTF-8 file become U+FFFD, and
+// the user is told where the first one was; trailing blank lines add no
+// records.
+void TestFileCommands::openDelimitedReportsBadBytes_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("firstRecord");
+    QTest::newRow("titles") << "mnuOpenCSV_0" << 1;
+    QTest::newRow("first line is data") << "mnuOpenCSV_1" << 2;
+}
+
+void TestFileCommands::openDelimitedReportsBadBytes()
+{
+    QFETCH(QString, action);
+    QFETCH(int, firstRecord);
+    ShellHarness h;
+    const QString file = h.path("people.csv");
+    writeFile(file, QString("Name,City\r\nZoë,Ñandú\r\nJosé,Köln").toUtf8() + "\xFF\r\n\r\n");
+    MainWindow& w = h.start();
+    const qsizetype shown = h.platform.messages.size();
+    h.platform.fileAnswers << file;
+    trigger(w, action.toLatin1().constData());
+    QCOMPARE(h.platform.messages.size(), shown + 1);
+    QCOMPARE(h.platform.lastText(),
+             "Some bytes of " + file + " are not valid UTF-8 and were replaced, first on line 3.");
+    QCOMPARE(w.fa()->RowCount(), firstRecord + 2);
+    QCOMPARE(w.fa()->CellText(firstRecord + 1, 1), QStringLiteral("Köln\uFFFD"));
+    QCOMPARE(w.document().CurrentFile(), file);
+}
+
 void TestFileCommands::openDelimitedFirstLineData_data()
 {
     QTest::addColumn<QString>("action");
@@ -662,8 +694,8 @@ void TestFileCommands::outOfMemoryKeepsDocument()
     const QString file = h.path("huge.cvt");
     writeFile(file, "x");
     MainWindow& w = h.start();
-    w.files().setLoader(
-        [](TableModel&, const QString&, int, bool, QString*) -> bool { throw std::bad_alloc(); });
+    w.files().setLoader([](TableModel&, const QString&, int, bool, QString*,
+                           Delimited::ReadInfo*) -> bool { throw std::bad_alloc(); });
     w.fa()->SetCellText(1, 0, "Unsaved work");
     const Table before = w.fa()->table();
     h.platform.answers << MsgAnswer::No;
@@ -772,18 +804,28 @@ void TestFileCommands::saveFailureNamesCause()
 void TestFileCommands::saveKeepsEncoding_data()
 {
     QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
-    const QString text = QStringLiteral("Name\tCity\r\nZo\u00eb \u20ac\tRome\r\n");
-    const QByteArray utf16le(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    QByteArray utf16be = utf16le;
-    for (qsizetype i = 0; i + 1 < utf16be.size(); i += 2)
-        std::swap(utf16be[i], utf16be[i + 1]);
-    QTest::newRow("UTF-8") << int(TextEncoding::Utf8) << text.toUtf8();
+    auto utf16 = [](const QString& text, bool bigEndian) {
+        QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        if (bigEndian)
+            for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+                std::swap(bytes[i], bytes[i + 1]);
+        return QByteArray(bigEndian ? "\xFE\xFF" : "\xFF\xFE") + bytes;
+    };
+    // The file holds "Zo\u00eb"; the user makes it "Zo\u00eb \u20ac".
+    const QString before = QStringLiteral("Name\tCity\r\nZo\u00eb\tRome\r\n");
+    const QString after = QStringLiteral("Name\tCity\r\nZo\u00eb \u20ac\tRome\r\n");
+    QTest::newRow("UTF-8") << int(TextEncoding::Utf8) << before.toUtf8() << after.toUtf8();
     QTest::newRow("UTF-8 with BOM")
-        << int(TextEncoding::Utf8Bom) << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    QTest::newRow("UTF-16 LE") << int(TextEncoding::Utf16LE) << QByteArray("\xFF\xFE") + utf16le;
-    QTest::newRow("UTF-16 BE") << int(TextEncoding::Utf16BE) << QByteArray("\xFE\xFF") + utf16be;
+        << int(TextEncoding::Utf8Bom) << QByteArray("\xEF\xBB\xBF") + before.toUtf8()
+        << QByteArray("\xEF\xBB\xBF") + after.toUtf8();
+    QTest::newRow("UTF-16 LE") << int(TextEncoding::Utf16LE) << utf16(before, false)
+                               << utf16(after, false);
+    QTest::newRow("UTF-16 BE") << int(TextEncoding::Utf16BE) << utf16(before, true)
+                               << utf16(after, true);
     QTest::newRow("windows-1252") << int(TextEncoding::Windows1252)
+                                  << QByteArray("Name\tCity\r\nZo\xEB\tRome\r\n")
                                   << QByteArray("Name\tCity\r\nZo\xEB \x80\tRome\r\n");
 }
 
@@ -792,15 +834,15 @@ void TestFileCommands::saveKeepsEncoding_data()
 void TestFileCommands::saveKeepsEncoding()
 {
     QFETCH(int, encoding);
+    QFETCH(QByteArray, input);
     QFETCH(QByteArray, expected);
     ShellHarness h;
     const QString file = h.path("people.txt");
-    writeFile(file, "Name\tCity\nAnn\tRome\n");
+    writeFile(file, input);
     MainWindow& w = h.start();
     h.platform.fileAnswers << file;
     trigger(w, "mnuOpenTAB_0");
-    // Stands in for the encoding the reader found.
-    w.files().rememberEncoding(TextEncoding(encoding));
+    QCOMPARE(int(w.document().textEncoding()), encoding);
     w.fa()->SetCellText(1, 0, QStringLiteral("Zo\u00eb \u20ac"));
     trigger(w, "mnuSave");
     QCOMPARE(h.platform.messages.size(), 1);

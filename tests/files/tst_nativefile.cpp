@@ -488,10 +488,10 @@ void TestNativeFile::loadMissingFile()
     QCOMPARE(int(NativeFile::load(empty.fileName(), t).code), kNotOurs);
     QVERIFY(t == expectedSmall());
 
-    // Neither are devices, which would never end.
-    QCOMPARE(int(NativeFile::load("/dev/zero", t).code), kNotOurs);
+    // Neither are devices, which would never end, nor folders.
+    QCOMPARE(NativeFile::load("/dev/zero", t).code, FileStatus::NotRegular);
     const FileStatus folder = NativeFile::load(m_dir.path(), t);
-    QCOMPARE(folder.code, FileStatus::Io);
+    QCOMPARE(folder.code, FileStatus::NotRegular);
     QVERIFY(!userText(folder).isEmpty());
     QVERIFY(t == expectedSmall());
 }
@@ -523,6 +523,13 @@ void TestNativeFile::userTexts_data()
                                      << "Row 3 has more than 16384 fields.";
     QTest::newRow("row too long") << int(FileStatus::RowTooLong) << "2"
                                   << "Row 2 holds more than 2 GB of text.";
+    QTest::newRow("not regular") << int(FileStatus::NotRegular) << "zero"
+                                 << "zero is not a regular file";
+    QTest::newRow("input too large")
+        << int(FileStatus::InputTooLarge) << "2 GiB"
+        << "The file is larger than 2 GiB, the largest file that can be opened.";
+    QTest::newRow("out of memory")
+        << int(FileStatus::OutOfMemory) << QString() << "Not enough memory to read the file.";
 }
 
 void TestNativeFile::userTexts()

@@ -82,6 +82,10 @@ class TestConvert : public QObject
     void writeFailureNamesCause();
     void help();
     void shippedFiles();
+    void specialInputs_data();
+    void specialInputs();
+    void badBytes_data();
+    void badBytes();
 
   private:
     QTemporaryDir m_dir;
@@ -491,6 +495,86 @@ void TestConvert::shippedFiles()
         QVERIFY(tips.text(r, 3).size() > 30);
     }
     QVERIFY(count >= 15);
+}
+
+// Inputs that are not regular files, or too large, fail at once: a FIFO
+// without a writer must not block (convert() gives up after a minute).
+void TestConvert::specialInputs_data()
+{
+    QTest::addColumn<QStringList>("args"); // FIFO, BIG and OUT stand for files in the test folder
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("FIFO as input") << QStringList{"FIFO", "OUT.cvt", "--from", "csv"}
+                                   << "corvanta-convert: FIFO: fifo is not a regular file\n";
+    QTest::newRow("FIFO as native input") << QStringList{"FIFO", "OUT.csv", "--from", "native"}
+                                          << "corvanta-convert: FIFO: fifo is not a regular file\n";
+    QTest::newRow("FIFO as layout")
+        << QStringList{"BIG", "OUT.cvt", "--from", "csv", "--layout", "FIFO"}
+        << "corvanta-convert: FIFO: fifo is not a regular file\n";
+    QTest::newRow("device as comma text")
+        << QStringList{"/dev/zero", "OUT.cvt", "--from", "csv"}
+        << "corvanta-convert: /dev/zero: zero is not a regular file\n";
+    QTest::newRow("3 GiB input") << QStringList{"BIG", "OUT.cvt", "--from", "csv"}
+                                 << "corvanta-convert: BIG: The file is larger than 2 GiB, the "
+                                    "largest file that can be opened.\n";
+}
+
+void TestConvert::specialInputs()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+
+    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    {
+        QFile big(path("big"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        // A layout test reads it as text, so it is small there.
+        QVERIFY(big.resize(args.contains("--layout") ? 2 : qint64(3) << 30));
+    }
+    auto expand = [&](QString s) {
+        return s.replace("FIFO", path("fifo"))
+            .replace("BIG", path("big"))
+            .replace("OUT", path("out"));
+    };
+    for (QString& a : args)
+        a = expand(a);
+    const Result r = convert(args);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, expand(message));
+    QVERIFY(!QFile::exists(path("out.cvt")) && !QFile::exists(path("out.csv")));
+}
+
+// A UTF-8 text with a few bad bytes is converted with a warning, or refused
+// with --strict.
+void TestConvert::badBytes_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("warning") << QStringList() << 0
+                             << "corvanta-convert: IN: warning: line 3: not valid UTF-8; 1 byte "
+                                "replaced by U+FFFD\n";
+    QTest::newRow("strict") << QStringList{"--strict"} << 1
+                            << "corvanta-convert: IN: line 3: not valid UTF-8\n";
+}
+
+void TestConvert::badBytes()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    writeFile(path("in.csv"), QString("Name,City\r\nZoë,Ñandú\r\nJosé,Köln").toUtf8() + "\xFF\r\n");
+    const Result r = convert(options + QStringList{path("in.csv"), path("out.cvt")});
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(r.err, QString(message).replace("IN", path("in.csv")));
+    QCOMPARE(QFile::exists(path("out.cvt")), exitCode == 0);
+    if (exitCode == 0) {
+        Table t;
+        QVERIFY(NativeFile::load(path("out.cvt"), t));
+        QCOMPARE(t.text(2, 1), QStringLiteral("Köln\uFFFD"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConvert)

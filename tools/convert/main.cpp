@@ -4,6 +4,7 @@
 
 #include "files/delimited.h"
 #include "files/nativefile.h"
+#include "files/safefile.h"
 #include "grid/table.h"
 #include "layoutfile.h"
 
@@ -28,7 +29,7 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "\n"
                     "Converts between native address book files (.cvt) and comma- or\n"
                     "TAB-delimited text. Delimited text is read in UTF-8 (with or without a\n"
-                    "byte-order mark), UTF-16 with a byte-order mark, or windows-1252, and\n"
+                    "byte-order mark), UTF-16 (with or without one), or windows-1252, and\n"
                     "written as UTF-8 with CRLF line ends. OUT is replaced only once it has\n"
                     "been written completely.\n"
                     "\n"
@@ -44,6 +45,8 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "                  titles; delimited OUT: do not write the title row\n"
                     "  --layout FILE   apply column widths, types, formats and cell formatting\n"
                     "                  from FILE before writing (see docs/convert.md)\n"
+                    "  --strict        fail when delimited IN holds bytes that are not valid\n"
+                    "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
                     "  -h, --help      show this help and exit\n"
                     "\n"
                     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
@@ -54,6 +57,7 @@ struct Options
     QString in, out, layout;
     std::optional<Format> from, to;
     bool titles = true;
+    bool strict = false;
 };
 
 void say(const QString& text)
@@ -131,10 +135,11 @@ int parseArguments(const QStringList& args, Options& o)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption noTitles("no-titles");
+    const QCommandLineOption strict("strict");
     const QCommandLineOption from("from", {}, "FORMAT");
     const QCommandLineOption to("to", {}, "FORMAT");
     const QCommandLineOption layout("layout", {}, "FILE");
-    parser.addOptions({help, noTitles, from, to, layout});
+    parser.addOptions({help, noTitles, strict, from, to, layout});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -169,6 +174,7 @@ int parseArguments(const QStringList& args, Options& o)
         return -1;
     }
     o.titles = !parser.isSet(noTitles);
+    o.strict = parser.isSet(strict);
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -215,16 +221,27 @@ int run(const Options& o)
         // The address book's own import: a one-cell table that the text
         // fills from the title row, or from the first record without titles.
         table.resize(1, 1);
+        Delimited::ReadInfo info;
         if (const FileStatus s =
-                Delimited::load(o.in, delimiterOf(*o.from), table, o.titles ? 0 : 1);
+                Delimited::load(o.in, delimiterOf(*o.from), table, o.titles ? 0 : 1, &info);
             !s)
             return fileError(o.in, userText(s));
+        if (info.replacedBytes > 0) {
+            const QString where = QStringLiteral("line %1: not valid UTF-8").arg(info.firstBadLine);
+            if (o.strict)
+                return fileError(o.in, where);
+            say(QStringLiteral("%1: warning: %2; %3 %4 replaced by U+FFFD")
+                    .arg(QDir::toNativeSeparators(o.in), where)
+                    .arg(info.replacedBytes)
+                    .arg(info.replacedBytes == 1 ? QStringLiteral("byte")
+                                                 : QStringLiteral("bytes")));
+        }
     }
 
     if (!o.layout.isEmpty()) {
-        QFile file(o.layout);
-        if (!file.open(QIODevice::ReadOnly))
-            return fileError(o.layout, file.errorString());
+        QFile file;
+        if (const FileStatus s = openInputFile(file, o.layout); !s)
+            return fileError(o.layout, userText(s));
         const QByteArray text = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return fileError(o.layout, file.errorString());
