@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "editing/dropbox.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -51,7 +52,6 @@ void FormPanel::buildSide()
     formLayout->addLayout(closeRow);
     formLayout->addWidget(m_fb);
     m_tabStrip->addTab(formPage, QStringLiteral("Form"));
-    m_tabStrip->addTab(new QWidget, QString());
     side->addWidget(m_tabStrip, 1);
     connect(imgClose, &QToolButton::clicked, this, [this] {
         if (m_closeAction && m_closeAction->isChecked())
@@ -87,7 +87,8 @@ void FormPanel::setup()
     m_fb->SetColumnAlign(0, AlignRight);
     m_fb->SetColumnAlign(1, AlignLeft);
     m_fb->SetSelectMode(GridWidget::SelectWholeRows);
-    m_tabStrip->setTabEnabled(1, false);
+    // A title typed over would be copied into the record as its value.
+    m_fb->SetColumnLocked(0, true);
     // The value column always fills the rest of the panel.
     m_fb->horizontalHeader()->setStretchLastSection(true);
 }
@@ -119,8 +120,28 @@ void FormPanel::refresh()
     const int row = m_fa->CurRow();
     m_syncing = true;
     for (int i = 0; i < cols; ++i)
-        m_fb->SetCellText(i + 1, 1, row >= 1 ? m_fa->CellText(row, i) : QString());
+        showValue(row, i);
     m_syncing = false;
+}
+
+void FormPanel::showValue(int row, int col)
+{
+    const QString text = row >= 1 ? m_fa->CellText(row, col) : QString();
+    if (m_fa->ColumnType(col) == TypeCheckbox) {
+        m_fb->SetCellText(col + 1, 1, QString());
+        m_fb->SetCellCheckAt(col + 1, 1, row >= 1 ? m_fa->CellCheckAt(row, col) : CheckUnchecked);
+        return;
+    }
+    m_fb->SetCellCheckAt(col + 1, 1, CheckNone);
+    m_fb->SetCellText(col + 1, 1, formatValue(col, text));
+}
+
+QString FormPanel::formatValue(int col, const QString& text) const
+{
+    // Number, money and date columns will show their format here; every
+    // other column shows its text as stored.
+    Q_UNUSED(col);
+    return text;
 }
 
 void FormPanel::setActive(bool on)
@@ -135,7 +156,7 @@ void FormPanel::onTableEdited(int row, int col)
     if (m_syncing || row != m_fa->CurRow())
         return;
     m_syncing = true;
-    m_fb->SetCellText(col + 1, 1, m_fa->CellText(row, col));
+    showValue(row, col);
     m_syncing = false;
 }
 
@@ -146,8 +167,14 @@ void FormPanel::onPanelEdited(int row, int col)
     const int record = m_fa->CurRow();
     if (record < 1)
         return;
+    const int target = row - 1;
+    QString value = m_fb->CellText(row, col);
+    if (m_fa->ColumnType(target) == TypeCheckbox)
+        value = m_fb->CellCheckAt(row, col) == CheckChecked ? QStringLiteral("-1")
+                                                            : QStringLiteral("0");
     m_syncing = true;
-    m_fa->SetCellText(record, row - 1, m_fb->CellText(row, col));
+    // Through the model's edit entry, so the change can be undone.
+    m_fa->gridModel()->editText(record, target, value);
     m_syncing = false;
     emit recordEdited();
 }

@@ -56,6 +56,9 @@ class FormPanel : public QObject
     void onPanelEdited(int row, int col);
 
     void buildSide();
+    // The table's cell (row, col) into the panel's value column.
+    void showValue(int row, int col);
+    QString formatValue(int col, const QString& text) const;
 
     GridWidget* m_fa;
     GridWidget* m_fb;
