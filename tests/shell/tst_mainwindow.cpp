@@ -82,6 +82,9 @@ class TestMainWindow : public QObject
     void unreachablePositionMovesOnScreen_data();
     void unreachablePositionMovesOnScreen();
     void deadSubmenusDisabled();
+    void startsTypingIntoTable();
+    void toolbarClickHidesPalette_data();
+    void toolbarClickHidesPalette();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -151,7 +154,7 @@ void TestMainWindow::firstStartWithoutSettings()
     QVERIFY(w.commands().toolbarButtonAt(24)->isVisible());
     auto* tabs = w.findChild<QTabWidget*>("TabStrip1");
     QCOMPARE(tabs->tabText(0), QString("Form"));
-    QVERIFY(!tabs->isTabEnabled(1));
+    QCOMPARE(tabs->count(), 1);
 
     // The form panel lists the columns and the current record's values.
     GridWidget* fb = w.fb();
@@ -739,6 +742,50 @@ void TestMainWindow::deadSubmenusDisabled()
             anyWorks = anyWorks || (!a->isSeparator() && a->isVisible() && a->isEnabled());
         QVERIFY2(m->menuAction()->isEnabled() == anyWorks, name);
     }
+}
+
+void TestMainWindow::startsTypingIntoTable()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), w.fa());
+    // The panel's titles take no typing; its values do.
+    GridWidget* fb = w.fb();
+    fb->setFocus();
+    fb->SelectRange(1, 0);
+    QTest::keyClick(fb, 'X');
+    QCOMPARE(QApplication::focusWidget(), fb);
+    QCOMPARE(fb->CellText(1, 0), QString("Name"));
+    fb->SelectRange(1, 1);
+    QTest::keyClick(fb, 'X');
+    QVERIFY(QApplication::focusWidget() != fb);
+}
+
+void TestMainWindow::toolbarClickHidesPalette_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::newRow("RowMode") << "RowMode";
+    QTest::newRow("BlockMode") << "BlockMode";
+    QTest::newRow("DragMode") << "DragMode";
+}
+
+void TestMainWindow::toolbarClickHidesPalette()
+{
+    QFETCH(QString, key);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* palette = w.findChild<QWidget*>("PanColor");
+    QVERIFY(palette && !palette->isVisible());
+    palette->show();
+    QToolBar* tb = w.commands().toolbar();
+    QWidget* button = tb->widgetForAction(w.commands().toolbarButton(key));
+    QVERIFY(button && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!palette->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)
