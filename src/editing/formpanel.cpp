@@ -5,8 +5,12 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -18,6 +22,11 @@ FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
 {
     connect(m_fa, &GridWidget::cellEdited, this, &FormPanel::onTableEdited);
     connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
+    connect(m_fb, &GridWidget::Click, this, &FormPanel::showPanelStyle);
+    for (GridWidget* grid : {m_fa, m_fb}) {
+        grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
+    }
     buildSide();
 }
 
@@ -74,6 +83,96 @@ void FormPanel::install(CommandSet& commands)
             emit shown();
     });
     m_closeAction = commands.action(name);
+    m_commands = &commands;
+}
+
+namespace {
+
+// The Edit menu's entries that act on the table's shape or selection; the
+// panel, one record seen sideways, has no use for them.
+const char* const kTableOnlyEntries[] = {
+    "mnuEditCut",  "mnuEditPaste", "mnuInsert",      "mnuDelete",  "mnuSelectAll",
+    "mnuEditFind", "mnuMove",      "mnuEditColAttr", "mnuAlign",   "mnuSpace101",
+    "mnuSpace102", "mnuSpace1030", "mnuSpace221",    "mnuSpace222"};
+
+} // namespace
+
+bool FormPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const int grid = watched == m_fa || watched == m_fa->viewport()   ? 1
+                     : watched == m_fb || watched == m_fb->viewport() ? 2
+                                                                      : 0;
+    if (grid != 0) {
+        if (event->type() == QEvent::FocusIn && (watched == m_fa || watched == m_fb)) {
+            focusEntered(grid);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton)
+                popUpEditMenu(grid, mouse->globalPosition().toPoint());
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FormPanel::focusEntered(int grid)
+{
+    m_activeGrid = grid;
+    if (m_commands) {
+        const bool table = grid == 1;
+        for (const char* name : kTableOnlyEntries)
+            if (QAction* a = m_commands->action(QString::fromLatin1(name)))
+                a->setVisible(table);
+        // Shown only when the table asks for a title of its own; never here.
+        if (!table)
+            if (QAction* a = m_commands->action(QStringLiteral("mnuEditColTitle")))
+                a->setVisible(false);
+    }
+    emit gridFocused(grid);
+}
+
+void FormPanel::popUpEditMenu(int grid, const QPoint& globalPos)
+{
+    if (!m_commands)
+        return;
+    QMenu* edit = m_commands->menu(QStringLiteral("mnuEdit"));
+    if (!edit)
+        return;
+    // A submenu offers itself only when it has an entry that works.
+    const auto offer = [this](const char* name, bool allowed) {
+        QMenu* m = m_commands->menu(QString::fromLatin1(name));
+        if (!m)
+            return;
+        const QList<QAction*> entries = m->actions();
+        const bool works = std::any_of(entries.begin(), entries.end(), [](QAction* a) {
+            return !a->isSeparator() && a->isVisible() && a->isEnabled();
+        });
+        m->menuAction()->setEnabled(allowed && works);
+    };
+    if (grid == 1) {
+        const QAction* rowMode = m_commands->action(QStringLiteral("mnuMouseMode_0"));
+        const bool rows = rowMode && rowMode->isChecked();
+        offer("mnuRowHeight", rows);
+        offer("mnuMove", rows);
+    } else {
+        offer("mnuRowHeight", true);
+    }
+    edit->popup(globalPos);
+}
+
+void FormPanel::showPanelStyle()
+{
+    if (!m_commands)
+        return;
+    const int row = m_fb->CurRow();
+    static const struct
+    {
+        const char* key;
+        int setting;
+    } styles[] = {
+        {"Bold", PropFontBold}, {"Italic", PropFontItalic}, {"Underline", PropFontUnderline}};
+    for (const auto& st : styles)
+        if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(st.key)))
+            b->setChecked(m_fb->CellProp(st.setting, row, 1).toBool());
 }
 
 void FormPanel::setup()

@@ -231,6 +231,7 @@ void MainWindow::wireCommands()
             [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
+    connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
     connect(m_table, &TableCommands::positionChanged, this,
             [this](const QString& text) { setStatusPanel(6, text); });
     connect(m_table, &TableCommands::modeChanged, this,

@@ -85,6 +85,10 @@ class TestMainWindow : public QObject
     void startsTypingIntoTable();
     void toolbarClickHidesPalette_data();
     void toolbarClickHidesPalette();
+    void editMenuFollowsFocus();
+    void rightClickPopsUpEditMenu_data();
+    void rightClickPopsUpEditMenu();
+    void faClickShowsCell();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -786,6 +790,101 @@ void TestMainWindow::toolbarClickHidesPalette()
     QVERIFY(button && button->isEnabled());
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!palette->isVisible());
+}
+
+void TestMainWindow::editMenuFollowsFocus()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QMenu* edit = w.commands().menu("mnuEdit");
+    const auto visible = [edit] {
+        QStringList names;
+        for (QAction* a : edit->actions())
+            if (a->isVisible())
+                names << (a->objectName().isEmpty() ? "-" : a->objectName());
+        return names;
+    };
+    const QStringList full = visible();
+    auto* palette = w.findChild<QWidget*>("PanColor");
+    palette->show();
+    QTest::mouseClick(w.fb()->viewport(), Qt::LeftButton, {},
+                      w.fb()->visualRect(w.fb()->model()->index(1, 1)).center());
+    QTRY_COMPARE(QApplication::focusWidget(), w.fb());
+    QCOMPARE(visible(), (QStringList{"mnuUndo", "mnuRedo", "-", "mnuEditCopy", "mnuSpace100",
+                                     "mnuAddRow", "mnuSpace103", "mnuBkColor", "mnuRowHeight"}));
+    QVERIFY(!palette->isVisible());
+    QTest::mouseClick(w.fa()->viewport(), Qt::LeftButton, {},
+                      w.fa()->visualRect(w.fa()->model()->index(1, 1)).center());
+    QTRY_COMPARE(QApplication::focusWidget(), w.fa());
+    QCOMPARE(visible(), full);
+}
+
+void TestMainWindow::rightClickPopsUpEditMenu_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("moveOffered");
+    QTest::newRow("table, row mode") << "fa"
+                                     << "RowMode" << true;
+    QTest::newRow("table, block mode") << "fa"
+                                       << "BlockMode" << false;
+    QTest::newRow("panel") << "fb"
+                           << "BlockMode" << false;
+}
+
+void TestMainWindow::rightClickPopsUpEditMenu()
+{
+    QFETCH(QString, grid);
+    QFETCH(QString, mode);
+    QFETCH(bool, moveOffered);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.commands().toolbarButton(mode)->trigger();
+    // Stand-ins for the row commands, so the submenus have working entries.
+    QVERIFY(w.commands().wire("mnuMoveUp", this, [] {}));
+    QVERIFY(w.commands().wire("mnuRowHeightInc", this, [] {}));
+    GridWidget* g = grid == "fa" ? w.fa() : w.fb();
+    QTest::mouseClick(g->viewport(), Qt::RightButton, {},
+                      g->visualRect(g->model()->index(1, 1)).center());
+    QMenu* edit = w.commands().menu("mnuEdit");
+    QTRY_VERIFY(edit->isVisible());
+    QCOMPARE(act(w, "mnuRowHeight")->isEnabled(), grid == "fb" || moveOffered);
+    if (grid == "fa")
+        QCOMPARE(act(w, "mnuMove")->isEnabled(), moveOffered);
+    edit->close();
+}
+
+void TestMainWindow::faClickShowsCell()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    GridWidget* fa = w.fa();
+    fa->SetCellText(4, 0, "Dee");
+    fa->SetCellProp(PropFontBold, 4, 0, true);
+    fa->SetCellProp(PropFontUnderline, 4, 0, true);
+    const auto click = [fa](int row, int col) {
+        QTest::mouseClick(fa->viewport(), Qt::LeftButton, {},
+                          fa->visualRect(fa->gridModel()->cellIndex(row, col)).center());
+    };
+    click(4, 0);
+    QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), true);
+    QCOMPARE(w.commands().toolbarButton("Italic")->isChecked(), false);
+    QCOMPARE(w.commands().toolbarButton("Underline")->isChecked(), true);
+    QCOMPARE(panel(w, 6), QString("4 / 10"));
+    QCOMPARE(w.fb()->CellText(1, 1), QString("Dee"));
+    click(5, 0);
+    QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), false);
+    QCOMPARE(w.fb()->CellText(1, 1), QString());
+    // A table without records.
+    fa->SetRowCount(1);
+    w.tableCommands().fa_Click();
+    QCOMPARE(panel(w, 6), QString("0 / 0"));
 }
 
 QTEST_MAIN(TestMainWindow)
