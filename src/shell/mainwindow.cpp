@@ -4,6 +4,7 @@
 #include "editing/countcontrol.h"
 #include "editing/dropbox.h"
 #include "editing/formpanel.h"
+#include "editing/layoutcommands.h"
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "grid/gridwidget.h"
@@ -201,6 +202,7 @@ void MainWindow::wireCommands()
     connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
     m_formPanel->install(c);
+    (new LayoutCommands(m_countControlAction, this))->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
 
     m_table->install(c);

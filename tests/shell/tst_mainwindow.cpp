@@ -89,6 +89,11 @@ class TestMainWindow : public QObject
     void rightClickPopsUpEditMenu_data();
     void rightClickPopsUpEditMenu();
     void faClickShowsCell();
+    void viewTogglesTwice_data();
+    void viewTogglesTwice();
+    void splitterStopsAtLimits_data();
+    void splitterStopsAtLimits();
+    void hiddenPanelLeavesTableWholeWidth();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -885,6 +890,81 @@ void TestMainWindow::faClickShowsCell()
     fa->SetRowCount(1);
     w.tableCommands().fa_Click();
     QCOMPARE(panel(w, 6), QString("0 / 0"));
+}
+
+void TestMainWindow::viewTogglesTwice_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("control");
+    QTest::newRow("mnuRowCol") << "mnuRowCol"
+                               << "txtRow";
+    QTest::newRow("mnuMoveControl") << "mnuMoveControl"
+                                    << "Toolbar2";
+}
+
+void TestMainWindow::viewTogglesTwice()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, control);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(1400, 500); // room for the whole toolbar
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QAction* item = act(w, qPrintable(entry));
+    auto* widget = w.findChild<QWidget*>(control);
+    QVERIFY(item->isEnabled() && !item->isChecked() && !widget->isVisible());
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QTRY_VERIFY(widget->isVisible());
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QTRY_VERIFY(!widget->isVisible());
+}
+
+void TestMainWindow::splitterStopsAtLimits_data()
+{
+    QTest::addColumn<int>("dx"); // pixels
+    QTest::addColumn<bool>("right");
+    QTest::newRow("below the minimum") << -400 << false;
+    QTest::newRow("past the right edge") << 2000 << true;
+}
+
+void TestMainWindow::splitterStopsAtLimits()
+{
+    QFETCH(int, dx);
+    QFETCH(bool, right);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(900, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* handle = w.findChild<QWidget*>("VBar");
+    const QPoint grip(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(dx, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(dx, 0));
+    if (right)
+        QCOMPARE(w.fa()->width(), GridWidget::twipsToPixels(600));
+    else
+        QCOMPARE(w.vbarLeft(), 3000);
+    // The table starts right of the splitter; the panel's value column
+    // ends at the panel's right edge.
+    QCOMPARE(w.fa()->x(), handle->x() + handle->width());
+    GridWidget* fb = w.fb();
+    QTRY_COMPARE(fb->columnViewportPosition(1) + fb->columnWidth(1), fb->viewport()->width());
+}
+
+void TestMainWindow::hiddenPanelLeavesTableWholeWidth()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    act(w, "mnuViewFb")->trigger();
+    w.resize(1000, 600);
+    QTRY_COMPARE(w.fa()->width(), w.centralWidget()->width());
+    QCOMPARE(w.fa()->x(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
