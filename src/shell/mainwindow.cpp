@@ -156,6 +156,9 @@ void MainWindow::buildWidgets()
     m_splitter->addWidget(panelSide);
     m_splitter->addWidget(m_fa);
     m_splitter->setChildrenCollapsible(false);
+    // A drag shows a line that follows the mouse; the panel and the table
+    // take their new widths when the button is released.
+    m_splitter->setOpaqueResize(false);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->handle(1)->setObjectName(QStringLiteral("VBar"));
     panelSide->setMinimumWidth(GridWidget::twipsToPixels(kSplitterMin));
