@@ -81,6 +81,20 @@ TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent)
         if (m_undo && !m_replaying)
             m_undo->resetClean();
     });
+    // A history of cell positions cannot be replayed once rows or columns
+    // shifted under it by a change it does not hold.
+    const auto forget = [this] {
+        if (!m_undo || m_replaying)
+            return;
+        m_undo->clear();
+        m_undo->resetClean();
+    };
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                     &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(this, sig, this, forget);
+    connect(this, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(this, &QAbstractItemModel::columnsMoved, this, forget);
+    connect(this, &QAbstractItemModel::modelReset, this, forget);
 }
 
 TableModel::~TableModel() = default;

@@ -16,8 +16,10 @@ UndoCommands::UndoCommands(TableModel* model, QObject* parent)
     : QObject(parent), m_stack(new QUndoStack(this))
 {
     model->setUndoStack(m_stack);
+    // Only an undo or redo leads back: a history emptied because another
+    // document came or the table shifted under it says nothing of the file.
     connect(m_stack, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        if (clean)
+        if (clean && m_stack->count() > 0)
             emit backToSaved();
     });
     connect(m_stack, &QUndoStack::indexChanged, this, &UndoCommands::updateEntries);

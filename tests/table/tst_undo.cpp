@@ -134,6 +134,8 @@ void TestUndo::undoToLastSaveIsClean()
     keys(Qt::CTRL | Qt::Key_Y);
     QVERIFY(!w.document().IsModified());
     fa->gridModel()->insertTableRows(3, 1);
+    QVERIFY(!act(w, "mnuUndo")->isEnabled()); // the cells it knew have moved
+    QVERIFY(w.document().IsModified());
     typeInto(fa, 1, 0, "Cy");
     keys(Qt::CTRL | Qt::Key_Z);
     QCOMPARE(fa->CellText(1, 0), QString("Ann"));
