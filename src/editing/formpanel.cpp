@@ -3,9 +3,14 @@
 #include "commands/commandset.h"
 #include "editing/dropbox.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
+
+#include <algorithm>
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,6 +22,11 @@ FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
 {
     connect(m_fa, &GridWidget::cellEdited, this, &FormPanel::onTableEdited);
     connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
+    connect(m_fb, &GridWidget::Click, this, &FormPanel::showPanelStyle);
+    for (GridWidget* grid : {m_fa, m_fb}) {
+        grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
+    }
     buildSide();
 }
 
@@ -51,7 +61,6 @@ void FormPanel::buildSide()
     formLayout->addLayout(closeRow);
     formLayout->addWidget(m_fb);
     m_tabStrip->addTab(formPage, QStringLiteral("Form"));
-    m_tabStrip->addTab(new QWidget, QString());
     side->addWidget(m_tabStrip, 1);
     connect(imgClose, &QToolButton::clicked, this, [this] {
         if (m_closeAction && m_closeAction->isChecked())
@@ -74,6 +83,96 @@ void FormPanel::install(CommandSet& commands)
             emit shown();
     });
     m_closeAction = commands.action(name);
+    m_commands = &commands;
+}
+
+namespace {
+
+// The Edit menu's entries that act on the table's shape or selection; the
+// panel, one record seen sideways, has no use for them.
+const char* const kTableOnlyEntries[] = {
+    "mnuEditCut",  "mnuEditPaste", "mnuInsert",      "mnuDelete",  "mnuSelectAll",
+    "mnuEditFind", "mnuMove",      "mnuEditColAttr", "mnuAlign",   "mnuSpace101",
+    "mnuSpace102", "mnuSpace1030", "mnuSpace221",    "mnuSpace222"};
+
+} // namespace
+
+bool FormPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const int grid = watched == m_fa || watched == m_fa->viewport()   ? 1
+                     : watched == m_fb || watched == m_fb->viewport() ? 2
+                                                                      : 0;
+    if (grid != 0) {
+        if (event->type() == QEvent::FocusIn && (watched == m_fa || watched == m_fb)) {
+            focusEntered(grid);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton)
+                popUpEditMenu(grid, mouse->globalPosition().toPoint());
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FormPanel::focusEntered(int grid)
+{
+    m_activeGrid = grid;
+    if (m_commands) {
+        const bool table = grid == 1;
+        for (const char* name : kTableOnlyEntries)
+            if (QAction* a = m_commands->action(QString::fromLatin1(name)))
+                a->setVisible(table);
+        // Shown only when the table asks for a title of its own; never here.
+        if (!table)
+            if (QAction* a = m_commands->action(QStringLiteral("mnuEditColTitle")))
+                a->setVisible(false);
+    }
+    emit gridFocused(grid);
+}
+
+void FormPanel::popUpEditMenu(int grid, const QPoint& globalPos)
+{
+    if (!m_commands)
+        return;
+    QMenu* edit = m_commands->menu(QStringLiteral("mnuEdit"));
+    if (!edit)
+        return;
+    // A submenu offers itself only when it has an entry that works.
+    const auto offer = [this](const char* name, bool allowed) {
+        QMenu* m = m_commands->menu(QString::fromLatin1(name));
+        if (!m)
+            return;
+        const QList<QAction*> entries = m->actions();
+        const bool works = std::any_of(entries.begin(), entries.end(), [](QAction* a) {
+            return !a->isSeparator() && a->isVisible() && a->isEnabled();
+        });
+        m->menuAction()->setEnabled(allowed && works);
+    };
+    if (grid == 1) {
+        const QAction* rowMode = m_commands->action(QStringLiteral("mnuMouseMode_0"));
+        const bool rows = rowMode && rowMode->isChecked();
+        offer("mnuRowHeight", rows);
+        offer("mnuMove", rows);
+    } else {
+        offer("mnuRowHeight", true);
+    }
+    edit->popup(globalPos);
+}
+
+void FormPanel::showPanelStyle()
+{
+    if (!m_commands)
+        return;
+    const int row = m_fb->CurRow();
+    static const struct
+    {
+        const char* key;
+        int setting;
+    } styles[] = {
+        {"Bold", PropFontBold}, {"Italic", PropFontItalic}, {"Underline", PropFontUnderline}};
+    for (const auto& st : styles)
+        if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(st.key)))
+            b->setChecked(m_fb->CellProp(st.setting, row, 1).toBool());
 }
 
 void FormPanel::setup()
@@ -87,7 +186,8 @@ void FormPanel::setup()
     m_fb->SetColumnAlign(0, AlignRight);
     m_fb->SetColumnAlign(1, AlignLeft);
     m_fb->SetSelectMode(GridWidget::SelectWholeRows);
-    m_tabStrip->setTabEnabled(1, false);
+    // A title typed over would be copied into the record as its value.
+    m_fb->SetColumnLocked(0, true);
     // The value column always fills the rest of the panel.
     m_fb->horizontalHeader()->setStretchLastSection(true);
 }
@@ -119,8 +219,28 @@ void FormPanel::refresh()
     const int row = m_fa->CurRow();
     m_syncing = true;
     for (int i = 0; i < cols; ++i)
-        m_fb->SetCellText(i + 1, 1, row >= 1 ? m_fa->CellText(row, i) : QString());
+        showValue(row, i);
     m_syncing = false;
+}
+
+void FormPanel::showValue(int row, int col)
+{
+    const QString text = row >= 1 ? m_fa->CellText(row, col) : QString();
+    if (m_fa->ColumnType(col) == TypeCheckbox) {
+        m_fb->SetCellText(col + 1, 1, QString());
+        m_fb->SetCellCheckAt(col + 1, 1, row >= 1 ? m_fa->CellCheckAt(row, col) : CheckUnchecked);
+        return;
+    }
+    m_fb->SetCellCheckAt(col + 1, 1, CheckNone);
+    m_fb->SetCellText(col + 1, 1, formatValue(col, text));
+}
+
+QString FormPanel::formatValue(int col, const QString& text) const
+{
+    // Number, money and date columns will show their format here; every
+    // other column shows its text as stored.
+    Q_UNUSED(col);
+    return text;
 }
 
 void FormPanel::setActive(bool on)
@@ -135,7 +255,7 @@ void FormPanel::onTableEdited(int row, int col)
     if (m_syncing || row != m_fa->CurRow())
         return;
     m_syncing = true;
-    m_fb->SetCellText(col + 1, 1, m_fa->CellText(row, col));
+    showValue(row, col);
     m_syncing = false;
 }
 
@@ -146,8 +266,14 @@ void FormPanel::onPanelEdited(int row, int col)
     const int record = m_fa->CurRow();
     if (record < 1)
         return;
+    const int target = row - 1;
+    QString value = m_fb->CellText(row, col);
+    if (m_fa->ColumnType(target) == TypeCheckbox)
+        value = m_fb->CellCheckAt(row, col) == CheckChecked ? QStringLiteral("-1")
+                                                            : QStringLiteral("0");
     m_syncing = true;
-    m_fa->SetCellText(record, row - 1, m_fb->CellText(row, col));
+    // Through the model's edit entry, so the change can be undone.
+    m_fa->gridModel()->editText(record, target, value);
     m_syncing = false;
     emit recordEdited();
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class QAction;
+class QPoint;
 class QTabWidget;
 class QWidget;
 
@@ -45,17 +46,32 @@ class FormPanel : public QObject
     void setActive(bool on);
     bool isActive() const { return m_active; }
 
+    // Which grid had the keyboard focus last: 1 the table, 2 the panel, 0
+    // before either.
+    int activeGrid() const { return m_activeGrid; }
+
   signals:
     // The user changed a value in the panel (already copied into the table).
     void recordEdited();
     // View > Form Panel showed the side again.
     void shown();
+    // The keyboard focus went into the table (1) or the panel (2).
+    void gridFocused(int grid);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void onTableEdited(int row, int col);
     void onPanelEdited(int row, int col);
 
     void buildSide();
+    void focusEntered(int grid);
+    void popUpEditMenu(int grid, const QPoint& globalPos);
+    void showPanelStyle();
+    // The table's cell (row, col) into the panel's value column.
+    void showValue(int row, int col);
+    QString formatValue(int col, const QString& text) const;
 
     GridWidget* m_fa;
     GridWidget* m_fb;
@@ -67,6 +83,8 @@ class FormPanel : public QObject
     bool m_titlesStale = false;
     bool m_active = true;
     bool m_syncing = false;
+    int m_activeGrid = 0;
+    CommandSet* m_commands = nullptr;
 };
 
 } // namespace corvanta

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QSet>
 
 #include <algorithm>
 
@@ -41,6 +42,7 @@ struct GridWidget::Private
     int dragEnabled = 0;
     bool applyingLayout = false;
     bool pressedOnCell = false;
+    QSet<int> lockedColumns;
     std::unique_ptr<GridSelection> selection;
     std::unique_ptr<GridDragDrop> dragDrop;
 };
@@ -675,7 +677,22 @@ void GridWidget::commitOpenEditor()
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+void GridWidget::SetColumnLocked(int col, bool locked)
+{
+    if (locked)
+        d->lockedColumns.insert(col);
+    else
+        d->lockedColumns.remove(col);
+}
+
 // --- events -----------------------------------------------------------------
+
+bool GridWidget::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (index.isValid() && d->lockedColumns.contains(index.column()))
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
 
 void GridWidget::mousePressEvent(QMouseEvent* event)
 {

@@ -123,6 +123,9 @@ class GridWidget : public QTableView
 
     // Lets the user drag a column title to move the column (off by default).
     void SetColumnsMovable(bool on);
+    // A locked column's cells open no editor (view state, not the document's).
+    void SetColumnLocked(int col, bool locked);
+    using QTableView::edit; // the public edit(index), beside the override below
 
   signals:
     // A click on a cell by the user (the main window's refresh hangs on it).
@@ -137,6 +140,7 @@ class GridWidget : public QTableView
     void blockDropped(int row1, int col1, int row2, int col2);
 
   protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;

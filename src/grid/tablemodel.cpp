@@ -1,9 +1,12 @@
 #include "grid/tablemodel.h"
 
+#include "grid/celltextcommand.h"
 #include "grid/clipblock.h"
 
 #include <QColor>
 #include <QMimeData>
+#include <QScopedValueRollback>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -72,7 +75,27 @@ void applySetting(CellFormat& f, int setting, const QVariant& value)
 
 } // namespace
 
-TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent) {}
+TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    connect(this, &TableModel::tableChanged, this, [this] {
+        if (m_undo && !m_replaying)
+            m_undo->resetClean();
+    });
+    // A history of cell positions cannot be replayed once rows or columns
+    // shifted under it by a change it does not hold.
+    const auto forget = [this] {
+        if (!m_undo || m_replaying)
+            return;
+        m_undo->clear();
+        m_undo->resetClean();
+    };
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                     &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(this, sig, this, forget);
+    connect(this, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(this, &QAbstractItemModel::columnsMoved, this, forget);
+    connect(this, &QAbstractItemModel::modelReset, this, forget);
+}
 
 TableModel::~TableModel() = default;
 
@@ -226,14 +249,16 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     if (role == Qt::CheckStateRole) {
         if (cellCheck(row, col) == CheckNone)
             return false;
-        setCellCheck(row, col, value.toInt() == Qt::Checked ? CheckChecked : CheckUnchecked);
+        const bool checked = value.toInt() == Qt::Checked;
+        if (isCheckColumn(col))
+            editText(row, col, checked ? QStringLiteral("-1") : QStringLiteral("0"));
+        else
+            setCellCheck(row, col, checked ? CheckChecked : CheckUnchecked);
         return true;
     }
     if (role != Qt::EditRole && role != Qt::DisplayRole)
         return false;
-    m_table.setText(row, col, value.toString());
-    emit dataChanged(index, index, kTextRoles);
-    emit tableChanged();
+    editText(row, col, value.toString());
     return true;
 }
 
@@ -363,6 +388,31 @@ void TableModel::setText(int row, int col, QStringView text)
     m_table.setText(row, col, text);
     notifyCellsChanged(row, col, row, col, kTextRoles);
     emit tableChanged();
+}
+
+void TableModel::editText(int row, int col, const QString& text)
+{
+    if (row < 0 || row >= m_table.rowCount() || col < 0 || col >= m_table.colCount())
+        return;
+    if (!m_undo) {
+        setText(row, col, text);
+        return;
+    }
+    QString before = m_table.text(row, col);
+    if (before == text)
+        return;
+    m_undo->push(new CellTextCommand(this, row, col, std::move(before), text));
+}
+
+void TableModel::replayText(int row, int col, const QString& text)
+{
+    QScopedValueRollback replaying(m_replaying, true);
+    setText(row, col, text);
+}
+
+void TableModel::setUndoStack(QUndoStack* stack)
+{
+    m_undo = stack;
 }
 
 void TableModel::writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2)

@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QHash>
+#include <QPointer>
+#include <QUndoStack>
 
 #include <optional>
 
@@ -74,6 +76,12 @@ class TableModel : public QAbstractTableModel
     void setTableRowCount(int rows);
     void setTableColCount(int cols);
     void setText(int row, int col, QStringView text);
+    // A cell's text as the user changed it (typed, ticked, or through the
+    // form panel): one undoable step when the model keeps a history.
+    void editText(int row, int col, const QString& text);
+    // Writes a change the history recorded, undone or redone; the history
+    // then still knows where the document was last saved.
+    void replayText(int row, int col, const QString& text);
     // Writes `block` into the range (clipped to the table); cells of the
     // range that the block does not reach become empty.
     void writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2);
@@ -100,6 +108,11 @@ class TableModel : public QAbstractTableModel
     // CellSetting.
     bool setCellSetting(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
     void replaceTable(Table&& table);
+    // The history the user's edits are recorded in; none by default. Any
+    // change made without it (a load, a command that is not undoable yet)
+    // means undoing can no longer lead back to the saved state.
+    void setUndoStack(QUndoStack* stack);
+    QUndoStack* undoStack() const { return m_undo; }
     void clearAll();
 
     // Back colour of every second data row (0x00BBGGRR); nullopt = none.
@@ -143,6 +156,8 @@ class TableModel : public QAbstractTableModel
     std::optional<quint32> m_altRowColor;
     QFont m_baseFont;
     QHash<quint64, bool> m_viewChecks; // (row << 32 | col) -> checked
+    QPointer<QUndoStack> m_undo;       // may go before the model, or after
+    bool m_replaying = false;
 };
 
 } // namespace corvanta

@@ -79,6 +79,9 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::End, ""},
 
         {E::Menu, "mnuEdit", "&Edit"},
+        {E::Item, "mnuUndo", "&Undo", "Ctrl+Z"},
+        {E::Item, "mnuRedo", "&Redo", "Ctrl+Y; Ctrl+Shift+Z"},
+        {E::Separator, ""},
         {E::Item, "mnuEditCut", "C&ut", "Ctrl+X"},
         {E::Item, "mnuEditCopy", "&Copy", "Ctrl+C"},
         {E::Item, "mnuEditPaste", "&Paste", "Ctrl+V"},
@@ -188,9 +191,10 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         case Entry::Item: {
             QAction* a = open.back()->addAction(QString::fromLatin1(e.text));
             a->setObjectName(name);
+            // Several shortcuts are separated by "; ".
             if (*e.shortcut)
-                a->setShortcut(QKeySequence::fromString(QString::fromLatin1(e.shortcut),
-                                                        QKeySequence::PortableText));
+                a->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(e.shortcut),
+                                                             QKeySequence::PortableText));
             a->setCheckable(e.flags & Checkable);
             a->setChecked((e.flags & Checked) == Checked);
             a->setVisible(!(e.flags & Hidden));

@@ -4,6 +4,7 @@
 #include "editing/countcontrol.h"
 #include "editing/dropbox.h"
 #include "editing/formpanel.h"
+#include "editing/layoutcommands.h"
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "grid/gridwidget.h"
@@ -13,6 +14,7 @@
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
+#include "table/undocommands.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -57,6 +59,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     buildStatusBar();
     m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
     m_table = new TableCommands(m_fa, this);
+    m_undo = new UndoCommands(m_fa->gridModel(), this);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
     showModified(m_doc->IsModified());
@@ -117,6 +120,8 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
         m_files->NewUntitledTable();
     updateCountBoxes();
     m_formPanel->refresh();
+    // Typing right away goes into the current record.
+    m_fa->setFocus();
     m_loaded = true;
 }
 
@@ -151,6 +156,9 @@ void MainWindow::buildWidgets()
     m_splitter->addWidget(panelSide);
     m_splitter->addWidget(m_fa);
     m_splitter->setChildrenCollapsible(false);
+    // A drag shows a line that follows the mouse; the panel and the table
+    // take their new widths when the button is released.
+    m_splitter->setOpaqueResize(false);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->handle(1)->setObjectName(QStringLiteral("VBar"));
     panelSide->setMinimumWidth(GridWidget::twipsToPixels(kSplitterMin));
@@ -197,9 +205,11 @@ void MainWindow::wireCommands()
     connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
     m_formPanel->install(c);
+    (new LayoutCommands(m_countControlAction, this))->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
 
     m_table->install(c);
+    m_undo->install(c);
     c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
         m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
         m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
@@ -209,6 +219,16 @@ void MainWindow::wireCommands()
     });
 
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
+    // A saved document is where undoing comes back to unmodified; another
+    // document's history has nothing to undo in this one.
+    connect(m_doc, &Document::modifiedChanged, m_undo, [this](bool modified) {
+        if (!modified)
+            m_undo->markSaved();
+    });
+    connect(m_doc, &Document::loaded, m_undo, &UndoCommands::clear);
+    connect(m_doc, &Document::reset, m_undo, &UndoCommands::clear);
+    connect(m_undo, &UndoCommands::backToSaved, this, [this] { m_doc->MakeModified(false); });
+    connect(m_undo, &UndoCommands::replayed, m_formPanel, &FormPanel::refresh);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
@@ -216,6 +236,7 @@ void MainWindow::wireCommands()
             [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
+    connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
     connect(m_table, &TableCommands::positionChanged, this,
             [this](const QString& text) { setStatusPanel(6, text); });
     connect(m_table, &TableCommands::modeChanged, this,

@@ -20,6 +20,7 @@ class FormPanel;
 class GridWidget;
 class SettingsStore;
 class TableCommands;
+class UndoCommands;
 
 // What the start routine hands the main window: the services it uses, so
 // tests can bring their own.
@@ -56,6 +57,7 @@ class MainWindow : public QMainWindow
     FileCommands& files() const { return *m_files; }
     FormPanel& formPanel() const { return *m_formPanel; }
     TableCommands& tableCommands() const { return *m_table; }
+    UndoCommands& undoCommands() const { return *m_undo; }
 
     GridWidget* fa() const { return m_fa; }
     GridWidget* fb() const { return m_fb; }
@@ -91,6 +93,7 @@ class MainWindow : public QMainWindow
     FileCommands* m_files = nullptr;
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
+    UndoCommands* m_undo = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;

@@ -3,13 +3,24 @@
 #include "commands/commandset.h"
 #include "grid/gridwidget.h"
 
+#include <QFrame>
+
 namespace corvanta {
 
-TableCommands::TableCommands(GridWidget* fa, QObject* parent) : QObject(parent), m_fa(fa) {}
+TableCommands::TableCommands(GridWidget* fa, QObject* parent) : QObject(parent), m_fa(fa)
+{
+    // The palette floats over the window the table is in.
+    m_panColor = new QFrame(m_fa->window());
+    m_panColor->setObjectName(QStringLiteral("PanColor"));
+    static_cast<QFrame*>(m_panColor)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_panColor->hide();
+}
 
 void TableCommands::install(CommandSet& c)
 {
     m_commands = &c;
+    // Whatever the button, the palette goes first; "Acolor" shows it anew.
+    connect(&c, &CommandSet::toolbarClicked, m_panColor, &QWidget::hide);
     c.attach(QStringLiteral("mnuMouseMode_0"), this, [this] { mnuMouseMode_Click(0); });
     c.attach(QStringLiteral("mnuMouseMode_1"), this, [this] { mnuMouseMode_Click(1); });
     c.attach(QStringLiteral("tbr_DragMode"), this, [this, &c] {

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class QWidget;
+
 namespace corvanta {
 
 class CommandSet;
@@ -27,6 +29,8 @@ class TableCommands : public QObject
     void mnuMouseMode_Click(int index);
     // The grid's selection after the window comes back: the mode's own.
     void reapplyMouseMode();
+    // The font colour palette ("PanColor"), hidden until asked for.
+    QWidget* colorPalette() const { return m_panColor; }
 
   signals:
     // "row / records" for the status bar.
@@ -40,6 +44,7 @@ class TableCommands : public QObject
     void selectCurrentRow();
 
     GridWidget* m_fa;
+    QWidget* m_panColor = nullptr;
     CommandSet* m_commands = nullptr;
 };
 

@@ -82,6 +82,18 @@ class TestMainWindow : public QObject
     void unreachablePositionMovesOnScreen_data();
     void unreachablePositionMovesOnScreen();
     void deadSubmenusDisabled();
+    void startsTypingIntoTable();
+    void toolbarClickHidesPalette_data();
+    void toolbarClickHidesPalette();
+    void editMenuFollowsFocus();
+    void rightClickPopsUpEditMenu_data();
+    void rightClickPopsUpEditMenu();
+    void faClickShowsCell();
+    void viewTogglesTwice_data();
+    void viewTogglesTwice();
+    void splitterStopsAtLimits_data();
+    void splitterStopsAtLimits();
+    void hiddenPanelLeavesTableWholeWidth();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -151,7 +163,7 @@ void TestMainWindow::firstStartWithoutSettings()
     QVERIFY(w.commands().toolbarButtonAt(24)->isVisible());
     auto* tabs = w.findChild<QTabWidget*>("TabStrip1");
     QCOMPARE(tabs->tabText(0), QString("Form"));
-    QVERIFY(!tabs->isTabEnabled(1));
+    QCOMPARE(tabs->count(), 1);
 
     // The form panel lists the columns and the current record's values.
     GridWidget* fb = w.fb();
@@ -739,6 +751,220 @@ void TestMainWindow::deadSubmenusDisabled()
             anyWorks = anyWorks || (!a->isSeparator() && a->isVisible() && a->isEnabled());
         QVERIFY2(m->menuAction()->isEnabled() == anyWorks, name);
     }
+}
+
+void TestMainWindow::startsTypingIntoTable()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), w.fa());
+    // The panel's titles take no typing; its values do.
+    GridWidget* fb = w.fb();
+    fb->setFocus();
+    fb->SelectRange(1, 0);
+    QTest::keyClick(fb, 'X');
+    QCOMPARE(QApplication::focusWidget(), fb);
+    QCOMPARE(fb->CellText(1, 0), QString("Name"));
+    fb->SelectRange(1, 1);
+    QTest::keyClick(fb, 'X');
+    QVERIFY(QApplication::focusWidget() != fb);
+}
+
+void TestMainWindow::toolbarClickHidesPalette_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::newRow("RowMode") << "RowMode";
+    QTest::newRow("BlockMode") << "BlockMode";
+    QTest::newRow("DragMode") << "DragMode";
+}
+
+void TestMainWindow::toolbarClickHidesPalette()
+{
+    QFETCH(QString, key);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* palette = w.findChild<QWidget*>("PanColor");
+    QVERIFY(palette && !palette->isVisible());
+    palette->show();
+    QToolBar* tb = w.commands().toolbar();
+    QWidget* button = tb->widgetForAction(w.commands().toolbarButton(key));
+    QVERIFY(button && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!palette->isVisible());
+}
+
+void TestMainWindow::editMenuFollowsFocus()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QMenu* edit = w.commands().menu("mnuEdit");
+    const auto visible = [edit] {
+        QStringList names;
+        for (QAction* a : edit->actions())
+            if (a->isVisible())
+                names << (a->objectName().isEmpty() ? "-" : a->objectName());
+        return names;
+    };
+    const QStringList full = visible();
+    auto* palette = w.findChild<QWidget*>("PanColor");
+    palette->show();
+    QTest::mouseClick(w.fb()->viewport(), Qt::LeftButton, {},
+                      w.fb()->visualRect(w.fb()->model()->index(1, 1)).center());
+    QTRY_COMPARE(QApplication::focusWidget(), w.fb());
+    QCOMPARE(visible(), (QStringList{"mnuUndo", "mnuRedo", "-", "mnuEditCopy", "mnuSpace100",
+                                     "mnuAddRow", "mnuSpace103", "mnuBkColor", "mnuRowHeight"}));
+    QVERIFY(!palette->isVisible());
+    QTest::mouseClick(w.fa()->viewport(), Qt::LeftButton, {},
+                      w.fa()->visualRect(w.fa()->model()->index(1, 1)).center());
+    QTRY_COMPARE(QApplication::focusWidget(), w.fa());
+    QCOMPARE(visible(), full);
+}
+
+void TestMainWindow::rightClickPopsUpEditMenu_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("moveOffered");
+    QTest::newRow("table, row mode") << "fa"
+                                     << "RowMode" << true;
+    QTest::newRow("table, block mode") << "fa"
+                                       << "BlockMode" << false;
+    QTest::newRow("panel") << "fb"
+                           << "BlockMode" << false;
+}
+
+void TestMainWindow::rightClickPopsUpEditMenu()
+{
+    QFETCH(QString, grid);
+    QFETCH(QString, mode);
+    QFETCH(bool, moveOffered);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.commands().toolbarButton(mode)->trigger();
+    // Stand-ins for the row commands, so the submenus have working entries.
+    QVERIFY(w.commands().wire("mnuMoveUp", this, [] {}));
+    QVERIFY(w.commands().wire("mnuRowHeightInc", this, [] {}));
+    GridWidget* g = grid == "fa" ? w.fa() : w.fb();
+    QTest::mouseClick(g->viewport(), Qt::RightButton, {},
+                      g->visualRect(g->model()->index(1, 1)).center());
+    QMenu* edit = w.commands().menu("mnuEdit");
+    QTRY_VERIFY(edit->isVisible());
+    QCOMPARE(act(w, "mnuRowHeight")->isEnabled(), grid == "fb" || moveOffered);
+    if (grid == "fa")
+        QCOMPARE(act(w, "mnuMove")->isEnabled(), moveOffered);
+    edit->close();
+}
+
+void TestMainWindow::faClickShowsCell()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    GridWidget* fa = w.fa();
+    fa->SetCellText(4, 0, "Dee");
+    fa->SetCellProp(PropFontBold, 4, 0, true);
+    fa->SetCellProp(PropFontUnderline, 4, 0, true);
+    const auto click = [fa](int row, int col) {
+        QTest::mouseClick(fa->viewport(), Qt::LeftButton, {},
+                          fa->visualRect(fa->gridModel()->cellIndex(row, col)).center());
+    };
+    click(4, 0);
+    QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), true);
+    QCOMPARE(w.commands().toolbarButton("Italic")->isChecked(), false);
+    QCOMPARE(w.commands().toolbarButton("Underline")->isChecked(), true);
+    QCOMPARE(panel(w, 6), QString("4 / 10"));
+    QCOMPARE(w.fb()->CellText(1, 1), QString("Dee"));
+    click(5, 0);
+    QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), false);
+    QCOMPARE(w.fb()->CellText(1, 1), QString());
+    // A table without records.
+    fa->SetRowCount(1);
+    w.tableCommands().fa_Click();
+    QCOMPARE(panel(w, 6), QString("0 / 0"));
+}
+
+void TestMainWindow::viewTogglesTwice_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("control");
+    QTest::newRow("mnuRowCol") << "mnuRowCol"
+                               << "txtRow";
+    QTest::newRow("mnuMoveControl") << "mnuMoveControl"
+                                    << "Toolbar2";
+}
+
+void TestMainWindow::viewTogglesTwice()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, control);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(1400, 500); // room for the whole toolbar
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QAction* item = act(w, qPrintable(entry));
+    auto* widget = w.findChild<QWidget*>(control);
+    QVERIFY(item->isEnabled() && !item->isChecked() && !widget->isVisible());
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QTRY_VERIFY(widget->isVisible());
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QTRY_VERIFY(!widget->isVisible());
+}
+
+void TestMainWindow::splitterStopsAtLimits_data()
+{
+    QTest::addColumn<int>("dx"); // pixels
+    QTest::addColumn<bool>("right");
+    QTest::newRow("below the minimum") << -400 << false;
+    QTest::newRow("past the right edge") << 2000 << true;
+}
+
+void TestMainWindow::splitterStopsAtLimits()
+{
+    QFETCH(int, dx);
+    QFETCH(bool, right);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(900, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* handle = w.findChild<QWidget*>("VBar");
+    const QPoint grip(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(dx, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(dx, 0));
+    if (right)
+        QCOMPARE(w.fa()->width(), GridWidget::twipsToPixels(600));
+    else
+        QCOMPARE(w.vbarLeft(), 3000);
+    // The table starts right of the splitter; the panel's value column
+    // ends at the panel's right edge.
+    QCOMPARE(w.fa()->x(), handle->x() + handle->width());
+    GridWidget* fb = w.fb();
+    QTRY_COMPARE(fb->columnViewportPosition(1) + fb->columnWidth(1), fb->viewport()->width());
+}
+
+void TestMainWindow::hiddenPanelLeavesTableWholeWidth()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    act(w, "mnuViewFb")->trigger();
+    w.resize(1000, 600);
+    QTRY_COMPARE(w.fa()->width(), w.centralWidget()->width());
+    QCOMPARE(w.fa()->x(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,0 +1,180 @@
+// Undo and redo of the user's cell edits in the real main window, typed
+// into the table and the form panel as a user types them.
+#include "commands/commandset.h"
+#include "files/document.h"
+#include "files/nativefile.h"
+#include "grid/gridwidget.h"
+#include "grid/table.h"
+#include "grid/tablemodel.h"
+#include "shellharness.h"
+#include "table/tablecommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+
+QAction* act(MainWindow& w, const char* name)
+{
+    return w.commands().action(QString::fromLatin1(name));
+}
+
+void startShown(MainWindow& w)
+{
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.tableCommands().mnuMouseMode_Click(1);
+}
+
+// Types `text` into cell (row, col) of `grid` and enters it.
+void typeInto(GridWidget* grid, int row, int col, const QString& text)
+{
+    grid->setFocus();
+    grid->SelectRange(row, col);
+    QTest::keyClick(grid, text.at(0).toLatin1());
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != grid);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(grid->CellText(row, col), text);
+}
+
+void keys(QKeyCombination k)
+{
+    QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+}
+
+} // namespace
+
+class TestUndo : public QObject
+{
+    Q_OBJECT
+  private slots:
+    void undoRedoEdit_data();
+    void undoRedoEdit();
+    void undoToLastSaveIsClean();
+    void newAndOpenClearHistory_data();
+    void newAndOpenClearHistory();
+};
+
+void TestUndo::undoRedoEdit_data()
+{
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<QKeyCombination>("redo");
+    QTest::newRow("table, Ctrl+Y") << "fa" << (Qt::CTRL | Qt::Key_Y);
+    QTest::newRow("panel, Ctrl+Shift+Z") << "fb" << (Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
+
+void TestUndo::undoRedoEdit()
+{
+    QFETCH(QString, grid);
+    QFETCH(QKeyCombination, redo);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    startShown(w);
+    GridWidget* fa = w.fa();
+    fa->SetCellText(2, 1, "1 Oak St");
+    fa->SelectRange(2, 0);
+    w.document().MakeModified(false);
+    QAction* undo = act(w, "mnuUndo");
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(undo->text(), QString("&Undo"));
+
+    // Panel row 2 is the table's column 1 of the current record.
+    if (grid == "fa")
+        typeInto(fa, 2, 1, "2 Elm St");
+    else
+        typeInto(w.fb(), 2, 1, "2 Elm St");
+    QTRY_COMPARE(fa->CellText(2, 1), QString("2 Elm St"));
+    QCOMPARE(w.fb()->CellText(2, 1), QString("2 Elm St"));
+    QVERIFY(w.document().IsModified());
+    QVERIFY(undo->isEnabled());
+    QCOMPARE(undo->text(), QString("&Undo Edit Cell"));
+
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(fa->CellText(2, 1), QString("1 Oak St"));
+    QCOMPARE(w.fb()->CellText(2, 1), QString("1 Oak St"));
+    QVERIFY(!w.document().IsModified());
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(act(w, "mnuRedo")->text(), QString("&Redo Edit Cell"));
+
+    keys(redo);
+    QCOMPARE(fa->CellText(2, 1), QString("2 Elm St"));
+    QCOMPARE(w.fb()->CellText(2, 1), QString("2 Elm St"));
+    QVERIFY(w.document().IsModified());
+    QVERIFY(!act(w, "mnuRedo")->isEnabled());
+}
+
+void TestUndo::undoToLastSaveIsClean()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    startShown(w);
+    GridWidget* fa = w.fa();
+    typeInto(fa, 1, 0, "Ann");
+    keys(Qt::CTRL | Qt::Key_S);
+    QVERIFY(QFile::exists(h.inProgram("Untitled.cvt")));
+    QVERIFY(!w.document().IsModified());
+
+    typeInto(fa, 1, 0, "Bea");
+    QVERIFY(w.document().IsModified());
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(fa->CellText(1, 0), QString("Ann"));
+    QVERIFY(!w.document().IsModified()); // as saved
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(fa->CellText(1, 0), QString());
+    QVERIFY(w.document().IsModified()); // before the save
+
+    // A change the history does not hold can never be undone away.
+    keys(Qt::CTRL | Qt::Key_Y);
+    QVERIFY(!w.document().IsModified());
+    fa->gridModel()->insertTableRows(3, 1);
+    QVERIFY(!act(w, "mnuUndo")->isEnabled()); // the cells it knew have moved
+    QVERIFY(w.document().IsModified());
+    typeInto(fa, 1, 0, "Cy");
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(fa->CellText(1, 0), QString("Ann"));
+    QVERIFY(w.document().IsModified());
+}
+
+void TestUndo::newAndOpenClearHistory_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("New") << "New";
+    QTest::newRow("Open") << "Open";
+}
+
+void TestUndo::newAndOpenClearHistory()
+{
+    QFETCH(QString, command);
+    ShellHarness h;
+    Table t(3, 10);
+    t.setText(1, 0, u"Dan");
+    QVERIFY(NativeFile::save(t, h.path("other.cvt")));
+    MainWindow& w = h.start();
+    startShown(w);
+    typeInto(w.fa(), 1, 0, "Ann");
+    QVERIFY(act(w, "mnuUndo")->isEnabled());
+
+    h.platform.answers << MsgAnswer::No; // do not save the changes
+    if (command == "New") {
+        keys(Qt::CTRL | Qt::Key_N);
+    } else {
+        h.platform.fileAnswers << h.path("other.cvt");
+        act(w, "mnuOpen_0")->trigger();
+    }
+    QCOMPARE(w.fa()->CellText(1, 0), command == "New" ? QString() : QString("Dan"));
+    QVERIFY(!act(w, "mnuUndo")->isEnabled());
+    QCOMPARE(act(w, "mnuUndo")->text(), QString("&Undo"));
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(w.fa()->CellText(1, 0), command == "New" ? QString() : QString("Dan"));
+    QVERIFY(!w.document().IsModified());
+}
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
