@@ -14,7 +14,7 @@ class TableModel;
 // Drag and drop of cell blocks on a grid. A block dragged within its own
 // grid moves its texts; text dropped from anywhere else is written at the
 // drop cell as far as the table reaches. Formats stay where they are, and
-// the table never grows.
+// the table never grows. Each drop is one step of the model's history.
 class GridDragDrop
 {
   public:

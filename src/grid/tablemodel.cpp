@@ -1,5 +1,6 @@
 #include "grid/tablemodel.h"
 
+#include "grid/blocktextcommand.h"
 #include "grid/celltextcommand.h"
 #include "grid/clipblock.h"
 
@@ -431,6 +432,59 @@ void TableModel::moveBlock(int row1, int col1, int row2, int col2, int toRow, in
     ClipBlock::moveBlock(m_table, row1, col1, row2, col2, toRow, toCol);
     notifyCellsChanged(std::min(row1, toRow), std::min(col1, toCol),
                        std::max(row2, toRow + row2 - row1), std::max(col2, toCol + col2 - col1));
+    emit tableChanged();
+}
+
+void TableModel::editMoveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol)
+{
+    if (!m_undo) {
+        moveBlock(row1, col1, row2, col2, toRow, toCol);
+        return;
+    }
+    if (!m_table.clampRange(row1, col1, row2, col2) || (toRow == row1 && toCol == col1))
+        return;
+    int toRow2 = toRow + row2 - row1;
+    int toCol2 = toCol + col2 - col1;
+    int toRow1 = toRow;
+    int toCol1 = toCol;
+    QList<BlockTextCommand::Range> ranges{{row1, col1, row2, col2}};
+    if (m_table.clampRange(toRow1, toCol1, toRow2, toCol2))
+        ranges.append({toRow1, toCol1, toRow2, toCol2});
+    auto* command = new BlockTextCommand(this, QStringLiteral("Move Cells"), std::move(ranges));
+    {
+        QScopedValueRollback replaying(m_replaying, true);
+        moveBlock(row1, col1, row2, col2, toRow, toCol);
+    }
+    command->changeDone();
+    m_undo->push(command);
+}
+
+void TableModel::editWriteBlock(const ClipBlock& block, int row1, int col1, int row2, int col2,
+                                const QString& change)
+{
+    if (!m_undo) {
+        writeBlock(block, row1, col1, row2, col2);
+        return;
+    }
+    if (!m_table.clampRange(row1, col1, row2, col2))
+        return;
+    auto* command = new BlockTextCommand(this, change, {{row1, col1, row2, col2}});
+    {
+        QScopedValueRollback replaying(m_replaying, true);
+        writeBlock(block, row1, col1, row2, col2);
+    }
+    command->changeDone();
+    m_undo->push(command);
+}
+
+void TableModel::replayBlock(int row1, int col1, int row2, int col2, const QStringList& texts)
+{
+    QScopedValueRollback replaying(m_replaying, true);
+    qsizetype i = 0;
+    for (int r = row1; r <= row2; ++r)
+        for (int c = col1; c <= col2; ++c)
+            m_table.setText(r, c, texts.value(i++));
+    notifyCellsChanged(row1, col1, row2, col2, kTextRoles);
     emit tableChanged();
 }
 

@@ -88,6 +88,14 @@ class TableModel : public QAbstractTableModel
     // Moves the texts of the range so that its top-left lands on (toRow,
     // toCol); the cells it leaves become empty, formats stay.
     void moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol);
+    // The same two changes as the user made them (a block dragged, text
+    // dropped in): each one undoable step, named `change`, when the model
+    // keeps a history.
+    void editMoveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol);
+    void editWriteBlock(const ClipBlock& block, int row1, int col1, int row2, int col2,
+                        const QString& change);
+    // Writes the texts of a range, row by row, as the history recorded them.
+    void replayBlock(int row1, int col1, int row2, int col2, const QStringList& texts);
     void insertTableRows(int at, int n);
     void removeTableRows(int at, int n);
     void moveTableRow(int from, int to);

@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "files/document.h"
 #include "files/nativefile.h"
+#include "grid/griddragdrop.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMimeData>
 #include <QTest>
 
 using namespace corvanta;
@@ -60,6 +62,8 @@ class TestUndo : public QObject
     void undoToLastSaveIsClean();
     void newAndOpenClearHistory_data();
     void newAndOpenClearHistory();
+    void undoRedoDrop_data();
+    void undoRedoDrop();
 };
 
 void TestUndo::undoRedoEdit_data()
@@ -174,6 +178,77 @@ void TestUndo::newAndOpenClearHistory()
     keys(Qt::CTRL | Qt::Key_Z);
     QCOMPARE(w.fa()->CellText(1, 0), command == "New" ? QString() : QString("Dan"));
     QVERIFY(!w.document().IsModified());
+}
+
+void TestUndo::undoRedoDrop_data()
+{
+    QTest::addColumn<QList<int>>("drop"); // cell dropped on; none: the block is text
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("after"); // records 1 to 3, columns 0 and 1
+    QTest::newRow("block down and right")
+        << QList<int>{2, 1} << "Move Cells" << QStringList{"", "", "", "Ann", "", "Bea"};
+    QTest::newRow("block onto itself, one down")
+        << QList<int>{2, 0} << "Move Cells" << QStringList{"", "", "Ann", "", "Bea", "Cy"};
+    QTest::newRow("text from elsewhere")
+        << QList<int>{} << "Drop Text" << QStringList{"Ann", "", "Bea", "", "X", "Y"};
+}
+
+// A drop is one step, however many cells it wrote: Ctrl+Z takes back the
+// cells it emptied and the cells it overwrote, Ctrl+Y makes them again.
+void TestUndo::undoRedoDrop()
+{
+    QFETCH(QList<int>, drop);
+    QFETCH(QString, change);
+    QFETCH(QStringList, after);
+    ShellHarness h;
+    MainWindow& w = h.start();
+    startShown(w);
+    GridWidget* fa = w.fa();
+    fa->SetCellText(1, 0, "Ann");
+    fa->SetCellText(2, 0, "Bea");
+    fa->SetCellText(3, 1, "Cy");
+    const QStringList before{"Ann", "", "Bea", "", "", "Cy"};
+    auto texts = [fa] {
+        QStringList cells;
+        for (int r = 1; r <= 3; ++r)
+            cells << fa->CellText(r, 0) << fa->CellText(r, 1);
+        return cells;
+    };
+    w.commands().toolbarButton("DragMode")->trigger();
+    QCOMPARE(fa->DragEnabled(), 1);
+    w.document().MakeModified(false);
+    TableModel* m = fa->gridModel();
+    auto at = [&](int row, int col) { return fa->visualRect(m->cellIndex(row, col)).center(); };
+
+    if (drop.isEmpty()) {
+        QMimeData mime;
+        mime.setText("X\tY");
+        QDragEnterEvent enter(at(3, 0), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(fa->viewport(), &enter);
+        QDragMoveEvent move(at(3, 0), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(fa->viewport(), &move);
+        QDropEvent event(at(3, 0), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(fa->viewport(), &event);
+        QVERIFY(event.isAccepted());
+    } else {
+        // Grabbed by its top cell; a drag in flight cannot be replayed
+        // offscreen, so the drop is handed its origin.
+        fa->SelectRange(1, 0, 2, 0);
+        std::unique_ptr<QMimeData> mime(m->mimeData({m->cellIndex(1, 0), m->cellIndex(2, 0)}));
+        GridDragDrop(fa, m).drop(at(drop[0], drop[1]), mime.get(), true);
+    }
+    QCOMPARE(texts(), after);
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(act(w, "mnuUndo")->text(), "&Undo " + change);
+
+    fa->setFocus();
+    keys(Qt::CTRL | Qt::Key_Z);
+    QCOMPARE(texts(), before);
+    QVERIFY(!w.document().IsModified());
+    QCOMPARE(act(w, "mnuRedo")->text(), "&Redo " + change);
+    keys(Qt::CTRL | Qt::Key_Y);
+    QCOMPARE(texts(), after);
+    QVERIFY(w.document().IsModified());
 }
 
 QTEST_MAIN(TestUndo)
