@@ -1,5 +1,6 @@
 // The registry: wiring by name, toolbar twins and the toolbar's announcement,
 // exercised on the menus and toolbars the shell lays out.
+#include "../support/commandwindow.h"
 #include "commands/commandset.h"
 #include "shell/commandtree.h"
 
@@ -35,19 +36,13 @@ class TestCommandSet : public QObject
     void anyCommandAnnouncesItself();
 
   private:
-    void click(QAction* toolbarAction);
     std::unique_ptr<QMainWindow> m_window;
     CommandSet* m_cmds = nullptr;
 };
 
 void TestCommandSet::init()
 {
-    m_window = std::make_unique<QMainWindow>();
-    m_window->resize(900, 400);
-    m_cmds = new CommandSet(m_window.get());
-    CommandTree::build(m_window.get(), *m_cmds);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openCommandWindow(m_window, m_cmds);
 }
 
 void TestCommandSet::cleanup()
@@ -78,21 +73,9 @@ void TestCommandSet::anyCommandAnnouncesItself()
     m_cmds->action("mnuSave")->trigger();
     QCOMPARE(order, (QStringList{"about", "save"}));
     order.clear();
-    click(m_cmds->toolbarButton("Save"));
+    clickToolbarButton(m_cmds->toolbarButton("Save"));
     QCOMPARE(order.first(), QString("about"));
     QCOMPARE(order.last(), QString("save"));
-}
-
-void TestCommandSet::click(QAction* toolbarAction)
-{
-    QVERIFY(toolbarAction);
-    auto* bar = qobject_cast<QToolBar*>(toolbarAction->parent());
-    QVERIFY(bar);
-    QWidget* button = bar->widgetForAction(toolbarAction);
-    QVERIFY(button);
-    // Left of centre: the Open button's right part is its drop-down arrow.
-    QTest::mouseClick(button, Qt::LeftButton, {},
-                      QPoint(button->width() / 4, button->height() / 2));
 }
 
 // ---------------------------------------------------------------- wiring
@@ -187,7 +170,7 @@ void TestCommandSet::toolbarClickPrecedesCommand()
             [&log](const QString& k) { log << "toolbar " + k; });
     QVERIFY(m_cmds->wire(command, this, [&log, command] { log << command; }));
 
-    click(m_cmds->toolbarButton(key));
+    clickToolbarButton(m_cmds->toolbarButton(key));
     QCOMPARE(log, QStringList({"toolbar " + key, command}));
 
     if (command.startsWith("tbr_"))
@@ -206,7 +189,7 @@ void TestCommandSet::modeButtonsShowTheMenuMarks()
     QAction* blockButton = m_cmds->toolbarButton("BlockMode");
     // A button whose menu entry cannot run shows no mode it did not enter.
     QVERIFY(m_cmds->setImplemented("tbr_BlockMode", true));
-    click(blockButton);
+    clickToolbarButton(blockButton);
     QVERIFY(!blockButton->isChecked() && rowButton->isChecked());
 
     bool refuseBlock = false;
@@ -216,10 +199,10 @@ void TestCommandSet::modeButtonsShowTheMenuMarks()
             rowItem->setChecked(true);
     }));
 
-    click(blockButton);
+    clickToolbarButton(blockButton);
     QVERIFY(blockItem->isChecked() && !rowItem->isChecked());
     QVERIFY(blockButton->isChecked() && !rowButton->isChecked());
-    click(blockButton); // a pressed mode button stays pressed
+    clickToolbarButton(blockButton); // a pressed mode button stays pressed
     QVERIFY(blockItem->isChecked() && blockButton->isChecked());
 
     rowItem->trigger(); // from the menu: the buttons follow
@@ -227,7 +210,7 @@ void TestCommandSet::modeButtonsShowTheMenuMarks()
 
     // The command decides; the button shows the menu's mark, not the click.
     refuseBlock = true;
-    click(blockButton);
+    clickToolbarButton(blockButton);
     QVERIFY(rowItem->isChecked() && !blockItem->isChecked());
     QVERIFY(rowButton->isChecked() && !blockButton->isChecked());
 }
@@ -244,7 +227,7 @@ void TestCommandSet::hiddenMenuEntryKeepsItsButton()
         entry->setVisible(false);
         QVERIFY2(m_cmds->toolbar()->widgetForAction(button)->isVisible(), key);
         QVERIFY2(button->isEnabled(), key);
-        click(button);
+        clickToolbarButton(button);
         QCOMPARE(runs, 1);
     }
 }

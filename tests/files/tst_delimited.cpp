@@ -1,3 +1,4 @@
+#include "../support/childprocess.h"
 #include "files/delimited.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
@@ -103,34 +104,6 @@ Table generatedTable(int rows, int cols, quint32 seed)
         for (int c = 0; c < cols; ++c)
             t.setText(r, c, kNasty[rng.bounded(int(kNasty.size()))]);
     return t;
-}
-
-// Runs `fn` in a child process (killed after `seconds`) and gives back what
-// it returned, or how it died.
-QByteArray inChild(const std::function<QByteArray()>& fn, unsigned seconds)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        ::alarm(seconds);
-        const QByteArray out = fn();
-        [[maybe_unused]] const ssize_t n = ::write(fds[1], out.constData(), size_t(out.size()));
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray out;
-    char buf[512];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status))
-        return "killed by signal " + QByteArray::number(WTERMSIG(status));
-    return out;
 }
 
 // Saves `t` as comma text to `path` with writes past `fileLimit` failing,

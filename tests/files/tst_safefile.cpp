@@ -1,3 +1,4 @@
+#include "../support/childprocess.h"
 #include "files/safefile.h"
 
 #include <QDir>
@@ -76,34 +77,6 @@ bool makeSpecial(const QString& path, const QString& kind)
     if (kind == "char device") // the null device's numbers, but our own node
         return ::geteuid() == 0 && ::mknod(p.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
     return false;
-}
-
-// Runs `fn` in a child process that is killed after ten seconds, and gives
-// back what it returned, or how it died.
-QByteArray inChild(const std::function<QByteArray()>& fn)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        ::alarm(10);
-        const QByteArray out = fn();
-        [[maybe_unused]] const ssize_t n = ::write(fds[1], out.constData(), size_t(out.size()));
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray out;
-    char buf[512];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status))
-        return "killed by signal " + QByteArray::number(WTERMSIG(status));
-    return out;
 }
 
 } // namespace
@@ -290,26 +263,28 @@ class TestSafeFile : public QObject
     {
         const QString target = path("book.csv");
         put(target, "old");
-        const QByteArray result = inChild([&] {
-            const rlimit limit = {64 * 1024, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            ::signal(SIGXFSZ, SIG_IGN);
-            AtomicFile f(target);
-            if (!f.open(QIODevice::WriteOnly))
-                return "open: " + f.errorString().toUtf8();
-            const QByteArray chunk(64 * 1024, 'x');
-            int written = 0;
-            while (written < 16 && f.write(chunk) == chunk.size())
-                ++written;
-            QByteArray out = "written " + QByteArray::number(written);
-            out += f.failed() ? " failed" : " not failed";
-            // With room again, a write after the failure must still fail.
-            const rlimit none = {RLIM_INFINITY, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_FSIZE, &none);
-            out += ", then " + QByteArray::number(f.write(chunk));
-            out += f.commit() ? ", committed" : ", not committed";
-            return out + ": " + f.errorString().toUtf8();
-        });
+        const QByteArray result = inChild(
+            [&] {
+                const rlimit limit = {64 * 1024, RLIM_INFINITY};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN);
+                AtomicFile f(target);
+                if (!f.open(QIODevice::WriteOnly))
+                    return "open: " + f.errorString().toUtf8();
+                const QByteArray chunk(64 * 1024, 'x');
+                int written = 0;
+                while (written < 16 && f.write(chunk) == chunk.size())
+                    ++written;
+                QByteArray out = "written " + QByteArray::number(written);
+                out += f.failed() ? " failed" : " not failed";
+                // With room again, a write after the failure must still fail.
+                const rlimit none = {RLIM_INFINITY, RLIM_INFINITY};
+                ::setrlimit(RLIMIT_FSIZE, &none);
+                out += ", then " + QByteArray::number(f.write(chunk));
+                out += f.commit() ? ", committed" : ", not committed";
+                return out + ": " + f.errorString().toUtf8();
+            },
+            10);
         QCOMPARE(result, "written 1 failed, then -1, not committed: File too large");
         QCOMPARE(contents(target), "old");
         QVERIFY(temps(dir()).isEmpty());
@@ -365,13 +340,15 @@ class TestSafeFile : public QObject
         }
         // A child, so that a FIFO that blocks fails the test instead of
         // hanging it.
-        const QByteArray result = inChild([&] {
-            QFile f;
-            QString why;
-            if (!openInput(f, input, limit, &why))
-                return f.isOpen() ? "left open" : why.toUtf8();
-            return "opened " + QByteArray::number(f.readAll().size());
-        });
+        const QByteArray result = inChild(
+            [&] {
+                QFile f;
+                QString why;
+                if (!openInput(f, input, limit, &why))
+                    return f.isOpen() ? "left open" : why.toUtf8();
+                return "opened " + QByteArray::number(f.readAll().size());
+            },
+            10);
         QCOMPARE(QString::fromUtf8(result), expected);
     }
 };

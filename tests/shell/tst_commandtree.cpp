@@ -1,4 +1,5 @@
 // The menu bar and toolbars the shell lays out, with their icons.
+#include "../support/commandwindow.h"
 #include "commands/commandset.h"
 #include "shell/commandtree.h"
 #include "shell/icons.h"
@@ -41,37 +42,19 @@ class TestCommandTree : public QObject
     void fontColorBars();
 
   private:
-    void click(QAction* toolbarAction);
     std::unique_ptr<QMainWindow> m_window;
     CommandSet* m_cmds = nullptr;
 };
 
 void TestCommandTree::init()
 {
-    m_window = std::make_unique<QMainWindow>();
-    m_window->resize(900, 400);
-    m_cmds = new CommandSet(m_window.get());
-    CommandTree::build(m_window.get(), *m_cmds);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openCommandWindow(m_window, m_cmds);
 }
 
 void TestCommandTree::cleanup()
 {
     m_window.reset();
     m_cmds = nullptr;
-}
-
-void TestCommandTree::click(QAction* toolbarAction)
-{
-    QVERIFY(toolbarAction);
-    auto* bar = qobject_cast<QToolBar*>(toolbarAction->parent());
-    QVERIFY(bar);
-    QWidget* button = bar->widgetForAction(toolbarAction);
-    QVERIFY(button);
-    // Left of centre: the Open button's right part is its drop-down arrow.
-    QTest::mouseClick(button, Qt::LeftButton, {},
-                      QPoint(button->width() / 4, button->height() / 2));
 }
 
 // ---------------------------------------------------------------- menus
@@ -306,7 +289,7 @@ void TestCommandTree::toolbar2()
     QVERIFY(m_cmds->toolbar2Button("Up")->isEnabled());
     QVERIFY(!m_cmds->toolbar2Button("Down")->isEnabled());
     bar->show();
-    click(m_cmds->toolbar2Button("Up"));
+    clickToolbarButton(m_cmds->toolbar2Button("Up"));
     QCOMPARE(ups, 1);
     QCOMPARE(announced.size(), 0); // Toolbar2 has its own dispatch
 }
