@@ -8,6 +8,7 @@
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "grid/gridwidget.h"
+#include "printing/printcommands.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
 #include "shell/settingsstore.h"
@@ -206,6 +207,11 @@ void MainWindow::wireCommands()
     m_files->install(c);
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
+    (new PrintCommands(m_fa, m_doc,
+                       {[this](const QString& n) { return settings().read(n); },
+                        [this](const QString& n, const QString& v) { settings().write(n, v); }},
+                       this))
+        ->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
 
     m_table->install(c);
