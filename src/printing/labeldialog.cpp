@@ -70,7 +70,6 @@ LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previe
     buildPattern();
     connect(m_fd->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { setDropListFor(current.column()); });
-    connect(m_fd, &GridWidget::Click, this, [this] { setDropListFor(m_fd->CurCol()); });
 
     // The sheet.
     auto* sheet = new QGroupBox(QStringLiteral("Label sheet"), this);
