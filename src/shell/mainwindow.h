@@ -18,6 +18,7 @@ class Document;
 class FileCommands;
 class FormPanel;
 class GridWidget;
+class RecoveryCopy;
 class SettingsStore;
 class TableCommands;
 class UndoCommands;
@@ -29,6 +30,9 @@ struct ShellContext
     Platform* platform = nullptr;
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
+    // Where copies of unsaved changes go; "" is the user's state folder.
+    QString recoveryFolder;
+    int recoveryIntervalMs = 2 * 60 * 1000;
 };
 
 // The main window: starts the address book, lays out the grids, the form
@@ -85,6 +89,8 @@ class MainWindow : public QMainWindow
     void showModified(bool modified);
     // Takes a cell edit still open in the table or the form panel.
     void commitEdits();
+    // At start: offers the copy of changes a crash left behind.
+    void offerRecovery();
 
     ShellContext m_ctx;
     Document* m_doc = nullptr;
@@ -94,6 +100,7 @@ class MainWindow : public QMainWindow
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
+    RecoveryCopy* m_recovery = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;
