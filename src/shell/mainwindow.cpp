@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -41,6 +42,8 @@ const QString kCloseQuestion =
 // splitter stays this far from the window's right edge.
 constexpr int kSplitterMin = 3000;
 constexpr int kSplitterRightMargin = 600;
+// Toolbar2's left edge sits this far from the window's right edge.
+constexpr int kToolbar2Width = 760;
 
 QSize screenSize(const QWidget* w)
 {
@@ -186,6 +189,8 @@ void MainWindow::buildWidgets()
         tb->addWidget(spacer);
         m_countControlAction = tb->addWidget(m_countControl);
     }
+    if (QToolBar* bar2 = m_commands->toolbar2())
+        bar2->installEventFilter(this);
 }
 
 void MainWindow::buildStatusBar()
@@ -395,6 +400,36 @@ void MainWindow::showEvent(QShowEvent* event)
         m_shownOnce = true;
         setVbarLeft(m_vbarLeftTwips);
     }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeToolbar2();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_commands->toolbar2() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        placeToolbar2();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::placeToolbar2()
+{
+    QToolBar* bar2 = m_commands->toolbar2();
+    QToolBar* bar = m_commands->toolbar();
+    if (!bar2 || !bar)
+        return;
+    // Where the style draws wider buttons than 760 twips hold, the bar
+    // grows leftwards: both buttons stay in sight.
+    const int w = std::max(GridWidget::twipsToPixels(kToolbar2Width), bar2->sizeHint().width());
+    // Toolbar ends where Toolbar2 begins, so that the buttons Toolbar2
+    // would cover move into Toolbar's overflow menu instead.
+    bar->setMaximumWidth(bar2->isVisibleTo(this) ? std::max(0, width() - w) : QWIDGETSIZE_MAX);
+    bar2->setGeometry(width() - w, bar->geometry().y(), w, bar->height());
+    bar2->raise();
 }
 
 void MainWindow::SaveSettingsAndExit()
