@@ -55,6 +55,12 @@ class FileCommands : public QObject
                         const QString& message = QStringLiteral(
                             "Changes have been made. Do you want to save the changes?"));
 
+    // Opens `path` as a document of `kind` without a file dialog, after the
+    // save question. False when the file no longer exists (nothing else is
+    // said to the user then); true otherwise, whether or not the user went
+    // on and the file could be read.
+    bool openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine);
+
     void NewUntitledTable();
     void FinishLoad();
     void RefreshDocumentView();
@@ -95,6 +101,8 @@ class FileCommands : public QObject
 
   private:
     void openDelimited(Document::Kind kind, int index);
+    void openNative(const QString& path);
+    void openDelimitedPath(const DelimitedKind& kind, int index, const QString& path);
     void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.

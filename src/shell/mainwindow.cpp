@@ -7,6 +7,7 @@
 #include "editing/layoutcommands.h"
 #include "files/document.h"
 #include "files/filecommands.h"
+#include "files/recentfiles.h"
 #include "files/recoverycopy.h"
 #include "grid/gridwidget.h"
 #include "shell/appsettings.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -71,6 +73,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
                                                                  : m_ctx.recoveryFolder,
                                   this);
     m_recovery->setInterval(m_ctx.recoveryIntervalMs);
+    m_recent = new RecentFiles(*m_doc, this);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
     showModified(m_doc->IsModified());
@@ -221,6 +224,14 @@ void MainWindow::wireCommands()
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
+    for (int i = 0; i < RecentFiles::Max; ++i)
+        c.attach(QStringLiteral("mnuRecent_%1").arg(i), this, [this, i] { openRecent(i); });
+    m_recent->setTexts(AppSettings(settings()).loadRecentFiles());
+    showRecentFiles();
+    connect(m_recent, &RecentFiles::changed, this, [this] {
+        AppSettings(settings()).saveRecentFiles(m_recent->toTexts());
+        showRecentFiles();
+    });
 
     m_table->install(c);
     m_undo->install(c);
@@ -359,6 +370,42 @@ void MainWindow::offerRecovery()
         m_recovery->writeNow();
         return;
     }
+}
+
+void MainWindow::showRecentFiles()
+{
+    const QList<RecentFiles::Entry>& entries = m_recent->entries();
+    for (int i = 0; i < RecentFiles::Max; ++i) {
+        QAction* a = m_commands->action(QStringLiteral("mnuRecent_%1").arg(i));
+        if (!a)
+            continue;
+        if (i >= entries.size()) {
+            a->setVisible(false);
+            continue;
+        }
+        const QFileInfo file(entries.at(i).path);
+        QString name = file.fileName();
+        // A name holding "&" would lose it to an access key.
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        a->setStatusTip(QDir::toNativeSeparators(file.absolutePath()));
+        a->setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));
+        a->setVisible(true);
+    }
+}
+
+void MainWindow::openRecent(int index)
+{
+    if (index < 0 || index >= m_recent->entries().size())
+        return;
+    const RecentFiles::Entry entry = m_recent->entries().at(index);
+    if (m_files->openFile(entry.path, entry.kind, entry.titlesInFirstLine))
+        return;
+    platform().messageBox(QDir::toNativeSeparators(entry.path) +
+                              QStringLiteral(" no longer exists. It has been removed from the "
+                                             "list of recent files."),
+                          QStringLiteral("Open"), MsgIcon::Exclamation, MsgButtons::Ok);
+    m_recent->remove(entry.path);
 }
 
 void MainWindow::mnuExit_Click()

@@ -18,6 +18,7 @@ class Document;
 class FileCommands;
 class FormPanel;
 class GridWidget;
+class RecentFiles;
 class RecoveryCopy;
 class SettingsStore;
 class TableCommands;
@@ -95,6 +96,8 @@ class MainWindow : public QMainWindow
     void commitEdits();
     // At start: offers the copy of changes a crash left behind.
     void offerRecovery();
+    void showRecentFiles();
+    void openRecent(int index);
 
     ShellContext m_ctx;
     Document* m_doc = nullptr;
@@ -105,6 +108,7 @@ class MainWindow : public QMainWindow
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
     RecoveryCopy* m_recovery = nullptr;
+    RecentFiles* m_recent = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;
