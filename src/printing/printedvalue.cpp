@@ -1,18 +1,17 @@
 #include "printing/printedvalue.h"
 
+#include "table/valueformat.h"
+
 namespace corvanta::PrintedValue {
 
 QString shown(const ColumnAttr& column, const QString& stored)
 {
-    Q_UNUSED(column);
-    return stored;
+    return ValueFormat::shown(column.type, column.format, stored);
 }
 
 bool readsTrue(QStringView stored)
 {
-    bool ok = false;
-    const double v = stored.trimmed().toDouble(&ok);
-    return ok && (v == 1.0 || v == -1.0);
+    return ValueFormat::ticked(stored.toString());
 }
 
 } // namespace corvanta::PrintedValue
