@@ -1,5 +1,7 @@
 #include "printing/labellayout.h"
 
+#include "printing/printedvalue.h"
+
 #include <algorithm>
 
 namespace corvanta {
@@ -118,15 +120,19 @@ std::array<ResolvedLine, LabelPattern::kLines> LabelLayout::resolve(const LabelP
 QString LabelLayout::compose(const ResolvedLine& line, const Table& table, int row)
 {
     const auto& c = line.columns;
+    // Values print as the table shows them, through their column's format.
+    auto cell = [&](int col) {
+        return PrintedValue::shown(table.column(col), table.text(row, col));
+    };
     if (c[0] < 0)
         return {};
-    QString text = table.text(row, c[0]);
+    QString text = cell(c[0]);
     if (c[1] < 0)
         return text;
-    text += line.separators[0] + table.text(row, c[1]);
+    text += line.separators[0] + cell(c[1]);
     if (c[2] < 0)
         return text;
-    return text + line.separators[1] + table.text(row, c[2]);
+    return text + line.separators[1] + cell(c[2]);
 }
 
 QStringList LabelLayout::lines(int tableRow) const

@@ -70,6 +70,7 @@ class TestPrintLayout : public QObject
 
     void sheetColumnWidths();
     void sheetCheckBoxes();
+    void valuesPrintThroughTheirFormat();
     void sheetFlowsDownThenAcross();
     void sheetScaleAndOrientation();
     void scaleFromText_data();
@@ -320,6 +321,23 @@ void TestPrintLayout::sheetCheckBoxes()
     QCOMPARE(boxes[0]->y, SheetLayout::kMarginTopBottom + 255 + 26);
     QCOMPARE(boxes[0]->h, 204);
     QCOMPARE(boxes[1]->y - boxes[0]->y, 255);
+}
+
+void TestPrintLayout::valuesPrintThroughTheirFormat()
+{
+    Table t = addressTable(1);
+    ColumnAttr money;
+    money.type = TypeMoney;
+    money.format = QStringLiteral("$#,###.00");
+    t.setColumn(5, money);
+    t.setText(1, 5, QStringLiteral("1250.5"));
+    const Page page = SheetLayout(t, SheetOptions{{}, false, 100, {1}}).page(0);
+    const PageItem* item = textItem(page, "$1,250.50");
+    QVERIFY(item);
+    QCOMPARE(item->align, int(AlignRight));
+    LabelPattern p;
+    p.lines[0] = {true, {"Name", "Phone", ""}, {"space", ""}};
+    QCOMPARE(LabelLayout(t, p, {1}, {}).lines(1).value(0), QStringLiteral("Name 1 $1,250.50"));
 }
 
 void TestPrintLayout::sheetFlowsDownThenAcross()
