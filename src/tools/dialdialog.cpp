@@ -107,8 +107,8 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
     prefixRow->addWidget(new QLabel(QStringLiteral("before number for long distance")));
     prefixRow->addStretch(1);
     pane->addLayout(prefixRow, 1, 0, 1, 3);
-    pane->addWidget(m_dialOne, 2, 0, 1, 2);
-    pane->addWidget(save, 2, 2, Qt::AlignRight);
+    pane->addWidget(m_dialOne, 2, 0, 1, 3);
+    pane->addWidget(save, 3, 2, Qt::AlignRight);
     pane->setColumnStretch(1, 1);
 
     auto* outer = new QVBoxLayout(this);
@@ -117,6 +117,10 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
     outer->addWidget(m_settingsPane);
     outer->addStretch(1);
     outer->setSizeConstraint(QLayout::SetNoConstraint);
+    // Wide enough for the settings, whichever form it opens in.
+    const QMargins m = outer->contentsMargins();
+    setMinimumWidth(std::max(m_settingsPane->sizeHint().width(), top->sizeHint().width()) +
+                    m.left() + m.right());
 
     connect(m_dial, &QPushButton::clicked, this, &DialDialog::cmdDial_Click);
     connect(m_cancel, &QPushButton::clicked, this, &DialDialog::cmdCancel_Click);
