@@ -5,6 +5,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace corvanta {
@@ -21,6 +22,15 @@ char upperAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
 }
+
+// Every byte to itself but a-z, which become A-Z.
+constexpr auto kUpper = [] {
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[size_t(i)] =
+            (i >= 'a' && i <= 'z') ? (unsigned char)(i - ('a' - 'A')) : (unsigned char)(i);
+    return t;
+}();
 
 // Cells hold valid UTF-8 only (the table repairs or rejects anything else).
 void decodeUpper(QByteArrayView s, std::u32string& out)
@@ -81,24 +91,34 @@ bool FindMatcher::matches(QByteArrayView cell) const
 
 bool FindMatcher::matchesFolded(QByteArrayView cell) const
 {
-    if (isAscii(cell)) {
-        // An ASCII cell stays ASCII in upper case, so a needle with any
-        // other letter cannot occur in it.
-        if (!m_asciiNeedle)
-            return false;
+    // One pass: an ASCII needle is looked for with ASCII upper-casing, and
+    // the pass notes whether the cell holds anything else. Only such a cell
+    // can still match another way (a few letters upper-case to ASCII, "ſ"
+    // to "S"), and only such a cell is decoded.
+    const auto* p = reinterpret_cast<const unsigned char*>(cell.data());
+    const qsizetype size = cell.size();
+    unsigned char high = 0;
+    if (m_asciiNeedle) {
+        const auto* needle = reinterpret_cast<const unsigned char*>(m_bytes.constData());
         const qsizetype n = m_bytes.size();
-        const char first = m_bytes[0];
-        for (qsizetype i = 0; i + n <= cell.size(); ++i) {
-            if (upperAscii(cell[i]) != first)
+        const qsizetype lastStart = size - n;
+        for (qsizetype i = 0; i < size; ++i) {
+            const unsigned char c = p[i];
+            high |= c;
+            if (i > lastStart || kUpper[c] != needle[0])
                 continue;
             qsizetype k = 1;
-            while (k < n && upperAscii(cell[i + k]) == m_bytes[k])
+            while (k < n && kUpper[p[i + k]] == needle[k])
                 ++k;
             if (k == n)
                 return true;
         }
-        return false;
+    } else {
+        for (qsizetype i = 0; i < size; ++i)
+            high |= p[i];
     }
+    if (!(high & 0x80))
+        return false;
     decodeUpper(cell, m_buffer);
     return m_buffer.find(m_wide) != std::u32string::npos;
 }
