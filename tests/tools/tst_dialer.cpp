@@ -177,6 +177,8 @@ void TestDialer::portNotAvailable_data()
                                  << "ttyNoSuch9";
     QTest::newRow("not a port") << "two words"
                                 << "two words";
+    QTest::newRow("number past the listed ports") << "300"
+                                                  << "COM300 (/dev/ttyS299)";
     QTest::newRow("number out of range") << "40000"
                                          << "COM40000";
     QTest::newRow("zero") << "0"
