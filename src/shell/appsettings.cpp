@@ -97,4 +97,29 @@ void AppSettings::save(const WindowSettings& s)
     st.write(kColPhone, QString::number(s.roles.phone));
 }
 
+namespace {
+constexpr int kRecentSlots = 8;
+QString recentKey(int i)
+{
+    return QStringLiteral("RecentFile%1").arg(i + 1);
+}
+} // namespace
+
+QStringList AppSettings::loadRecentFiles() const
+{
+    QStringList out;
+    for (int i = 0; i < kRecentSlots; ++i) {
+        const QString t = m_store.read(recentKey(i));
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+void AppSettings::saveRecentFiles(const QStringList& texts)
+{
+    for (int i = 0; i < kRecentSlots; ++i)
+        m_store.write(recentKey(i), i < texts.size() ? texts.at(i) : QString());
+}
+
 } // namespace corvanta

@@ -3,6 +3,7 @@
 #include "table/columnroles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,6 +44,10 @@ class AppSettings
     WindowSettings load(const QString& programFolder) const;
     // Writes every value, each synced as it is written.
     void save(const WindowSettings& settings);
+    // The recent files list, newest first, as RecentFiles stores it; written
+    // whenever it changes, so that a crash does not lose it.
+    QStringList loadRecentFiles() const;
+    void saveRecentFiles(const QStringList& texts);
 
   private:
     int readInt(const QString& key, int fallback) const;
