@@ -18,6 +18,7 @@
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
 #include "table/undocommands.h"
+#include "tools/contacttools.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -241,6 +242,10 @@ void MainWindow::wireCommands()
 
     m_table->install(c);
     m_undo->install(c);
+    auto* tools = new ContactTools(m_fa, *m_doc, *m_table, platform(), settings(), this);
+    tools->install(c);
+    connect(tools, &ContactTools::countryChanged, this,
+            [this](const QString& text) { setStatusPanel(2, text); });
     c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
         m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
         m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
