@@ -22,7 +22,8 @@ int main(int argc, char** argv)
     Startup::recordProgramFolder(settings, programFolder);
 
     QtPlatform platform;
-    MainWindow window(ShellContext{&platform, &settings, programFolder});
+    MainWindow window(ShellContext{
+        .platform = &platform, .settings = &settings, .programFolder = programFolder});
     window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
     window.show();
     return app.exec();
