@@ -32,7 +32,7 @@ struct ShellContext
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
     // Where copies of unsaved changes go; "" is the user's state folder.
-    QString recoveryFolder;
+    QString recoveryFolder = QString();
     int recoveryIntervalMs = 2 * 60 * 1000;
 };
 
