@@ -10,6 +10,7 @@
 #include "grid/gridwidget.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
+#include "shell/helpcommands.h"
 #include "shell/settingsstore.h"
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
@@ -207,6 +208,8 @@ void MainWindow::wireCommands()
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
+    m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, m_showTips, this);
+    m_help->install(c);
 
     m_table->install(c);
     m_undo->install(c);
@@ -235,6 +238,8 @@ void MainWindow::wireCommands()
     connect(m_files, &FileCommands::rowModeEntered, m_table,
             [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
+    connect(m_files, &FileCommands::selectionCounted, this,
+            [this](const QString& text) { setStatusPanel(5, text); });
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
     connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
     connect(m_table, &TableCommands::positionChanged, this,
