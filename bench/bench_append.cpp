@@ -7,6 +7,10 @@
 // from the base table again. Also timed on its own: the table step alone
 // (the rows moved into the table, without reading the file), so the share
 // of the reader shows. Medians over `runs`, in seconds.
+//
+// 200,000 records on 1,000 pass the address book's limit of 200,001: the
+// append takes the 199,001 that fit and reports the rest, which this
+// benchmark's platform answers without a window.
 #include "addressgen.h"
 #include "benchutil.h"
 #include "files/document.h"
@@ -17,6 +21,7 @@
 #include "grid/table.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/addressdefaults.h"
 #include "table/setdefaults.h"
 #include "table/undocommands.h"
 
@@ -30,6 +35,22 @@
 using namespace corvanta;
 using bench::median;
 using bench::seconds;
+
+namespace {
+
+// Answers every message box with OK at once, and remembers the last text.
+class QuietPlatform : public QtPlatform
+{
+  public:
+    MsgAnswer messageBox(const QString& text, const QString&, MsgIcon, MsgButtons, int) override
+    {
+        last = text;
+        return MsgAnswer::Ok;
+    }
+    QString last;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -62,7 +83,7 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     Document doc(dir.path());
-    QtPlatform platform; // no prompt shows when every file reads
+    QuietPlatform platform;
     CommonDialog dialog;
     FileCommands files(doc, fa, fb, fc, platform, dialog);
     FileAppend append(files, fa, fc, platform, dialog);
@@ -77,7 +98,8 @@ int main(int argc, char** argv)
         QApplication::processEvents();
 
         tAppend.push_back(seconds([&] { append.appendFile(file); }));
-        if (fa->RowCount() != base + records + 1) {
+        const int expected = std::min(base + records, AddressDefaults::MaxRecords) + 1;
+        if (fa->RowCount() != expected) {
             std::fprintf(stderr, "append gave %d rows\n", fa->RowCount());
             return 1;
         }
@@ -105,6 +127,8 @@ int main(int argc, char** argv)
 
     std::printf("bench_append: %d records appended to %d (shown grid), %d runs, median seconds\n",
                 records, base, runs);
+    if (!platform.last.isEmpty())
+        std::printf("the append said: %s\n", qPrintable(platform.last));
     std::printf("%-40s %10.4f\n", "Append (read file + append)", median(tAppend));
     std::printf("%-40s %10.4f\n", "Undo of it", median(tUndo));
     std::printf("%-40s %10.4f\n", "Redo of it", median(tRedo));

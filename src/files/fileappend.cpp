@@ -124,13 +124,12 @@ void FileAppend::appendFile(const QString& path)
         emit appended(QString::number(m_fa->PickedRowCount()) + QStringLiteral(" Sel"));
     }
     if (leftOut > 0) {
+        const QLocale english(QLocale::English);
         m_platform.messageBox(
             QStringLiteral("A table holds at most %1 records. The last %2 of the %3 records of %4 "
                            "were left out.")
-                .arg(QLocale(QLocale::English).toString(AddressDefaults::MaxRecords))
-                .arg(leftOut)
-                .arg(added + leftOut)
-                .arg(path),
+                .arg(english.toString(AddressDefaults::MaxRecords), english.toString(leftOut),
+                     english.toString(added + leftOut), path),
             kTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     }
     m_files.warnReplacedBytes(path, info);

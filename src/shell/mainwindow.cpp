@@ -232,6 +232,9 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::reset, m_undo, &UndoCommands::clear);
     connect(m_undo, &UndoCommands::backToSaved, this, [this] { m_doc->MakeModified(false); });
     connect(m_undo, &UndoCommands::replayed, m_formPanel, &FormPanel::refresh);
+    // An undone append or insert changes the counts and the position text.
+    connect(m_undo, &UndoCommands::replayed, this, &MainWindow::updateCountBoxes);
+    connect(m_undo, &UndoCommands::replayed, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);

@@ -125,6 +125,8 @@ void TestAppend::appendsBelowAsOneUndoableChange()
     QCOMPARE(fa->ColCount(), 10);
     QCOMPARE(fa->CellText(0, 8), QString());
     QCOMPARE(fa->CellText(1, 0), QString("Ann"));
+    QCOMPARE(txtRow(w), QString("10"));
+    QVERIFY(w.statusPanel(6).endsWith(" / 10"));
     QVERIFY(!w.document().IsModified()); // back where it was saved
     QTest::keyClick(fa, Qt::Key_Y, Qt::ControlModifier);
     QVERIFY(fa->table() == appended);
