@@ -241,6 +241,37 @@ bool FileCommands::openStartupFile()
     return true;
 }
 
+bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
+                               Document::Kind kind, QString* error)
+{
+    {
+        QScopedValueRollback replacing(m_replacing, true);
+        if (!load(*m_fa->gridModel(), copyPath, GridFile::Native, error))
+            return false;
+        keepTitleRow();
+        m_doc.setLoaded(documentPath, kind);
+        emit captionChanged(kCaptionSaved + documentPath);
+        emit columnsChanged();
+        FinishLoad();
+    }
+    // What is on disk under the document's name is older than this.
+    m_doc.MakeModified(true);
+    return true;
+}
+
+bool FileCommands::openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    if (!askSaveChanges(QStringLiteral("Open")))
+        return true;
+    if (kind == Document::KindNative)
+        openNative(path);
+    else
+        openDelimitedPath(delimitedKind(kind), titlesInFirstLine ? 0 : 1, path);
+    return true;
+}
+
 void FileCommands::mnuOpen_Click(int index)
 {
     if (index != 0)
@@ -252,6 +283,11 @@ void FileCommands::mnuOpen_Click(int index)
                     QStringLiteral("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
     if (path.isEmpty())
         return;
+    openNative(path);
+}
+
+void FileCommands::openNative(const QString& path)
+{
     QScopedValueRollback replacing(m_replacing, true);
     QString error;
     if (!load(*m_fa->gridModel(), path, GridFile::Native, &error)) {
@@ -288,6 +324,11 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
         askOpenPath(QString::fromLatin1(k.defaultExt), QString::fromLatin1(k.openFilter));
     if (path.isEmpty())
         return;
+    openDelimitedPath(k, index, path);
+}
+
+void FileCommands::openDelimitedPath(const DelimitedKind& k, int index, const QString& path)
+{
     try {
         readDelimited(k, index, path);
     } catch (const std::bad_alloc&) {
@@ -339,7 +380,7 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
         fc->ClearAll();
     }
     m_doc.setOpenFolder(Document::FolderOfPath(path));
-    m_doc.setLoaded(path, k.fileKind);
+    m_doc.setLoaded(path, k.fileKind, index == 0);
     // Save writes the document back the way it was read.
     rememberEncoding(info.encoding);
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);

@@ -56,12 +56,23 @@ class FileCommands : public QObject
                         const QString& message = QStringLiteral(
                             "Changes have been made. Do you want to save the changes?"));
 
+    // Opens `path` as a document of `kind` without a file dialog, after the
+    // save question. False when the file no longer exists (nothing else is
+    // said to the user then); true otherwise, whether or not the user went
+    // on and the file could be read.
+    bool openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine);
+
     void NewUntitledTable();
     void FinishLoad();
     void RefreshDocumentView();
     // Opens the document's start-up file at start; false leaves the
     // untitled table.
     bool openStartupFile();
+    // Reads the native copy `copyPath` as the document `documentPath` of
+    // `kind`, with its changes unsaved. False (with the reason) leaves the
+    // table as it was.
+    bool restoreCopy(const QString& copyPath, const QString& documentPath, Document::Kind kind,
+                     QString* error);
 
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as
@@ -100,6 +111,8 @@ class FileCommands : public QObject
 
   private:
     void openDelimited(Document::Kind kind, int index);
+    void openNative(const QString& path);
+    void openDelimitedPath(const DelimitedKind& kind, int index, const QString& path);
     void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.

@@ -116,4 +116,29 @@ QString AppSettings::webUrl(const QString& programFolder) const
     return readText(kWebUrl, installedGuide(programFolder));
 }
 
+namespace {
+constexpr int kRecentSlots = 8;
+QString recentKey(int i)
+{
+    return QStringLiteral("RecentFile%1").arg(i + 1);
+}
+} // namespace
+
+QStringList AppSettings::loadRecentFiles() const
+{
+    QStringList out;
+    for (int i = 0; i < kRecentSlots; ++i) {
+        const QString t = m_store.read(recentKey(i));
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+void AppSettings::saveRecentFiles(const QStringList& texts)
+{
+    for (int i = 0; i < kRecentSlots; ++i)
+        m_store.write(recentKey(i), i < texts.size() ? texts.at(i) : QString());
+}
+
 } // namespace corvanta

@@ -3,6 +3,7 @@
 #include "table/columnroles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -48,6 +49,10 @@ class AppSettings
     // user guide installed beside the program, as a file: address.
     QString guideUrl(const QString& programFolder) const;
     QString webUrl(const QString& programFolder) const;
+    // The recent files list, newest first, as RecentFiles stores it; written
+    // whenever it changes, so that a crash does not lose it.
+    QStringList loadRecentFiles() const;
+    void saveRecentFiles(const QStringList& texts);
 
   private:
     int readInt(const QString& key, int fallback) const;

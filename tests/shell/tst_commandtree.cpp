@@ -35,6 +35,7 @@ class TestCommandTree : public QObject
     void toolbarPositions();
     void openDropDown();
     void toolbar2();
+    void toolbarRoutesEveryKey();
     void everyCommandStartsDisabled();
 
     void iconsAreDrawnAndDistinct();
@@ -86,7 +87,7 @@ void TestCommandTree::menus_data()
         "mnuNew|&New|Ctrl+N", "mnuOpenA|&Open", "mnuAppend|&Append|Ctrl+A", "-",
         "mnuSave|&Save|Ctrl+S", "mnuSaveAs|Save &As", "-",
         "mnuPrintSheet|&Print Sheet...|F4", "mnuPrintLabels|Print &Mailing Labels...|F5", "-",
-        "mnuExit|E&xit"};
+        "mnuRecent|Recent &Files", "-", "mnuExit|E&xit"};
     QTest::newRow("mnuOpenA") << QStringList{
         "mnuOpen_0|&Corvanta (*.cvt)", "mnuOpen_1|&Comma Delimited (*.csv)",
         "mnuOpen_2|Ta&b Delimited (*.txt)"};
@@ -294,6 +295,70 @@ void TestCommandTree::toolbar2()
     QCOMPARE(announced.size(), 0); // Toolbar2 has its own dispatch
 }
 
+// A click announces its key, then runs the entry it twins and nothing else.
+// Clicking every position in order must give exactly this trace; a button
+// wired to the wrong entry, or announcing twice, breaks it.
+void TestCommandTree::toolbarRoutesEveryKey()
+{
+    QStringList trace;
+    connect(m_cmds, &CommandSet::toolbarClicked, this,
+            [&trace](const QString& key) { trace << key; });
+    for (QAction* a : m_window->findChildren<QAction*>()) {
+        const QString name = a->objectName();
+        if (!name.startsWith("mnu") || a->isSeparator() || a->menu())
+            continue;
+        QVERIFY(m_cmds->wire(name, this, [&trace, name] { trace << ">" + name; }));
+    }
+    for (const char* own :
+         {"Bold", "Italic", "Underline", "A", "Acolor", "DragMode", "AlternateColor"})
+        QVERIFY(m_cmds->setImplemented(QStringLiteral("tbr_") + own, true));
+
+    for (int pos = 1; pos <= CommandTree::ToolbarPositions; ++pos) {
+        QAction* a = m_cmds->toolbarButtonAt(pos);
+        if (!a->isSeparator())
+            clickToolbarButton(a);
+    }
+    const QStringList expected = {"New",
+                                  ">mnuNew",
+                                  "Open",
+                                  ">mnuOpen_0",
+                                  "Save",
+                                  ">mnuSave",
+                                  "Cut",
+                                  ">mnuEditCut",
+                                  "Copy",
+                                  ">mnuEditCopy",
+                                  "Paste",
+                                  ">mnuEditPaste",
+                                  "Find",
+                                  ">mnuEditFind",
+                                  "Bold",
+                                  "Italic",
+                                  "Underline",
+                                  "A",
+                                  "Acolor",
+                                  "Flood",
+                                  ">mnuBkColor",
+                                  "RowMode",
+                                  ">mnuMouseMode_0",
+                                  "BlockMode",
+                                  ">mnuMouseMode_1",
+                                  "DragMode",
+                                  "AlternateColor",
+                                  "map",
+                                  ">mnuTools_InternetMap",
+                                  "phone",
+                                  ">mnuTools_DialPhone",
+                                  "email",
+                                  ">mnuTools_SendMail",
+                                  "website",
+                                  ">mnuTools_WebLink"};
+    QCOMPARE(trace, expected);
+    // The mode pair ends on the last one clicked, whatever the menu did.
+    QVERIFY(m_cmds->toolbarButton("BlockMode")->isChecked());
+    QVERIFY(!m_cmds->toolbarButton("RowMode")->isChecked());
+}
+
 // ---------------------------------------------------------------- commands
 
 void TestCommandTree::everyCommandStartsDisabled()
@@ -309,15 +374,17 @@ void TestCommandTree::everyCommandStartsDisabled()
             a->setVisible(true);
             // Submenus whose entries all start disabled start so too.
             static const QStringList dead = {"mnuInsert", "mnuDelete",    "mnuMove",
-                                             "mnuAlign",  "mnuRowHeight", "mnuToolsCountry"};
+                                             "mnuAlign",  "mnuRowHeight", "mnuToolsCountry",
+                                             "mnuRecent"};
             QVERIFY2(a->isEnabled() != dead.contains(a->objectName()), qPrintable(a->objectName()));
             continue;
         }
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         ++commands;
     }
-    // 58 menu commands, 21 toolbar buttons, 3 drop-down items, 2 on Toolbar2.
-    QCOMPARE(commands, 58 + 21 + 3 + 2);
+    // 58 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
+    // items, 2 on Toolbar2.
+    QCOMPARE(commands, 58 + 8 + 21 + 3 + 2);
 }
 
 // ---------------------------------------------------------------- icons
