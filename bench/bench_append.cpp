@@ -1,4 +1,4 @@
-// Append benchmark: bench_append [records] [base] [runs]
+// Append benchmark: bench_append [records] [base] [runs] [cvt|csv]
 // Run with QT_QPA_PLATFORM=offscreen.
 //
 // File > Append of a native file of `records` address records (default
@@ -26,6 +26,7 @@
 #include "table/undocommands.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -58,13 +59,19 @@ int main(int argc, char** argv)
     const int records = argc > 1 ? std::max(1, atoi(argv[1])) : 200000;
     const int base = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 7;
+    const bool csv = argc > 4 && qstrcmp(argv[4], "csv") == 0;
 
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("more.cvt"));
+    const QString file =
+        dir.filePath(csv ? QStringLiteral("more.csv") : QStringLiteral("more.cvt"));
     {
         Table t;
         bench::fillAddressTable(t, records, 7);
-        if (!NativeFile::save(t, file)) {
+        QFile out(file);
+        const bool written = csv ? out.open(QIODevice::WriteOnly) &&
+                                       out.write(bench::generateAddressCsv(records, 7)) > 0
+                                 : bool(NativeFile::save(t, file));
+        if (!written) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }
@@ -125,8 +132,9 @@ int main(int argc, char** argv)
         QApplication::processEvents();
     }
 
-    std::printf("bench_append: %d records appended to %d (shown grid), %d runs, median seconds\n",
-                records, base, runs);
+    std::printf("bench_append: %d records (%s) appended to %d (shown grid), %d runs, median "
+                "seconds\n",
+                records, csv ? "comma text" : "native file", base, runs);
     if (!platform.last.isEmpty())
         std::printf("the append said: %s\n", qPrintable(platform.last));
     std::printf("%-40s %10.4f\n", "Append (read file + append)", median(tAppend));
