@@ -1,5 +1,6 @@
-// The start routine: settings check, main window.
+// The start routine: settings check, main window, tip of the day.
 #include "platform/platform.h"
+#include "shell/helpcommands.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsstore.h"
 #include "shell/startup.h"
@@ -26,5 +27,7 @@ int main(int argc, char** argv)
         .platform = &platform, .settings = &settings, .programFolder = programFolder});
     window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
     window.show();
+    if (Startup::readShowTips(settings))
+        window.help().mnuTip_Click();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "commands/commandset.h"
 #include "files/delimited.h"
+#include "files/fileappend.h"
 #include "files/filestatus.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
@@ -63,6 +64,14 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
     // grid and the scratch grid are not the document; an edit in the panel
     // reaches fa and is counted there.
     connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
+
+    m_append = new FileAppend(*this, fa, fc, platform, dialog, this);
+    connect(m_append, &FileAppend::appended, this, [this](const QString& selection) {
+        emit countsChanged();
+        emit columnsChanged();
+        emit currentCellChanged();
+        emit selectionCounted(selection);
+    });
 }
 
 bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error,
@@ -98,6 +107,7 @@ void FileCommands::install(CommandSet& c)
     c.attach(QStringLiteral("mnuSaveAsCVT"), this, [this] { mnuSaveAsCVT_Click(); });
     c.attach(QStringLiteral("mnuSaveAsComma"), this, [this] { mnuSaveAsComma_Click(); });
     c.attach(QStringLiteral("mnuSaveAsTab"), this, [this] { mnuSaveAsTab_Click(); });
+    m_append->install(c);
 }
 
 bool FileCommands::askSaveChanges(const QString& title, const QString& message)
@@ -377,6 +387,11 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
     FinishLoad();
+    warnReplacedBytes(path, info);
+}
+
+void FileCommands::warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info)
+{
     if (info.replacedBytes > 0) {
         m_platform.messageBox(QStringLiteral("Some bytes of %1 are not valid UTF-8 and were "
                                              "replaced, first on line %2.")

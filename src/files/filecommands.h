@@ -12,6 +12,7 @@
 namespace corvanta {
 
 class CommandSet;
+class FileAppend;
 class GridWidget;
 class Platform;
 class TableModel;
@@ -87,6 +88,13 @@ class FileCommands : public QObject
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
 
+    // Reads a file into a grid's table with the loader; running out of
+    // memory fails the read like any other reason, and the table stays.
+    bool load(TableModel& model, const QString& path, int what, QString* error,
+              Delimited::ReadInfo* info = nullptr);
+    // Tells the user when bytes of a delimited file had to be replaced.
+    void warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info);
+
   signals:
     // The window's title should read `caption`.
     void captionChanged(const QString& caption);
@@ -98,6 +106,8 @@ class FileCommands : public QObject
     void rowModeEntered();
     // The table's columns changed: the form panel lists them anew.
     void columnsChanged();
+    // The status bar's selection text is now `text`.
+    void selectionCounted(const QString& text);
 
   private:
     void openDelimited(Document::Kind kind, int index);
@@ -116,8 +126,6 @@ class FileCommands : public QObject
     bool confirmEncoding(TextEncoding& encoding);
     void showCannotOpen(const QString& path, const QString& reason);
     void onTableChanged();
-    bool load(TableModel& model, const QString& path, int what, QString* error,
-              Delimited::ReadInfo* info = nullptr);
 
     Document& m_doc;
     GridWidget* m_fa;
@@ -129,6 +137,7 @@ class FileCommands : public QObject
     // document as it stands on disk (or fresh), not a change to it.
     bool m_replacing = false;
     Loader m_loader;
+    FileAppend* m_append;
 };
 
 } // namespace corvanta

@@ -13,6 +13,7 @@
 #include "printing/printcommands.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
+#include "shell/helpcommands.h"
 #include "shell/settingsstore.h"
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
@@ -231,6 +232,8 @@ void MainWindow::wireCommands()
                        this))
         ->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
+    m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, m_showTips, this);
+    m_help->install(c);
     for (int i = 0; i < RecentFiles::Max; ++i)
         c.attach(QStringLiteral("mnuRecent_%1").arg(i), this, [this, i] { openRecent(i); });
     m_recent->setTexts(AppSettings(settings()).loadRecentFiles());
@@ -265,12 +268,17 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::reset, m_undo, &UndoCommands::clear);
     connect(m_undo, &UndoCommands::backToSaved, this, [this] { m_doc->MakeModified(false); });
     connect(m_undo, &UndoCommands::replayed, m_formPanel, &FormPanel::refresh);
+    // An undone append or insert changes the counts and the position text.
+    connect(m_undo, &UndoCommands::replayed, this, &MainWindow::updateCountBoxes);
+    connect(m_undo, &UndoCommands::replayed, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::rowModeEntered, m_table,
             [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
+    connect(m_files, &FileCommands::selectionCounted, this,
+            [this](const QString& text) { setStatusPanel(5, text); });
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
     connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
     connect(m_table, &TableCommands::positionChanged, this,

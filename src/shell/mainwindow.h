@@ -18,6 +18,7 @@ class Document;
 class FileCommands;
 class FormPanel;
 class GridWidget;
+class HelpCommands;
 class RecentFiles;
 class RecoveryCopy;
 class SettingsStore;
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow
     FormPanel& formPanel() const { return *m_formPanel; }
     TableCommands& tableCommands() const { return *m_table; }
     UndoCommands& undoCommands() const { return *m_undo; }
+    HelpCommands& help() const { return *m_help; }
 
     GridWidget* fa() const { return m_fa; }
     GridWidget* fb() const { return m_fb; }
@@ -107,6 +109,7 @@ class MainWindow : public QMainWindow
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
+    HelpCommands* m_help = nullptr;
     RecoveryCopy* m_recovery = nullptr;
     RecentFiles* m_recent = nullptr;
 
