@@ -39,6 +39,7 @@ void Document::resetToUntitled()
     setCurrentFile(untitledPath());
     m_fileKind = KindNative;
     m_encoding = TextEncoding::Utf8;
+    m_delimiter = ',';
     MakeModified(false);
     m_roles = ColumnRoles();
     emit reset();
@@ -49,6 +50,7 @@ void Document::setLoaded(const QString& path, Kind kind)
     setCurrentFile(path);
     m_fileKind = kind;
     m_encoding = TextEncoding::Utf8;
+    m_delimiter = ',';
     emit loaded();
 }
 

@@ -29,6 +29,7 @@ struct ShellContext
     Platform* platform = nullptr;
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
+    QString fileToOpen;    // named on the command line: opened instead of the last file
 };
 
 // The main window: starts the address book, lays out the grids, the form

@@ -5,23 +5,12 @@
 // it back gives the very same cells (the writer quotes whatever the reader
 // would otherwise split or drop).
 #include "files/delimited.h"
+#include "fuzzfail.h"
 #include "grid/table.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace corvanta;
-
-namespace {
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -35,23 +24,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     table.setText(0, 0, u"title");
     if (!Delimited::decode(input, delimiter, table, firstRow)) {
         // Only absurd sizes are refused, which these inputs cannot reach.
-        fail("the reader refused an input");
+        fuzzFail("the reader refused an input");
     }
     if (firstRow == 1 && table.text(0, 0) != u"title")
-        fail("the row above the text changed");
+        fuzzFail("the row above the text changed");
     for (int r = 0; r < table.rowCount(); ++r)
         for (int c = 0; c < table.colCount(); ++c)
             if (!Table::isValidUtf8(table.utf8(r, c)))
-                fail("a cell holds invalid UTF-8");
+                fuzzFail("a cell holds invalid UTF-8");
 
     const QByteArray written = Delimited::encode(table, delimiter, firstRow);
     Table again(1, 1);
     again.setText(0, 0, u"title");
     if (!Delimited::decode(written, delimiter, again, firstRow))
-        fail("the reader refused the writer's output");
+        fuzzFail("the reader refused the writer's output");
     if (again.colCount() < table.colCount())
         again.setColCount(table.colCount()); // trailing empty columns
     if (!(again == table))
-        fail("written and read back, the cells differ");
+        fuzzFail("written and read back, the cells differ");
     return 0;
 }

@@ -89,14 +89,14 @@ void TestCommandTree::menus_data()
         "mnuExit|E&xit"};
     QTest::newRow("mnuOpenA") << QStringList{
         "mnuOpen_0|&Corvanta (*.cvt)", "mnuOpen_1|&Comma Delimited (*.csv)",
-        "mnuOpen_2|Ta&b Delimited (*.txt)"};
+        "mnuOpen_2|Ta&b Delimited (*.txt)", "mnuOpenVcard|&vCard (*.vcf)"};
     QTest::newRow("mnuOpen_1") << QStringList{
         "mnuOpenCSV_0|First Line &Header", "mnuOpenCSV_1|First Line &Data"};
     QTest::newRow("mnuOpen_2") << QStringList{
         "mnuOpenTAB_0|First Line &Header", "mnuOpenTAB_1|First Line &Data"};
     QTest::newRow("mnuSaveAs") << QStringList{
         "mnuSaveAsCVT|Corvanta (*.cvt)", "mnuSaveAsComma|Comma Delimited (*.csv)",
-        "mnuSaveAsTab|Tab Delimited (*.txt)"};
+        "mnuSaveAsTab|Tab Delimited (*.txt)", "mnuSaveAsVcard|vCard (*.vcf)"};
     QTest::newRow("mnuEdit") << QStringList{
         "mnuUndo|&Undo|Ctrl+Z", "mnuRedo|&Redo|Ctrl+Y", "-",
         "mnuEditCut|C&ut|Ctrl+X", "mnuEditCopy|&Copy|Ctrl+C", "mnuEditPaste|&Paste|Ctrl+V",
@@ -316,8 +316,8 @@ void TestCommandTree::everyCommandStartsDisabled()
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         ++commands;
     }
-    // 58 menu commands, 21 toolbar buttons, 3 drop-down items, 2 on Toolbar2.
-    QCOMPARE(commands, 58 + 21 + 3 + 2);
+    // 60 menu commands, 21 toolbar buttons, 3 drop-down items, 2 on Toolbar2.
+    QCOMPARE(commands, 60 + 21 + 3 + 2);
 }
 
 // ---------------------------------------------------------------- icons

@@ -36,10 +36,11 @@ struct ShellHarness
         settings = std::make_unique<SettingsStore>(settingsPath);
     }
 
-    MainWindow& start()
+    // `fileToOpen`: a file named on the command line.
+    MainWindow& start(const QString& fileToOpen = {})
     {
-        window =
-            std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder});
+        window = std::make_unique<MainWindow>(
+            ShellContext{&platform, settings.get(), programFolder, fileToOpen});
         for (GridWidget* grid : {window->fa(), window->fb(), window->fc()}) {
             // Parented to the model, so it goes with the window.
             new QAbstractItemModelTester(grid->model(),
