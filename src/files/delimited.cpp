@@ -679,8 +679,10 @@ void write(const Table& table, char delimiter, int firstRow, Output& out)
             bool quote = QuotedText::needsQuotes(cell, dialect);
             // A leading U+FEFF in the very first cell would read back as a
             // byte-order mark and vanish; quoting keeps it text.
-            if (!quote && r == firstRow && c == 0 && n >= 3 &&
-                std::memcmp(s, "\xEF\xBB\xBF", 3) == 0)
+            // So would a first cell "sep=;" as the comma import's sep line.
+            if (!quote && r == firstRow && c == 0 &&
+                ((n >= 3 && std::memcmp(s, "\xEF\xBB\xBF", 3) == 0) ||
+                 (n >= 4 && qstrnicmp(s, 4, "sep=", 4) == 0)))
                 quote = true;
             if (!quote) {
                 out.put(s, n);

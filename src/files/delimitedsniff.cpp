@@ -79,9 +79,11 @@ Sniffed sniff(QByteArrayView head, bool complete)
             out.sepLine = true;
             return out;
         }
-        if (!rest.isEmpty() && rest.front() != '"' && rest.front() != '\r' &&
-            rest.front() != '\n' && endsLine(rest.sliced(1), complete)) {
-            out.delimiter = rest.front();
+        // One character that can split UTF-8 text: TAB or printable ASCII.
+        const char d = rest.isEmpty() ? '\0' : rest.front();
+        if ((d == '\t' || (d >= ' ' && d <= '~')) && d != '"' &&
+            endsLine(rest.sliced(1), complete)) {
+            out.delimiter = d;
             out.sepLine = true;
             return out;
         }

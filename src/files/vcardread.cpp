@@ -15,6 +15,7 @@
 #include <array>
 #include <map>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace corvanta::Vcard {
@@ -59,6 +60,17 @@ struct Card
     std::array<QByteArray, kKinds> single; // Organization .. Nickname, Note
     std::vector<Extra> extras;
     bool own = false;
+
+    // Empty values at the end of a list hold no column's place.
+    void trim()
+    {
+        for (std::vector<Value>& list : values)
+            while (!list.empty() && list.back().text.isEmpty())
+                list.pop_back();
+        while (!adrs.empty() && std::all_of(adrs.back().parts.begin(), adrs.back().parts.end(),
+                                            [](const QByteArray& t) { return t.isEmpty(); }))
+            adrs.pop_back();
+    }
 
     // A card without any text makes no record.
     bool hasText() const
@@ -526,12 +538,20 @@ void Reader::take(const Property& p, Card& card)
             card.adrs.push_back(std::move(a));
         } else if (isRepeated(kind)) {
             card.values[kind].push_back({unescaped(textOf(p)), kNoPreference});
-        } else {
-            card.extras.push_back({p.xTitle, p.xColumn, unescaped(textOf(p))});
+        } else if (QByteArray text = unescaped(textOf(p)); !text.isEmpty()) {
+            // An empty field fills no column, so it makes none.
+            card.extras.push_back({p.xTitle, p.xColumn, std::move(text)});
         }
     } else if (equalsNoCase(name, "PRODID")) {
         card.own = p.value.trimmed() == kOwnProduct;
     }
+}
+
+void finish(std::vector<Card>& cards)
+{
+    cards.back().trim();
+    if (!cards.back().hasText())
+        cards.pop_back();
 }
 
 FileStatus Reader::read(QByteArrayView text, std::vector<Card>& cards)
@@ -554,8 +574,8 @@ FileStatus Reader::read(QByteArrayView text, std::vector<Card>& cards)
                 cards.emplace_back();
                 sawCard = true;
                 m_v21 = false;
-            } else if (!begin && depth > 0 && --depth == 0 && !cards.back().hasText()) {
-                cards.pop_back();
+            } else if (!begin && depth > 0 && --depth == 0) {
+                finish(cards);
             }
             continue;
         }
@@ -572,8 +592,8 @@ FileStatus Reader::read(QByteArrayView text, std::vector<Card>& cards)
     }
     if (!sawCard)
         return FileStatus::fail(FileStatus::NotVcard);
-    if (depth > 0 && !cards.back().hasText())
-        cards.pop_back(); // cut off before its END
+    if (depth > 0)
+        finish(cards); // cut off before its END
     return {};
 }
 
@@ -643,7 +663,7 @@ class RowCells
 class Builder
 {
   public:
-    Builder(const std::vector<Card>& cards, const Plan& plan) : m_cards(cards), m_plan(plan) {}
+    Builder(std::vector<Card>& cards, const Plan& plan) : m_cards(cards), m_plan(plan) {}
     FileStatus build(Table& out);
 
   private:
@@ -663,7 +683,11 @@ class Builder
     int customColumn(const Extra& e, int k);
     void fillRow(const Card& card, RowCells& cells);
 
-    const std::vector<Card>& m_cards;
+    // Puts the value a role takes first, and drops the empty ones that
+    // would end the list of further values: they fill no column.
+    void arrange(Card& c) const;
+
+    std::vector<Card>& m_cards;
     const Plan& m_plan;
     std::array<int, kKinds> m_width{}; // columns of each added kind
     std::array<int, kKinds> m_start{};
@@ -685,15 +709,38 @@ bool freeBaseColumn(const Plan& plan, int col)
     return col >= 1 && col < plan.baseCols && !plan.isRoleColumn(col);
 }
 
+void Builder::arrange(Card& c) const
+{
+    auto blank = [](const auto& v) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Adr>)
+            return std::all_of(v.parts.begin(), v.parts.end(),
+                               [](const QByteArray& t) { return t.isEmpty(); });
+        else
+            return v.text.isEmpty();
+    };
+    auto tidy = [&](auto& list, bool role) {
+        if (role && !list.empty())
+            std::rotate(list.begin(), list.begin() + qsizetype(preferred(list)),
+                        list.begin() + qsizetype(preferred(list)) + 1);
+        while (list.size() > (role ? 1u : 0u) && blank(list.back()))
+            list.pop_back();
+    };
+    for (Kind kind : {Phone, Email, Web})
+        tidy(c.values[kind], hasRole(kind));
+    tidy(c.adrs, hasRole(Address));
+}
+
 FileStatus Builder::build(Table& out)
 {
+    for (Card& c : m_cards)
+        arrange(c);
     for (size_t i = 0; i < m_cards.size(); ++i) {
         const Card& c = m_cards[i];
         for (Kind kind : {Phone, Email, Web, Address})
             m_width[kind] = std::max(m_width[kind], count(c, kind) - (hasRole(kind) ? 1 : 0));
         for (Kind kind : {Organization, JobTitle, Birthday, Nickname, Note})
             m_width[kind] = std::max(m_width[kind], c.single[kind].isEmpty() ? 0 : 1);
-        if (m_plan.street >= 0 && !c.adrs.empty() && !c.adrs[preferred(c.adrs)].parts[6].isEmpty())
+        if (m_plan.street >= 0 && !c.adrs.empty() && !c.adrs.front().parts[6].isEmpty())
             m_width[Country] = 1;
         // Custom columns: the k-th extra of a title needs k + 1 columns of it.
         std::map<QByteArray, int> seen;
@@ -778,8 +825,7 @@ void Builder::fillRow(const Card& c, RowCells& cells)
         const int n = count(c, kind);
         if (n == 0)
             continue;
-        const size_t chosen =
-            hasRole(kind) ? (kind == Address ? preferred(c.adrs) : preferred(c.values[kind])) : n;
+        const size_t chosen = hasRole(kind) ? 0 : size_t(n); // arrange() put it first
         int extra = 0;
         for (int i = 0; i < n; ++i) {
             if (size_t(i) == chosen)

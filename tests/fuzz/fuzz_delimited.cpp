@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the delimited text reader. The first byte picks
-// the delimiter (comma or TAB) and whether a title row sits above the text.
+// the delimiter (comma or TAB, or sniffed as the comma import does) and
+// whether a title row sits above the text.
 // Beyond "no crash, no hang, no leak": every cell holds valid UTF-8, the
 // title row above the text is left alone, and writing the table and reading
 // it back gives the very same cells (the writer quotes whatever the reader
@@ -16,13 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    const char delimiter = (data[0] & 1) ? '\t' : ',';
+    const char given = (data[0] & 4) ? Delimited::kSniff : (data[0] & 1) ? '\t' : ',';
     const int firstRow = (data[0] & 2) ? 1 : 0;
     const QByteArrayView input(data + 1, qsizetype(size - 1));
 
     Table table(1, 1);
     table.setText(0, 0, u"title");
-    if (!Delimited::decode(input, delimiter, table, firstRow)) {
+    Delimited::ReadInfo info;
+    if (!Delimited::decode(input, given, table, firstRow, &info)) {
         // Only absurd sizes are refused, which these inputs cannot reach.
         fuzzFail("the reader refused an input");
     }
@@ -33,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (!Table::isValidUtf8(table.utf8(r, c)))
                 fuzzFail("a cell holds invalid UTF-8");
 
+    // Written with the delimiter the text was read with, sniffed or not.
+    const char delimiter = info.delimiter;
+    if (given != Delimited::kSniff && delimiter != given)
+        fuzzFail("the reader used another delimiter than the one given");
     const QByteArray written = Delimited::encode(table, delimiter, firstRow);
     Table again(1, 1);
     again.setText(0, 0, u"title");
