@@ -535,6 +535,9 @@ void TestDelimited::encode_data()
     QTest::newRow("without the title row")
         << Rows{{"Name", "City"}, {"Ann", "Rome"}} << ',' << 1 << QByteArray("Ann,Rome\r\n");
     QTest::newRow("tab delimited") << Rows{{"a", "b"}} << '\t' << 0 << QByteArray("a\tb\r\n");
+    // Unquoted, the first cell would read back as the comma import's sep line.
+    QTest::newRow("first cell like a sep line quoted")
+        << Rows{{"SEP=|"}, {"sep=|"}} << ',' << 0 << QByteArray("\"SEP=|\"\r\nsep=|\r\n");
     QTest::newRow("delimiter is quoted")
         << Rows{{"Smith, Ann", "x"}} << ',' << 0 << QByteArray("\"Smith, Ann\",x\r\n");
     QTest::newRow("comma not quoted in tab file")
