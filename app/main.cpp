@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
+#include <QStandardPaths>
 
 using namespace corvanta;
 
@@ -17,14 +19,25 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Corvanta Address Book"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
 
-    const QString programFolder = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("corvanta"), QIcon(QStringLiteral(":/corvanta.svg"))));
+    QApplication::setDesktopFileName(QStringLiteral("corvanta"));
+
+    const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    const QString programFolder = Startup::programFolder(
+        appDir, QDir::cleanPath(appDir + QStringLiteral("/" CORVANTA_INSTALLED_DATA)),
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
     QDir().mkpath(QFileInfo(SettingsStore::defaultPath()).absolutePath());
     SettingsStore settings(SettingsStore::defaultPath());
     Startup::recordProgramFolder(settings, programFolder);
 
     QtPlatform platform;
-    MainWindow window(ShellContext{
-        .platform = &platform, .settings = &settings, .programFolder = programFolder});
+    const QString named =
+        Startup::fileArgument(QCoreApplication::arguments().mid(1), QDir::currentPath());
+    MainWindow window(ShellContext{.platform = &platform,
+                                   .settings = &settings,
+                                   .programFolder = programFolder,
+                                   .fileToOpen = named});
     window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
     window.show();
     if (Startup::readShowTips(settings))

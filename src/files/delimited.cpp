@@ -314,6 +314,8 @@ class RowSink : public QuotedText::RowSink
 
     bool row(qsizetype index, const QByteArrayView* cells, int n) override
     {
+        if (index < m_skip)
+            return true;
         // Blank lines at the end of the text are not records; one in the
         // middle is, and goes in once a line with text follows it.
         if (n == 1 && cells[0].isEmpty()) {
@@ -329,6 +331,9 @@ class RowSink : public QuotedText::RowSink
         }
         return put(index, cells, n);
     }
+
+    // The first line of the text ("sep=;") is no row of the table.
+    void skipFirstRow() { m_skip = 1; }
 
     // The same rows are about to be written again from the first.
     void restart()
@@ -362,7 +367,7 @@ class RowSink : public QuotedText::RowSink
   private:
     bool put(qsizetype index, const QByteArrayView* cells, int n)
     {
-        const qsizetype row = m_firstRow + index;
+        const qsizetype row = m_firstRow + index - m_skip;
         if (row >= Table::kMaxRows)
             return fail(FileStatus::fail(FileStatus::TooManyRows));
         if (n > Table::kMaxCols)
@@ -391,7 +396,7 @@ class RowSink : public QuotedText::RowSink
         }
         // Every reader path hands over text that was checked as a whole.
         m_table.setValidRowUtf8(int(row), cells, n);
-        m_rows = std::max(m_rows, index + 1);
+        m_rows = std::max(m_rows, index + 1 - m_skip);
         return true;
     }
 
@@ -421,6 +426,7 @@ class RowSink : public QuotedText::RowSink
     qsizetype m_rows = 0;
     qsizetype m_nextBackup = 0;
     qsizetype m_blankFrom = -1; // the first of the blank lines seen last
+    qsizetype m_skip = 0;       // lines of the text before the first row
     std::vector<std::pair<int, std::vector<QByteArray>>> m_backup;
     FileStatus m_status;
 };
@@ -673,8 +679,10 @@ void write(const Table& table, char delimiter, int firstRow, Output& out)
             bool quote = QuotedText::needsQuotes(cell, dialect);
             // A leading U+FEFF in the very first cell would read back as a
             // byte-order mark and vanish; quoting keeps it text.
-            if (!quote && r == firstRow && c == 0 && n >= 3 &&
-                std::memcmp(s, "\xEF\xBB\xBF", 3) == 0)
+            // So would a first cell "sep=;" as the comma import's sep line.
+            if (!quote && r == firstRow && c == 0 &&
+                ((n >= 3 && std::memcmp(s, "\xEF\xBB\xBF", 3) == 0) ||
+                 (n >= 4 && qstrnicmp(s, 4, "sep=", 4) == 0)))
                 quote = true;
             if (!quote) {
                 out.put(s, n);
@@ -698,6 +706,13 @@ FileStatus decode(QByteArrayView bytes, char delimiter, Table& out, int firstRow
     try {
         QByteArray converted;
         const QByteArrayView text = toUtf8(bytes, converted, found);
+        if (delimiter == kSniff) {
+            const Sniffed sniffed = sniff(text, true);
+            delimiter = sniffed.delimiter;
+            if (sniffed.sepLine)
+                sink.skipFirstRow();
+        }
+        found.delimiter = delimiter;
         QuotedText parser(dialectOf(delimiter), sink);
         if (parser.feed(text, true) < 0)
             return sink.status();
@@ -822,6 +837,21 @@ FileStatus loadInto(const QString& path, char delimiter, RowSink& sink, ReadInfo
         return readError();
     qsizetype pos = 0;
     found.encoding = encodingOf(buf, file.size(), pos);
+    if (delimiter == kSniff) {
+        // The first piece holds the lines looked at: UTF-16 is looked at
+        // as UTF-8, and windows-1252 needs no change for it.
+        QByteArray head;
+        const bool utf16 =
+            found.encoding == TextEncoding::Utf16LE || found.encoding == TextEncoding::Utf16BE;
+        if (utf16)
+            Converter(found.encoding).convert(QByteArrayView(buf).sliced(pos), eof, head);
+        const Sniffed sniffed =
+            sniff(utf16 ? QByteArrayView(head) : QByteArrayView(buf).sliced(pos), eof);
+        delimiter = sniffed.delimiter;
+        if (sniffed.sepLine)
+            sink.skipFirstRow();
+    }
+    found.delimiter = delimiter;
     std::optional<QuotedText> parser;
     parser.emplace(dialectOf(delimiter), sink);
 

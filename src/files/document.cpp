@@ -40,6 +40,7 @@ void Document::resetToUntitled()
     m_fileKind = KindNative;
     m_titlesInFirstLine = true;
     m_encoding = TextEncoding::Utf8;
+    m_delimiter = ',';
     MakeModified(false);
     m_roles = ColumnRoles();
     emit reset();
@@ -51,6 +52,7 @@ void Document::setLoaded(const QString& path, Kind kind, bool titlesInFirstLine)
     m_titlesInFirstLine = titlesInFirstLine;
     setCurrentFile(path);
     m_encoding = TextEncoding::Utf8;
+    m_delimiter = ',';
     emit loaded();
 }
 

@@ -17,7 +17,7 @@ class Document : public QObject
     Q_OBJECT
   public:
     // File kinds that Save writes.
-    enum Kind { KindNative = 2, KindComma = 3, KindTab = 4 };
+    enum Kind { KindNative = 2, KindComma = 3, KindTab = 4, KindVcard = 5 };
     Q_ENUM(Kind)
 
     // `programFolder` holds the untitled document and is where the file
@@ -39,6 +39,10 @@ class Document : public QObject
     // it back in. UTF-8 for anything else.
     TextEncoding textEncoding() const { return m_encoding; }
     void setTextEncoding(TextEncoding encoding) { m_encoding = encoding; }
+    // The delimiter a "Comma Delimited" document was read with (a semicolon
+    // file stays one); a comma for anything else.
+    char textDelimiter() const { return m_delimiter; }
+    void setTextDelimiter(char delimiter) { m_delimiter = delimiter; }
 
     bool IsModified() const { return m_modified; }
     void MakeModified(bool bWhat);
@@ -71,6 +75,7 @@ class Document : public QObject
     QString m_openFolder;
     ColumnRoles m_roles;
     TextEncoding m_encoding = TextEncoding::Utf8;
+    char m_delimiter = ',';
     bool m_modified = false;
     bool m_titlesInFirstLine = true;
 };

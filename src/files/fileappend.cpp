@@ -32,6 +32,8 @@ int kindOf(const QString& path)
         return GridFile::Comma;
     if (ext == QLatin1String("TXT"))
         return GridFile::Tab;
+    if (ext == QLatin1String("VCF"))
+        return GridFile::Vcard;
     return -1;
 }
 
@@ -56,7 +58,8 @@ void FileAppend::mnuAppend_Click()
     dlg.DefaultExt = QStringLiteral("*.cvt");
     dlg.Filter = QStringLiteral("Grid Files (*.cvt)|*.cvt|"
                                 "Comma Delimited Files (*.csv)|*.csv|"
-                                "Tab Delimited Files (*.txt)|*.txt");
+                                "Tab Delimited Files (*.txt)|*.txt|"
+                                "vCard Files (*.vcf)|*.vcf");
     dlg.FileName = QString();
     dlg.Flags = DialogFlag::HideReadOnly;
     m_platform.showOpen(dlg);

@@ -57,7 +57,12 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
                            Platform& platform, CommonDialog& dialog, QObject* parent)
     : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
-      m_dialog(dialog), m_loader(&GridFile::load)
+      m_dialog(dialog),
+      m_loader([this](TableModel& model, const QString& path, int what, bool withTitles,
+                      QString* error, Delimited::ReadInfo* info) {
+          // A vCard's values go to the columns the roles name.
+          return GridFile::load(model, path, what, withTitles, error, info, m_doc.roles());
+      })
 {
     // Every change of the document's table, whoever makes it (an edit, a
     // drop, a row command), leaves the document modified. The form panel's
@@ -108,6 +113,8 @@ void FileCommands::install(CommandSet& c)
     c.attach(QStringLiteral("mnuSaveAsComma"), this, [this] { mnuSaveAsComma_Click(); });
     c.attach(QStringLiteral("mnuSaveAsTab"), this, [this] { mnuSaveAsTab_Click(); });
     m_append->install(c);
+    c.attach(QStringLiteral("mnuOpenVcard"), this, [this] { mnuOpenVcard_Click(); });
+    c.attach(QStringLiteral("mnuSaveAsVcard"), this, [this] { mnuSaveAsVcard_Click(); });
 }
 
 bool FileCommands::askSaveChanges(const QString& title, const QString& message)
@@ -130,7 +137,7 @@ bool FileCommands::isOpenCancelled(const QString& fileName)
 {
     return fileName.isEmpty() || fileName == QLatin1String("*.*") ||
            fileName == QLatin1String("*.cvt") || fileName == QLatin1String("*.csv") ||
-           fileName == QLatin1String("*.txt");
+           fileName == QLatin1String("*.txt") || fileName == QLatin1String("*.vcf");
 }
 
 void FileCommands::showCannotSave(const QString& reason)
@@ -265,10 +272,58 @@ bool FileCommands::openFile(const QString& path, Document::Kind kind, bool title
         return false;
     if (!askSaveChanges(QStringLiteral("Open")))
         return true;
-    if (kind == Document::KindNative)
+    if (kind == Document::KindNative) {
         openNative(path);
-    else
+    } else if (kind == Document::KindVcard) {
+        if (loadDocument(path, kind)) {
+            m_fa->SelectRange(1, 0, 1, m_fa->ColCount() - 1);
+            FinishLoad();
+        }
+    } else {
         openDelimitedPath(delimitedKind(kind), titlesInFirstLine ? 0 : 1, path);
+    }
+    return true;
+}
+
+bool FileCommands::openNamedFile(const QString& path)
+{
+    // The format follows the name, as a file manager's choice of program does.
+    const QString ext = QFileInfo(path).suffix().toLower();
+    const Document::Kind kind = ext == u"csv" ? Document::KindComma
+                                : ext == u"txt" || ext == u"tsv" || ext == u"tab"
+                                    ? Document::KindTab
+                                : ext == u"vcf" || ext == u"vcard" ? Document::KindVcard
+                                                                   : Document::KindNative;
+    if (!loadDocument(path, kind))
+        return false;
+    if (kind == Document::KindNative)
+        m_doc.setStartupFile(path);
+    emit columnsChanged();
+    m_doc.MakeModified(false);
+    return true;
+}
+
+bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
+{
+    const int what = kind == Document::KindNative  ? GridFile::Native
+                     : kind == Document::KindVcard ? GridFile::Vcard
+                                                   : delimitedKind(kind).what;
+    QScopedValueRollback replacing(m_replacing, true);
+    QString error;
+    Delimited::ReadInfo info;
+    if (!load(*m_fa->gridModel(), path, what, &error, &info)) {
+        showCannotOpen(path, error);
+        return false;
+    }
+    keepTitleRow();
+    m_doc.setOpenFolder(Document::FolderOfPath(path));
+    m_doc.setLoaded(path, kind);
+    if (kind == Document::KindComma || kind == Document::KindTab) {
+        rememberEncoding(info.encoding);
+        m_doc.setTextDelimiter(kind == Document::KindComma ? info.delimiter : ',');
+    }
+    emit captionChanged(kCaptionSaved + path);
+    emit countsChanged();
     return true;
 }
 
@@ -383,6 +438,7 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
     m_doc.setLoaded(path, k.fileKind, index == 0);
     // Save writes the document back the way it was read.
     rememberEncoding(info.encoding);
+    m_doc.setTextDelimiter(k.fileKind == Document::KindComma ? info.delimiter : ',');
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
@@ -423,12 +479,15 @@ bool FileCommands::mnuSave_Click()
         } else {
             ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
         }
+    } else if (m_doc.FileKind() == Document::KindVcard) {
+        ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Vcard, true, &error,
+                            TextEncoding::Utf8, 0, m_doc.roles());
     } else {
         TextEncoding encoding = m_doc.textEncoding();
         if (!confirmEncoding(encoding))
             return false;
         ok = GridFile::save(*m_fa->gridModel(), current, delimitedKind(m_doc.FileKind()).what, true,
-                            &error, encoding);
+                            &error, encoding, m_doc.textDelimiter());
         if (ok)
             m_doc.setTextEncoding(encoding);
     }
@@ -517,6 +576,36 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
         m_doc.MakeModified(false);
         m_doc.setTextEncoding(TextEncoding::Utf8); // an export is always UTF-8
     }
+}
+
+void FileCommands::mnuOpenVcard_Click()
+{
+    if (!askSaveChanges(QStringLiteral("Open")))
+        return;
+    const QString path = askOpenPath(
+        QStringLiteral("*.vcf"), QStringLiteral("vCard Files (*.vcf)|*.vcf|All Files (*.*)|*.*"));
+    if (path.isEmpty() || !loadDocument(path, Document::KindVcard))
+        return;
+    m_fa->SelectRange(1, 0, 1, m_fa->ColCount() - 1);
+    FinishLoad();
+}
+
+void FileCommands::mnuSaveAsVcard_Click()
+{
+    const QString path = askSavePath(QStringLiteral("vCard Files (*.vcf)|*.vcf"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!GridFile::save(*m_fa->gridModel(), path, GridFile::Vcard, true, &error, TextEncoding::Utf8,
+                        0, m_doc.roles())) {
+        showCannotSave(error);
+        return;
+    }
+    // An export, as the delimited ones are: the document stays what it was.
+    emit captionChanged(kCaptionSaved + path);
+    if (m_doc.FileKind() == Document::KindVcard &&
+        QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath())
+        m_doc.MakeModified(false);
 }
 
 } // namespace corvanta

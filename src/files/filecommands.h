@@ -48,6 +48,9 @@ class FileCommands : public QObject
     bool mnuSaveAsCVT_Click();
     void mnuSaveAsComma_Click();
     void mnuSaveAsTab_Click();
+    // vCard (*.vcf): opened as the document, saved as an export.
+    void mnuOpenVcard_Click();
+    void mnuSaveAsVcard_Click();
 
     // Asks to save when modified. Returns false when the user cancelled,
     // or answered Yes and the save did not happen. `title` is the
@@ -73,6 +76,10 @@ class FileCommands : public QObject
     // table as it was.
     bool restoreCopy(const QString& copyPath, const QString& documentPath, Document::Kind kind,
                      QString* error);
+    // Opens a file named on the command line, in the format its extension
+    // names (a native file when it names none); false, after saying why,
+    // leaves the table as it was.
+    bool openNamedFile(const QString& path);
 
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as
@@ -113,6 +120,9 @@ class FileCommands : public QObject
     void openDelimited(Document::Kind kind, int index);
     void openNative(const QString& path);
     void openDelimitedPath(const DelimitedKind& kind, int index, const QString& path);
+    // Reads `path` as the document, of `kind`, with its first line as the
+    // titles; says why when it cannot, and leaves the table as it was.
+    bool loadDocument(const QString& path, Document::Kind kind);
     void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.

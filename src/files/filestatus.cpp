@@ -41,6 +41,8 @@ QString userText(const FileStatus& status)
             .arg(status.detail);
     case FileStatus::OutOfMemory:
         return QStringLiteral("Not enough memory to read the file.");
+    case FileStatus::NotVcard:
+        return QStringLiteral("The file holds no contacts in vCard format.");
     }
     return status.detail;
 }

@@ -29,6 +29,7 @@ struct FileStatus
         NotRegular,    // a FIFO, device, folder or socket; detail: the file's name
         InputTooLarge, // a file past the readers' size limit; detail: the limit ("2 GiB")
         OutOfMemory,   // the input did not fit in memory
+        NotVcard,      // a .vcf file without a single card
     };
 
     Code code = Ok;

@@ -3,6 +3,7 @@
 #include "files/delimited.h"
 #include "files/filestatus.h"
 #include "files/nativefile.h"
+#include "files/vcard.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
 
@@ -20,12 +21,14 @@ QString unknownKind(int what)
 } // namespace
 
 bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error,
-          Delimited::ReadInfo* info)
+          Delimited::ReadInfo* info, const ColumnRoles& roles)
 {
     Table fresh;
     FileStatus status;
     if (what == Native) {
         status = NativeFile::load(path, fresh);
+    } else if (what == Vcard) {
+        status = Vcard::load(path, fresh, roles);
     } else if (what == Comma || what == Tab) {
         const int firstRow = withTitles ? 0 : model.fixedRows();
         if (!withTitles) {
@@ -36,7 +39,8 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
                 for (int c = 0; c < cur.colCount(); ++c)
                     fresh.setUtf8(r, c, cur.utf8(r, c));
         }
-        status = Delimited::load(path, what == Comma ? ',' : '\t', fresh, firstRow, info);
+        status =
+            Delimited::load(path, what == Comma ? Delimited::kSniff : '\t', fresh, firstRow, info);
         if (status && fresh.rowCount() < firstRow)
             fresh.setRowCount(firstRow);
     } else {
@@ -54,17 +58,20 @@ bool load(TableModel& model, const QString& path, int what, bool withTitles, QSt
 }
 
 bool save(const TableModel& model, const QString& path, int what, bool withTitles, QString* error,
-          TextEncoding encoding)
+          TextEncoding encoding, char delimiter, const ColumnRoles& roles)
 {
-    if (what != Native && what != Comma && what != Tab) {
+    if (what != Native && what != Comma && what != Tab && what != Vcard) {
         if (error)
             *error = unknownKind(what);
         return false;
     }
-    const FileStatus status = what == Native
-                                  ? NativeFile::save(model.table(), path)
-                                  : Delimited::save(model.table(), path, what == Comma ? ',' : '\t',
-                                                    withTitles ? 0 : model.fixedRows(), encoding);
+    if (what == Comma && delimiter == 0)
+        delimiter = ',';
+    const FileStatus status =
+        what == Native  ? NativeFile::save(model.table(), path)
+        : what == Vcard ? Vcard::save(model.table(), path, roles)
+                        : Delimited::save(model.table(), path, what == Comma ? delimiter : '\t',
+                                          withTitles ? 0 : model.fixedRows(), encoding);
     if (!status && error)
         *error = userText(status);
     return bool(status);

@@ -15,7 +15,7 @@ struct KindName
 constexpr KindName kKinds[] = {
     {Document::KindNative, true, "cvt"},      {Document::KindComma, true, "csv"},
     {Document::KindComma, false, "csv-data"}, {Document::KindTab, true, "txt"},
-    {Document::KindTab, false, "txt-data"},
+    {Document::KindTab, false, "txt-data"},   {Document::KindVcard, true, "vcf"},
 };
 
 } // namespace
@@ -37,7 +37,7 @@ void RecentFiles::noteDocument()
     // document has not been saved to its name yet.
     if (m_doc.isUntitled() || m_doc.IsModified())
         return;
-    const bool titles = m_doc.FileKind() == Document::KindNative || m_doc.titlesInFirstLine();
+    const bool titles = m_doc.titlesInFirstLine();
     add({m_doc.CurrentFile(), m_doc.FileKind(), titles});
 }
 
@@ -62,8 +62,9 @@ void RecentFiles::remove(const QString& path)
 
 QString RecentFiles::toText(const Entry& entry)
 {
-    // A native file has no first line to read either way.
-    const bool titles = entry.kind == Document::KindNative || entry.titlesInFirstLine;
+    // Only delimited text has a first line to read either way.
+    const bool titles = (entry.kind != Document::KindComma && entry.kind != Document::KindTab) ||
+                        entry.titlesInFirstLine;
     for (const KindName& k : kKinds)
         if (k.kind == entry.kind && k.titles == titles)
             return QString::fromLatin1(k.name) + QLatin1Char('|') + entry.path;

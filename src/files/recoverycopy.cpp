@@ -46,7 +46,8 @@ bool readNote(const QString& path, Document::Kind& kind, QString& documentPath)
         return false;
     bool ok = false;
     const int k = lines.at(0).toInt(&ok);
-    if (!ok || (k != Document::KindNative && k != Document::KindComma && k != Document::KindTab))
+    if (!ok || (k != Document::KindNative && k != Document::KindComma && k != Document::KindTab &&
+                k != Document::KindVcard))
         return false;
     kind = Document::Kind(k);
     documentPath = QString::fromUtf8(lines.at(1));

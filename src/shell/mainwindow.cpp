@@ -133,7 +133,9 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
 
     m_fa->SetCellText(0, 0, AddressDefaults::columns().first().title);
     m_doc->setStartupFile(stored.startupFile);
-    if (!m_files->openStartupFile())
+    // A file that cannot be opened has been reported; the usual start follows.
+    const bool named = !m_ctx.fileToOpen.isEmpty() && m_files->openNamedFile(m_ctx.fileToOpen);
+    if (!named && !m_files->openStartupFile())
         m_files->NewUntitledTable();
     offerRecovery();
     updateCountBoxes();

@@ -32,6 +32,7 @@ struct ShellContext
     Platform* platform = nullptr;
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
+    QString fileToOpen;    // named on the command line: opened instead of the last file
     // Where copies of unsaved changes go; "" is the user's state folder.
     QString recoveryFolder = QString();
     int recoveryIntervalMs = 2 * 60 * 1000;

@@ -165,6 +165,8 @@ class TestDelimited : public QObject
     void saveStopsAtFirstFailedWrite();
     void saveRefusedBeyondFreeSpace();
     void decode_data();
+    void sniffs_data();
+    void sniffs();
     void decode();
     void encodings_data();
     void encodings();
@@ -284,6 +286,94 @@ void TestDelimited::decode()
     const FileStatus s = Delimited::decode(input, delimiter, t, 0);
     QVERIFY2(s, qPrintable(userText(s)));
     QCOMPARE(cellsOf(t), padded(expected));
+
+    if (delimiter == ',') {
+        // The comma import sniffs; every comma text here stays comma text.
+        Table sniffed;
+        Delimited::ReadInfo info;
+        QVERIFY(Delimited::decode(input, Delimited::kSniff, sniffed, 0, &info));
+        QCOMPARE(cellsOf(sniffed), padded(expected));
+        QCOMPARE(info.delimiter, ',');
+    }
+}
+
+void TestDelimited::sniffs_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<Rows>("expected");
+
+    QTest::newRow("semicolons") << QByteArray("Name;City\r\nAnn;Rome\r\n") << ';'
+                                << Rows{{"Name", "City"}, {"Ann", "Rome"}};
+    QTest::newRow("semicolons, commas in values")
+        << QByteArray("Name;Street\nM\xc3\xbcller;Hauptstr. 1, Berlin\nLee;Elm Rd, 2\n") << ';'
+        << Rows{{"Name", "Street"}, {"Müller", "Hauptstr. 1, Berlin"}, {"Lee", "Elm Rd, 2"}};
+    QTest::newRow("decimal commas") << QByteArray("Name;Amount\nA;1,5\nB;2,5\n") << ';'
+                                    << Rows{{"Name", "Amount"}, {"A", "1,5"}, {"B", "2,5"}};
+    QTest::newRow("quoted semicolon fields")
+        << QByteArray("\"a;1\";b\n\"c\nd\";e\n") << ';' << Rows{{"a;1", "b"}, {"c\nd", "e"}};
+    QTest::newRow("TABs in a .csv")
+        << QByteArray("a\tb\tc\n1\t2\t3\n") << '\t' << Rows{{"a", "b", "c"}, {"1", "2", "3"}};
+    QTest::newRow("sep=; obeyed and dropped")
+        << QByteArray("sep=;\r\nName,City;X\r\n") << ';' << Rows{{"Name,City", "X"}};
+    QTest::newRow("sep=, beats semicolons")
+        << QByteArray("SEP=,\na;b;c\nd;e;f\n") << ',' << Rows{{"a;b;c"}, {"d;e;f"}};
+    QTest::newRow("sep=\\t written out")
+        << QByteArray("sep=\\t\na\tb\n") << '\t' << Rows{{"a", "b"}};
+    QTest::newRow("sep= with a TAB")
+        << QByteArray("sep=\t\na\tb,c\n") << '\t' << Rows{{"a", "b,c"}};
+    QTest::newRow("sep line alone") << QByteArray("sep=;") << ';' << Rows{};
+    // Comma files stay comma files.
+    QTest::newRow("comma, semicolons in notes")
+        << QByteArray("Name,Note\nAnn,a;b\nBob,c;d\n") << ','
+        << Rows{{"Name", "Note"}, {"Ann", "a;b"}, {"Bob", "c;d"}};
+    QTest::newRow("one column, semicolons below the title")
+        << QByteArray("Name\nSmith; John\nDoe; Jane\n") << ','
+        << Rows{{"Name"}, {"Smith; John"}, {"Doe; Jane"}};
+    QTest::newRow("quoted semicolons in a comma file")
+        << QByteArray("\"a;b\",c\n\"d;e\",f\n") << ',' << Rows{{"a;b", "c"}, {"d;e", "f"}};
+    QTest::newRow("as many semicolons as commas")
+        << QByteArray("a,b;c\nd,e;f\n") << ',' << Rows{{"a", "b;c"}, {"d", "e;f"}};
+    QTest::newRow("sep= not alone on its line stays text")
+        << QByteArray("sep=;x\n1,2\n") << ',' << Rows{{"sep=;x", ""}, {"1", "2"}};
+}
+
+void TestDelimited::sniffs()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(char, delimiter);
+    QFETCH(Rows, expected);
+
+    Table fromBytes;
+    Delimited::ReadInfo info;
+    QVERIFY(Delimited::decode(input, Delimited::kSniff, fromBytes, 0, &info));
+    QCOMPARE(info.delimiter, delimiter);
+    QCOMPARE(cellsOf(fromBytes), padded(expected));
+
+    // The file reader looks at its first piece; UTF-16 is looked at as text.
+    QTemporaryDir dir;
+    for (const bool utf16 : {false, true}) {
+        const QString path = dir.filePath(utf16 ? "utf16.csv" : "utf8.csv");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (utf16) {
+            f.write("\xFF\xFE");
+            const QString text = QString::fromUtf8(input);
+            f.write(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        } else {
+            f.write(input);
+        }
+        f.close();
+        Table fromFile(1, 1);
+        fromFile.setText(0, 0, u"Title");
+        QVERIFY(Delimited::load(path, Delimited::kSniff, fromFile, 1, &info));
+        QCOMPARE(info.delimiter, delimiter);
+        Rows want = padded(expected);
+        for (QStringList& row : want)
+            while (row.size() < fromFile.colCount())
+                row << QString();
+        QCOMPARE(cellsOf(fromFile).mid(1), want);
+    }
 }
 
 void TestDelimited::encodings_data()
@@ -445,6 +535,9 @@ void TestDelimited::encode_data()
     QTest::newRow("without the title row")
         << Rows{{"Name", "City"}, {"Ann", "Rome"}} << ',' << 1 << QByteArray("Ann,Rome\r\n");
     QTest::newRow("tab delimited") << Rows{{"a", "b"}} << '\t' << 0 << QByteArray("a\tb\r\n");
+    // Unquoted, the first cell would read back as the comma import's sep line.
+    QTest::newRow("first cell like a sep line quoted")
+        << Rows{{"SEP=|"}, {"sep=|"}} << ',' << 0 << QByteArray("\"SEP=|\"\r\nsep=|\r\n");
     QTest::newRow("delimiter is quoted")
         << Rows{{"Smith, Ann", "x"}} << ',' << 0 << QByteArray("\"Smith, Ann\",x\r\n");
     QTest::newRow("comma not quoted in tab file")

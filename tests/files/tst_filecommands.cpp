@@ -5,6 +5,7 @@
 #include "files/filecommands.h"
 #include "files/nativefile.h"
 #include "files/textencoding.h"
+#include "filetesting.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -32,27 +33,6 @@ const QString kCannotSavePrefix = QStringLiteral("Cannot save.\n");
 const QString kCannotSaveSuffix = QStringLiteral("\nTry save as a different file name.");
 const QString kHint = QStringLiteral("Use 'Save As...' Corvanta(*.cvt) from the 'File' menu if you "
                                      "want to save data as a RichText Corvanta file format.");
-
-void trigger(MainWindow& w, const char* name)
-{
-    QAction* a = w.commands().action(QString::fromLatin1(name));
-    QVERIFY2(a, name);
-    QVERIFY2(a->isEnabled(), name);
-    a->trigger();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -90,14 +90,14 @@ void TestCommandTree::menus_data()
         "mnuRecent|Recent &Files", "-", "mnuExit|E&xit"};
     QTest::newRow("mnuOpenA") << QStringList{
         "mnuOpen_0|&Corvanta (*.cvt)", "mnuOpen_1|&Comma Delimited (*.csv)",
-        "mnuOpen_2|Ta&b Delimited (*.txt)"};
+        "mnuOpen_2|Ta&b Delimited (*.txt)", "mnuOpenVcard|&vCard (*.vcf)"};
     QTest::newRow("mnuOpen_1") << QStringList{
         "mnuOpenCSV_0|First Line &Header", "mnuOpenCSV_1|First Line &Data"};
     QTest::newRow("mnuOpen_2") << QStringList{
         "mnuOpenTAB_0|First Line &Header", "mnuOpenTAB_1|First Line &Data"};
     QTest::newRow("mnuSaveAs") << QStringList{
         "mnuSaveAsCVT|Corvanta (*.cvt)", "mnuSaveAsComma|Comma Delimited (*.csv)",
-        "mnuSaveAsTab|Tab Delimited (*.txt)"};
+        "mnuSaveAsTab|Tab Delimited (*.txt)", "mnuSaveAsVcard|vCard (*.vcf)"};
     QTest::newRow("mnuEdit") << QStringList{
         "mnuUndo|&Undo|Ctrl+Z", "mnuRedo|&Redo|Ctrl+Y", "-",
         "mnuEditCut|C&ut|Ctrl+X", "mnuEditCopy|&Copy|Ctrl+C", "mnuEditPaste|&Paste|Ctrl+V",
@@ -382,9 +382,9 @@ void TestCommandTree::everyCommandStartsDisabled()
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         ++commands;
     }
-    // 58 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
+    // 60 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
     // items, 2 on Toolbar2.
-    QCOMPARE(commands, 58 + 8 + 21 + 3 + 2);
+    QCOMPARE(commands, 60 + 8 + 21 + 3 + 2);
 }
 
 // ---------------------------------------------------------------- icons

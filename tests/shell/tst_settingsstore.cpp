@@ -1,6 +1,9 @@
 #include "shell/settingsstore.h"
 #include "shell/startup.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +23,9 @@ class TestSettingsStore : public QObject
     void iniRecordedOnlyOnce();
     void showTipsReading_data();
     void showTipsReading();
+    void programFolderOfAnInstall();
+    void fileArgument_data();
+    void fileArgument();
 };
 
 void TestSettingsStore::toInt16_data()
@@ -126,6 +132,56 @@ void TestSettingsStore::showTipsReading()
     if (!stored.isEmpty())
         s.write("ShowTips", stored);
     QCOMPARE(Startup::readShowTips(s), expected);
+}
+
+// A build keeps its files beside the program; an installed program keeps
+// them in the user's data folder, seeded once from share/corvanta.
+void TestSettingsStore::programFolderOfAnInstall()
+{
+    QTemporaryDir dir;
+    const QString bin = dir.filePath("usr/bin"), shared = dir.filePath("usr/share/corvanta");
+    const QString user = dir.filePath("home/.local/share/corvanta");
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(shared));
+    QCOMPARE(Startup::programFolder(bin, shared, user), bin); // nothing shipped
+    for (const char* name : {"tips.vti", "Sample_AB.cvt"}) {
+        QFile f(shared + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(name);
+    }
+    QCOMPARE(Startup::programFolder(bin, shared, user), user);
+    QVERIFY(QFile::exists(user + "/tips.vti"));
+    QVERIFY(QFileInfo(user + "/Sample_AB.cvt").isWritable());
+    // The user's own copy is never replaced.
+    QFile mine(user + "/Sample_AB.cvt");
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    QCOMPARE(Startup::programFolder(bin, shared, user), user);
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("mine"));
+    // A program folder with its own data is a build: it stays where it is.
+    QFile beside(bin + "/tips.vti");
+    QVERIFY(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    QCOMPARE(Startup::programFolder(bin, shared, user), bin);
+}
+
+void TestSettingsStore::fileArgument_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("none") << QStringList() << QString();
+    QTest::newRow("relative") << QStringList{"book.cvt"} << "/home/ann/book.cvt";
+    QTest::newRow("absolute") << QStringList{"/tmp/a b.vcf"} << "/tmp/a b.vcf";
+    QTest::newRow("options skipped") << QStringList{"--x", "../c.csv"} << "/home/c.csv";
+    QTest::newRow("file URL") << QStringList{"file:///tmp/a%20b.vcf"} << "/tmp/a b.vcf";
+}
+
+void TestSettingsStore::fileArgument()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, expected);
+    QCOMPARE(Startup::fileArgument(args, "/home/ann"), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

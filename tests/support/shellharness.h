@@ -36,10 +36,16 @@ struct ShellHarness
         settings = std::make_unique<SettingsStore>(settingsPath);
     }
 
-    MainWindow& start()
+    // `fileToOpen`: a file named on the command line.
+    MainWindow& start(const QString& fileToOpen = {})
     {
-        window = std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder,
-                                                           recoveryFolder(), recoveryIntervalMs});
+        window =
+            std::make_unique<MainWindow>(ShellContext{.platform = &platform,
+                                                      .settings = settings.get(),
+                                                      .programFolder = programFolder,
+                                                      .fileToOpen = fileToOpen,
+                                                      .recoveryFolder = recoveryFolder(),
+                                                      .recoveryIntervalMs = recoveryIntervalMs});
         for (GridWidget* grid : {window->fa(), window->fb(), window->fc()}) {
             // Parented to the model, so it goes with the window.
             new QAbstractItemModelTester(grid->model(),

@@ -86,6 +86,8 @@ class TestConvert : public QObject
     void specialInputs();
     void badBytes_data();
     void badBytes();
+    void vcardAndDelimiters_data();
+    void vcardAndDelimiters();
 
   private:
     QTemporaryDir m_dir;
@@ -575,6 +577,77 @@ void TestConvert::badBytes()
         QVERIFY(NativeFile::load(path("out.cvt"), t));
         QCOMPARE(t.text(2, 1), QStringLiteral("Köln\uFFFD"));
     }
+}
+
+// vCard by extension, the vCard version, the sniffed delimiter of comma
+// text and --delimiter over it.
+void TestConvert::vcardAndDelimiters_data()
+{
+    QTest::addColumn<QStringList>("args"); // IN and OUT name files in the test folder
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output"); // all of OUT, or a part of it ("~" first)
+
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann\r\nTEL;CELL:555\r\n"
+                            "BDAY:19800412\r\nEND:VCARD\r\n";
+    QTest::newRow("vcf to csv") << QStringList{"IN.vcf", "OUT.csv"} << card << 0
+                                << QByteArray(
+                                       "Name,Street,City,State,Zip Code,Phone,Email,Web "
+                                       "Site,,,Birthday\r\nAnn Lee,,,,,555,,,,,1980-04-12\r\n");
+    QTest::newRow("semicolon csv to vcf 3.0")
+        << QStringList{"IN.csv", "OUT.vcf"} << QByteArray("Name;Street\r\nBo;1 Elm\r\n") << 0
+        << QByteArray("~VERSION:3.0\r\nPRODID:-//Corvanta//Corvanta Address Book 1.0//EN\r\n"
+                      "FN:Bo\r\nN:Bo;;;;\r\nADR:;;1 Elm;;;;\r\nEND:VCARD\r\n");
+    QTest::newRow("vcard version 4.0") << QStringList{"--vcard-version", "4.0", "IN.vcf", "OUT.vcf"}
+                                       << card << 0 << QByteArray("~VERSION:4.0\r\n");
+    QTest::newRow("4.0 birthday") << QStringList{"--vcard-version=4", "IN.vcf", "OUT.vcf"} << card
+                                  << 0 << QByteArray("~BDAY:19800412\r\n");
+    QTest::newRow("delimiter overrides sniffing")
+        << QStringList{"--delimiter", "comma", "IN.csv", "OUT.txt"} << QByteArray("a;b\nc;d\n") << 0
+        << QByteArray("a;b\r\nc;d\r\n");
+    QTest::newRow("delimiter writes too")
+        << QStringList{"--delimiter", ";", "IN.txt", "OUT.csv"} << QByteArray("a\tb,c\n") << 0
+        << QByteArray("a\tb,c\r\n");
+    QTest::newRow("sep line obeyed") << QStringList{"IN.csv", "OUT.txt"}
+                                     << QByteArray("sep=|\na|b\n") << 0 << QByteArray("a\tb\r\n");
+    QTest::newRow("no card") << QStringList{"IN.vcf", "OUT.csv"} << QByteArray("hello\n") << 1
+                             << QByteArray();
+    QTest::newRow("unknown version") << QStringList{"--vcard-version", "2.1", "IN.csv", "OUT.vcf"}
+                                     << QByteArray("a\n") << 2 << QByteArray();
+    QTest::newRow("quote as delimiter") << QStringList{"--delimiter", "\"", "IN.csv", "OUT.txt"}
+                                        << QByteArray("a\n") << 2 << QByteArray();
+}
+
+void TestConvert::vcardAndDelimiters()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    QString in, out;
+    for (QString& a : args) {
+        if (a.startsWith("IN."))
+            in = a = path(a.toLower());
+        else if (a.startsWith("OUT."))
+            out = a = path(a.toLower());
+    }
+    writeFile(in, input);
+    const Result r = convert(args);
+    QCOMPARE(r.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(!QFile::exists(out));
+        if (exitCode == 1)
+            QVERIFY2(r.err.contains("The file holds no contacts in vCard format."),
+                     qPrintable(r.err));
+        return;
+    }
+    QCOMPARE(r.err, QString());
+    const QByteArray written = readFile(out);
+    if (output.startsWith('~'))
+        QVERIFY2(written.contains(output.mid(1)), written.constData());
+    else
+        QCOMPARE(written, output);
 }
 
 QTEST_GUILESS_MAIN(TestConvert)

@@ -5,6 +5,7 @@
 #include "files/delimited.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
+#include "files/vcard.h"
 #include "grid/table.h"
 #include "layoutfile.h"
 #include "printpdf.h"
@@ -26,26 +27,33 @@ namespace {
 
 constexpr const char* kName = "corvanta-convert";
 
-enum class Format { Native, Comma, Tab, Pdf };
+enum class Format { Native, Comma, Tab, Vcard, Pdf };
 
 const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "\n"
-                    "Converts between native address book files (.cvt) and comma- or\n"
-                    "TAB-delimited text, and prints them to PDF. Delimited text is read in UTF-8 "
-                    "(with or without a\n"
-                    "byte-order mark), UTF-16 (with or without one), or windows-1252, and\n"
-                    "written as UTF-8 with CRLF line ends. OUT is replaced only once it has\n"
-                    "been written completely.\n"
+                    "Converts between native address book files (.cvt), comma- or\n"
+                    "TAB-delimited text and vCard files, and prints them to PDF. Delimited\n"
+                    "text is read in UTF-8 (with or without a byte-order mark), UTF-16 (with\n"
+                    "or without one), or windows-1252, and written as UTF-8 with CRLF line\n"
+                    "ends. Comma text may be separated by semicolons or TABs instead: a first\n"
+                    "line \"sep=;\" or the first 20 lines tell which. vCard 2.1, 3.0 and 4.0\n"
+                    "are read; 3.0 is written unless --vcard-version says 4.0. OUT is replaced\n"
+                    "only once it has been written completely.\n"
                     "\n"
                     "Formats follow the file extension, or the options:\n"
                     "  native  .cvt .vti .qrf   native document\n"
                     "  csv     .csv             comma-delimited text\n"
                     "  tab     .txt .tsv .tab   TAB-delimited text\n"
+                    "  vcf     .vcf .vcard      vCard contacts\n"
                     "  pdf     .pdf             (OUT only) the print sheet, or labels\n"
                     "\n"
                     "Options:\n"
-                    "  --from FORMAT   format of IN (native, csv or tab)\n"
-                    "  --to FORMAT     format of OUT (native, csv or tab)\n"
+                    "  --from FORMAT   format of IN (native, csv, tab or vcf)\n"
+                    "  --to FORMAT     format of OUT (native, csv, tab or vcf)\n"
+                    "  --delimiter D   the delimiter of delimited IN and OUT: one character,\n"
+                    "                  or tab, comma or semicolon; IN is then not sniffed\n"
+                    "  --vcard-version V\n"
+                    "                  vCard OUT in version V: 3.0 (the default) or 4.0\n"
                     "  --no-titles     delimited IN: the first line is a record, not the column\n"
                     "                  titles; delimited OUT: do not write the title row\n"
                     "  --layout FILE   apply column widths, types, formats and cell formatting\n"
@@ -69,6 +77,8 @@ struct Options
 {
     QString in, out, layout;
     std::optional<Format> from, to;
+    std::optional<char> delimiter;
+    Vcard::Version vcardVersion = Vcard::Version::V3;
     bool titles = true;
     bool strict = false;
     PrintRequest print;
@@ -101,6 +111,8 @@ std::optional<Format> formatNamed(const QString& name)
         return Format::Comma;
     if (n == u"tab" || n == u"txt" || n == u"tsv")
         return Format::Tab;
+    if (n == u"vcf" || n == u"vcard")
+        return Format::Vcard;
     if (n == u"pdf")
         return Format::Pdf;
     return std::nullopt;
@@ -115,14 +127,38 @@ std::optional<Format> formatOfPath(const QString& path)
         return Format::Comma;
     if (ext == u"txt" || ext == u"tsv" || ext == u"tab")
         return Format::Tab;
+    if (ext == u"vcf" || ext == u"vcard")
+        return Format::Vcard;
     if (ext == u"pdf")
         return Format::Pdf;
     return std::nullopt;
 }
 
-char delimiterOf(Format f)
+// "--delimiter" takes one character or its name; not a quote or line end.
+std::optional<char> delimiterNamed(const QString& value)
 {
-    return f == Format::Comma ? ',' : '\t';
+    const QString v = value.toLower();
+    if (v == u"tab" || v == u"\\t")
+        return '\t';
+    if (v == u"comma")
+        return ',';
+    if (v == u"semicolon")
+        return ';';
+    if (value.size() == 1 && value[0].unicode() < 0x80 && value[0] != u'"' && value[0] != u'\r' &&
+        value[0] != u'\n')
+        return char(value[0].unicode());
+    return std::nullopt;
+}
+
+// The delimiter of delimited text: the one given, or comma text's own
+// (sniffed when reading) and TAB.
+char delimiterOf(Format f, const Options& o, bool reading)
+{
+    if (o.delimiter)
+        return *o.delimiter;
+    if (f == Format::Comma)
+        return reading ? Delimited::kSniff : ',';
+    return '\t';
 }
 
 // Where `args` (past the program name, up to a "--") first holds an option
@@ -161,8 +197,10 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption landscape("landscape");
     const QCommandLineOption scale("scale", {}, "N");
     const QCommandLineOption columns("columns", {}, "LIST");
-    parser.addOptions(
-        {help, noTitles, strict, from, to, layout, labels, landscape, scale, columns});
+    const QCommandLineOption delimiter("delimiter", {}, "D");
+    const QCommandLineOption vcardVersion("vcard-version", {}, "V");
+    parser.addOptions({help, noTitles, strict, from, to, layout, labels, landscape, scale, columns,
+                       delimiter, vcardVersion});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -177,7 +215,8 @@ int parseArguments(const QStringList& args, Options& o)
             at = indexOfOption(args, [&](const QString& a) { return optionName(a) == unknown[0]; });
         } else if (const QString last = args.value(args.size() - 1);
                    last == u"--from" || last == u"--to" || last == u"--layout" ||
-                   last == u"--labels" || last == u"--scale" || last == u"--columns") {
+                   last == u"--labels" || last == u"--scale" || last == u"--columns" ||
+                   last == u"--delimiter" || last == u"--vcard-version") {
             // Only the last argument can lack its value.
             at = args.size() - 1;
             text = QStringLiteral("option %1 needs a value").arg(last);
@@ -210,6 +249,22 @@ int parseArguments(const QStringList& args, Options& o)
     }
     if (parser.isSet(columns))
         o.print.columns = parser.value(columns).split(u',');
+    for (const QString& value : parser.values(delimiter)) {
+        o.delimiter = delimiterNamed(value);
+        if (!o.delimiter)
+            return usageError(QStringLiteral("unusable delimiter '%1' (use one character, tab, "
+                                             "comma or semicolon)")
+                                  .arg(value));
+    }
+    for (const QString& value : parser.values(vcardVersion)) {
+        if (value == u"3.0" || value == u"3")
+            o.vcardVersion = Vcard::Version::V3;
+        else if (value == u"4.0" || value == u"4")
+            o.vcardVersion = Vcard::Version::V4;
+        else
+            return usageError(
+                QStringLiteral("unknown vCard version '%1' (use 3.0 or 4.0)").arg(value));
+    }
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -222,7 +277,8 @@ int parseArguments(const QStringList& args, Options& o)
             const auto f = formatNamed(value);
             if (!f)
                 return usageError(
-                    QStringLiteral("unknown format '%1' (use native, csv, tab or pdf)").arg(value));
+                    QStringLiteral("unknown format '%1' (use native, csv, tab, vcf or pdf)")
+                        .arg(value));
             (option == &from ? o.from : o.to) = f;
         }
     }
@@ -261,13 +317,16 @@ int run(const Options& o)
     if (*o.from == Format::Native) {
         if (const FileStatus s = NativeFile::load(o.in, table); !s)
             return fileError(o.in, userText(s));
+    } else if (*o.from == Format::Vcard) {
+        if (const FileStatus s = Vcard::load(o.in, table); !s)
+            return fileError(o.in, userText(s));
     } else {
         // The address book's own import: a one-cell table that the text
         // fills from the title row, or from the first record without titles.
         table.resize(1, 1);
         Delimited::ReadInfo info;
-        if (const FileStatus s =
-                Delimited::load(o.in, delimiterOf(*o.from), table, o.titles ? 0 : 1, &info);
+        if (const FileStatus s = Delimited::load(o.in, delimiterOf(*o.from, o, true), table,
+                                                 o.titles ? 0 : 1, &info);
             !s)
             return fileError(o.in, userText(s));
         if (info.replacedBytes > 0) {
@@ -307,9 +366,10 @@ int run(const Options& o)
     }
 
     const FileStatus saved =
-        *o.to == Format::Native
-            ? NativeFile::save(table, o.out)
-            : Delimited::save(table, o.out, delimiterOf(*o.to), o.titles ? 0 : 1);
+        *o.to == Format::Native ? NativeFile::save(table, o.out)
+        : *o.to == Format::Vcard
+            ? Vcard::save(table, o.out, {}, o.vcardVersion)
+            : Delimited::save(table, o.out, delimiterOf(*o.to, o, false), o.titles ? 0 : 1);
     if (!saved)
         return fileError(o.out, userText(saved));
     return 0;

@@ -1,0 +1,203 @@
+// vCard and semicolon text on the real main window: File > Open > vCard,
+// Save As > vCard, Save of either kind of document, and a file named on
+// the command line, with the scripted platform answering.
+#include "commands/commandset.h"
+#include "files/document.h"
+#include "filetesting.h"
+#include "grid/gridwidget.h"
+#include "shellharness.h"
+#include "table/tablecommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
+using namespace corvanta;
+
+namespace {
+
+const QString kHint = QStringLiteral("Use 'Save As...' Corvanta(*.cvt) from the 'File' menu if you "
+                                     "want to save data as a RichText Corvanta file format.");
+
+const QByteArray kCards =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nTEL:555-0100\r\n"
+    "TEL:555-0199\r\nORG:Acme\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Stone;Bob\r\nEMAIL;PREF:bob@x.example\r\n"
+    "END:VCARD\r\n";
+
+// Types `text` into a record cell the way a user does, and saves with
+// Ctrl+S from the open editor.
+void typeAndSave(MainWindow& w, int row, int col, const QString& text)
+{
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    w.tableCommands().mnuMouseMode_Click(1);
+    GridWidget* fa = w.fa();
+    fa->setFocus();
+    fa->SelectRange(row, col);
+    QTest::keyClick(fa, text.at(0).toLatin1());
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != fa);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+}
+
+} // namespace
+
+class TestVcardCommands : public QObject
+{
+    Q_OBJECT
+  private slots:
+    void menuEntriesInPlace();
+    void openVcardAndSaveBack();
+    void saveAsVcardIsAnExport();
+    void semicolonFileSavedWithSemicolons();
+    void fileOnCommandLine_data();
+    void fileOnCommandLine();
+    void missingFileOnCommandLine();
+};
+
+void TestVcardCommands::menuEntriesInPlace()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    auto texts = [&](const char* menu) {
+        QStringList out;
+        for (QAction* a : w.findChild<QMenu*>(menu)->actions())
+            out << a->text();
+        return out;
+    };
+    QCOMPARE(texts("mnuOpenA"), QStringList({"&Corvanta (*.cvt)", "&Comma Delimited (*.csv)",
+                                             "Ta&b Delimited (*.txt)", "&vCard (*.vcf)"}));
+    QCOMPARE(texts("mnuSaveAs"), QStringList({"Corvanta (*.cvt)", "Comma Delimited (*.csv)",
+                                              "Tab Delimited (*.txt)", "vCard (*.vcf)"}));
+    QVERIFY(w.commands().action("mnuOpenVcard")->isEnabled());
+    QVERIFY(w.commands().action("mnuSaveAsVcard")->isEnabled());
+}
+
+void TestVcardCommands::openVcardAndSaveBack()
+{
+    ShellHarness h;
+    const QString file = h.path("friends.vcf");
+    writeFile(file, kCards);
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenVcard");
+    const CommonDialog& shown = h.platform.dialogs.first().before;
+    QCOMPARE(shown.Filter, QString("vCard Files (*.vcf)|*.vcf|All Files (*.*)|*.*"));
+    QCOMPARE(shown.DefaultExt, QString("*.vcf"));
+    GridWidget* fa = w.fa();
+    QCOMPARE(fa->RowCount(), 3);
+    QCOMPARE(fa->CellText(0, 10), QString("Organization"));
+    QCOMPARE(fa->CellText(0, 11), QString("Phone 2"));
+    QCOMPARE(fa->CellText(1, 5), QString("555-0100"));
+    QCOMPARE(fa->CellText(2, 0), QString("Bob Stone"));
+    QCOMPARE(fa->CellText(2, 6), QString("bob@x.example"));
+    QCOMPARE(int(w.document().FileKind()), int(Document::KindVcard));
+    QCOMPARE(w.document().CurrentFile(), file);
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book [" + file + "]");
+    QVERIFY(!w.document().IsModified());
+    // The form panel lists the added columns too.
+    QCOMPARE(w.fb()->CellText(12, 0), QString("Phone 2"));
+
+    typeAndSave(w, 2, 1, "9 Elm Rd");
+    QTRY_COMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.lastText(), kHint);
+    QVERIFY(!w.document().IsModified());
+    const QByteArray saved = readFile(file);
+    QVERIFY(saved.contains("VERSION:3.0\r\n"));
+    QVERIFY2(saved.contains("ADR:;;9 Elm Rd;;;;\r\n"), saved.constData());
+    QVERIFY(saved.contains("TEL;TYPE=pref:555-0100\r\nTEL:555-0199\r\n"));
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+}
+
+void TestVcardCommands::saveAsVcardIsAnExport()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.fa()->SetCellText(1, 0, "Ann Lee");
+    w.fa()->SetCellText(1, 6, "ann@x.example");
+    QVERIFY(w.document().IsModified());
+    const QString out = h.path("export.vcf");
+    h.platform.fileAnswers << out;
+    trigger(w, "mnuSaveAsVcard");
+    QCOMPARE(h.platform.dialogs.first().before.Filter, QString("vCard Files (*.vcf)|*.vcf"));
+    QCOMPARE(readFile(out).count("BEGIN:VCARD"), 1);
+    QVERIFY(readFile(out).contains("EMAIL;TYPE=INTERNET:ann@x.example\r\n"));
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + out);
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(int(w.document().FileKind()), int(Document::KindNative));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+
+    // Cancelled: nothing written, nothing changed.
+    h.platform.fileAnswers << QString();
+    trigger(w, "mnuSaveAsVcard");
+    QVERIFY(!QFile::exists(h.path("other.vcf")));
+    QVERIFY(w.document().IsModified());
+}
+
+void TestVcardCommands::semicolonFileSavedWithSemicolons()
+{
+    ShellHarness h;
+    const QString file = h.path("kunden.csv");
+    writeFile(file, "sep=;\r\nName;Ort\r\nM\xc3\xbcller, Hans;K\xc3\xb6ln\r\n");
+    MainWindow& w = h.start();
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuOpenCSV_0");
+    QCOMPARE(w.fa()->ColCount(), 2);
+    QCOMPARE(w.fa()->CellText(0, 1), QString("Ort"));
+    QCOMPARE(w.fa()->CellText(1, 0), QString("Müller, Hans"));
+    typeAndSave(w, 1, 1, "Bonn");
+    QTRY_COMPARE(h.platform.lastText(), kHint);
+    QCOMPARE(readFile(file), QByteArray("Name;Ort\r\nM\xc3\xbcller, Hans;Bonn\r\n"));
+}
+
+void TestVcardCommands::fileOnCommandLine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("cell"); // record 1, column 0
+    QTest::newRow("vCard") << "a.vcf" << kCards << 5 << "Ann Lee";
+    QTest::newRow("comma") << "a.csv" << QByteArray("Name;City\nZoe;Rome\n") << 3 << "Zoe";
+    QTest::newRow("tab") << "a.txt" << QByteArray("Name\tCity\nTom\tOslo\n") << 4 << "Tom";
+}
+
+void TestVcardCommands::fileOnCommandLine()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, kind);
+    QFETCH(QString, cell);
+    ShellHarness h;
+    const QString file = h.path(name);
+    writeFile(file, content);
+    // The last file would open otherwise.
+    h.settings->write("LastOpenFilePath", h.inProgram("Sample_AB.cvt"));
+    MainWindow& w = h.start(file);
+    QCOMPARE(w.fa()->CellText(1, 0), cell);
+    QCOMPARE(int(w.document().FileKind()), kind);
+    QCOMPARE(w.document().CurrentFile(), file);
+    QCOMPARE(w.windowTitle(), "Corvanta Address Book -- " + file);
+    QVERIFY(!w.document().IsModified());
+    QVERIFY(h.platform.messages.isEmpty());
+    // Text and cards are no start-up file; the next start opens the last one.
+    QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+}
+
+void TestVcardCommands::missingFileOnCommandLine()
+{
+    ShellHarness h;
+    const QString file = h.path("gone.cvt");
+    MainWindow& w = h.start(file);
+    QCOMPARE(h.platform.messages.size(), 1);
+    QVERIFY(h.platform.lastText().startsWith("Cannot open " + file));
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QCOMPARE(w.windowTitle(), QString("Corvanta Address Book -- Untitled.cvt"));
+}
+
+QTEST_MAIN(TestVcardCommands)
+#include "tst_vcardcommands.moc"
