@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QUndoStack>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace corvanta {
 
@@ -129,6 +131,39 @@ class TableModel : public QAbstractTableModel
     // The font that cell formatting (bold, size...) modifies: the view's.
     void setBaseFont(const QFont& font) { m_baseFont = font; }
 
+    // How a cell's stored text is shown (table row, column, stored text);
+    // none shows it as stored. Asked only for the cells being painted, so a
+    // typed column costs nothing until it scrolls into view. Editing still
+    // starts from the stored text.
+    using DisplayText = std::function<QString(int row, int col, const QString& text)>;
+    void setDisplayText(DisplayText display);
+    // Every cell shows itself anew (after a change of how cells are shown).
+    void refreshDisplay();
+
+    // The formatted cells of a range, and writing such a set back: every
+    // other cell of the range becomes plain. What an undoable formatting
+    // change keeps to take itself back.
+    struct FormattedCell
+    {
+        int row;
+        int col;
+        CellFormat format;
+    };
+    std::vector<FormattedCell> formatsIn(int row1, int col1, int row2, int col2) const;
+    void restoreFormats(int row1, int col1, int row2, int col2,
+                        const std::vector<FormattedCell>& cells);
+
+    // The cells (texts and formats) of `n` columns from `col`, every row, as
+    // a table of their own; and putting such a table back from `col`. What
+    // an undoable change that cuts columns keeps to restore them.
+    Table columnsCopy(int col, int n) const;
+    void putColumns(int col, const Table& cells);
+
+    // Runs a change that an undo command makes, undoes or redoes: the
+    // history it belongs to stays (a shift of rows or columns made outside
+    // the history empties it).
+    void replay(const std::function<void()>& change);
+
     // A CheckState: CheckNone, CheckChecked or CheckUnchecked.
     int cellCheck(int row, int col) const;
     void setCellCheck(int row, int col, int state);
@@ -163,6 +198,7 @@ class TableModel : public QAbstractTableModel
     int m_fixed = 1;
     std::optional<quint32> m_altRowColor;
     QFont m_baseFont;
+    DisplayText m_display;
     QHash<quint64, bool> m_viewChecks; // (row << 32 | col) -> checked
     QPointer<QUndoStack> m_undo;       // may go before the model, or after
     bool m_replaying = false;

@@ -80,6 +80,7 @@ class MainWindow : public QMainWindow
     void buildWidgets();
     void buildStatusBar();
     void wireCommands();
+    void installFormatting();
     void applyWindowGeometry(int top, int left, int width, int height);
     void applyAlternateRows();
     void showModified(bool modified);
