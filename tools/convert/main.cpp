@@ -7,6 +7,7 @@
 #include "files/safefile.h"
 #include "grid/table.h"
 #include "layoutfile.h"
+#include "table/valueformat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -45,6 +46,9 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "                  titles; delimited OUT: do not write the title row\n"
                     "  --layout FILE   apply column widths, types, formats and cell formatting\n"
                     "                  from FILE before writing (see docs/convert.md)\n"
+                    "  --as-shown      write each cell as the table shows it: Number, Money\n"
+                    "                  and Date values through their column format, Checkbox\n"
+                    "                  cells as True or False\n"
                     "  --strict        fail when delimited IN holds bytes that are not valid\n"
                     "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
                     "  -h, --help      show this help and exit\n"
@@ -58,6 +62,7 @@ struct Options
     std::optional<Format> from, to;
     bool titles = true;
     bool strict = false;
+    bool asShown = false;
 };
 
 void say(const QString& text)
@@ -136,10 +141,11 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption noTitles("no-titles");
     const QCommandLineOption strict("strict");
+    const QCommandLineOption asShown("as-shown");
     const QCommandLineOption from("from", {}, "FORMAT");
     const QCommandLineOption to("to", {}, "FORMAT");
     const QCommandLineOption layout("layout", {}, "FILE");
-    parser.addOptions({help, noTitles, strict, from, to, layout});
+    parser.addOptions({help, noTitles, strict, asShown, from, to, layout});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -175,6 +181,7 @@ int parseArguments(const QStringList& args, Options& o)
     }
     o.titles = !parser.isSet(noTitles);
     o.strict = parser.isSet(strict);
+    o.asShown = parser.isSet(asShown);
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -209,6 +216,21 @@ int parseArguments(const QStringList& args, Options& o)
         return usageError(
             QStringLiteral("cannot tell the format of '%1' from its name; use --to").arg(o.out));
     return 0;
+}
+
+// Replaces every record's typed cells by the text the table shows for
+// them; titles and untyped columns stay as they are.
+void writeAsShown(Table& table)
+{
+    for (int c = 0; c < table.colCount(); ++c) {
+        const ColumnAttr& a = table.column(c);
+        if (a.type != TypeNumber && a.type != TypeMoney && a.type != TypeDate &&
+            a.type != TypeCheckbox)
+            continue;
+        const ColumnAttr attr = a;
+        for (int r = 1; r < table.rowCount(); ++r)
+            table.setText(r, c, ValueFormat::shown(attr.type, attr.format, table.text(r, c)));
+    }
 }
 
 int run(const Options& o)
@@ -249,6 +271,9 @@ int run(const Options& o)
         if (!LayoutFile::apply(text, table, &error))
             return fileError(o.layout, error);
     }
+
+    if (o.asShown)
+        writeAsShown(table);
 
     const FileStatus saved =
         *o.to == Format::Native
