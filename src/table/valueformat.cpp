@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <array>
 #include <cmath>
@@ -647,11 +648,29 @@ DatePattern analyseDate(const QString& pattern)
     return p;
 }
 
-void appendNumber(QString& out, int value, int width)
+// Digits straight into the text: no temporary string for each part.
+using Buffer = QVarLengthArray<char16_t, 96>;
+
+void append(Buffer& out, QStringView text)
 {
-    if (width == 2 && value < 10)
-        out.append(u'0');
-    out.append(QString::number(value));
+    out.append(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+void appendNumber(Buffer& out, int value, int width)
+{
+    char16_t digits[12];
+    int n = 0;
+    unsigned v = unsigned(value < 0 ? -value : value);
+    do {
+        digits[n++] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (n < width)
+        digits[n++] = u'0';
+    if (value < 0)
+        out.append(u'-');
+    while (n > 0)
+        out.append(digits[--n]);
 }
 
 } // namespace
@@ -726,42 +745,44 @@ QString formatSerial(const QString& pattern, double serial)
         --days;
     }
     const QDate date = epoch().addDays(days);
+    // One conversion from the day number, not one for each part shown.
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
     const int hour = int(secs / 3600);
     const int minute = int(secs / 60 % 60);
     const int second = int(secs % 60);
     const DatePattern& p = cachedPattern<DatePattern, analyseDate>(pattern);
-    QString out;
-    out.reserve(pattern.size() + 8);
+    Buffer out;
     for (const DatePart& part : p.parts) {
         switch (part.token) {
         case DateToken::Literal:
-            out.append(part.text);
+            append(out, part.text);
             break;
         case DateToken::Day:
         case DateToken::Day2:
-            appendNumber(out, date.day(), part.token == DateToken::Day2 ? 2 : 1);
+            appendNumber(out, day, part.token == DateToken::Day2 ? 2 : 1);
             break;
         case DateToken::DayName:
-            out.append(QStringView(kDays[size_t(date.dayOfWeek() - 1)]));
+            append(out, kDays[size_t(date.dayOfWeek() - 1)]);
             break;
         case DateToken::DayFull:
-            out.append(QStringView(kDayNames[size_t(date.dayOfWeek() - 1)]));
+            append(out, kDayNames[size_t(date.dayOfWeek() - 1)]);
             break;
         case DateToken::Month:
         case DateToken::Month2:
-            appendNumber(out, date.month(), part.token == DateToken::Month2 ? 2 : 1);
+            appendNumber(out, month, part.token == DateToken::Month2 ? 2 : 1);
             break;
         case DateToken::MonthName:
-            out.append(QStringView(kMonths[size_t(date.month() - 1)]));
+            append(out, kMonths[size_t(month - 1)]);
             break;
         case DateToken::MonthFull:
-            out.append(QStringView(kMonthNames[size_t(date.month() - 1)]));
+            append(out, kMonthNames[size_t(month - 1)]);
             break;
         case DateToken::Year2:
-            appendNumber(out, date.year() % 100, 2);
+            appendNumber(out, year % 100, 2);
             break;
         case DateToken::Year4:
-            out.append(QString::number(date.year()));
+            appendNumber(out, year, 1);
             break;
         case DateToken::Hour:
         case DateToken::Hour2: {
@@ -778,11 +799,11 @@ QString formatSerial(const QString& pattern, double serial)
             appendNumber(out, second, part.token == DateToken::Second2 ? 2 : 1);
             break;
         case DateToken::AmPm:
-            out.append(hour < 12 ? u"AM" : u"PM");
+            append(out, hour < 12 ? u"AM" : u"PM");
             break;
         }
     }
-    return out;
+    return QString(reinterpret_cast<const QChar*>(out.data()), out.size());
 }
 
 QString formatDate(const QString& pattern, const QString& stored)
