@@ -185,11 +185,16 @@ int main(int argc, char** argv)
     model.replaceTable(std::move(t));
     const double tBold =
         seconds([&] { model.setCellSetting(PropFontBold, 1, 0, kRecords, 9, true); });
-    const qsizetype after = NativeFile::encode(model.table()).size();
+    const QByteArray file = NativeFile::encode(model.table());
+    const qsizetype after = file.size();
+    Table loaded;
+    if (!NativeFile::decode(file, loaded).ok())
+        std::printf("(the bold file did not load)\n");
     std::printf("bold block %d x 10: %.3f s; native file %lld -> %lld bytes (+%lld, %.1f bytes "
-                "a record); heap +%.1f MB\n",
+                "a record); heap +%.1f MB, +%.1f MB after loading the file\n",
                 kRecords, tBold, (long long)before, (long long)after, (long long)(after - before),
                 double(after - before) / kRecords,
-                double(model.table().heapBytes() - heapBefore) / 1e6);
+                double(model.table().heapBytes() - heapBefore) / 1e6,
+                double(loaded.heapBytes() - heapBefore) / 1e6);
     return 0;
 }

@@ -579,13 +579,8 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
             for (int c = left; c <= right; ++c)
                 m_table.setText(r, c, text);
     } else {
-        for (int r = top; r <= bottom; ++r) {
-            for (int c = left; c <= right; ++c) {
-                CellFormat f = m_table.format(r, c);
-                applySetting(f, setting, value);
-                m_table.setFormat(r, c, f);
-            }
-        }
+        m_table.changeFormats(top, left, bottom, right,
+                              [&](CellFormat& f) { applySetting(f, setting, value); });
     }
     notifyCellsChanged(top, left, bottom, right, roles);
     emit tableChanged();
@@ -792,37 +787,13 @@ void TableModel::refreshDisplay()
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
-std::vector<TableModel::FormattedCell> TableModel::formatsIn(int row1, int col1, int row2,
-                                                             int col2) const
+void TableModel::restoreRowFormats(int row1, int col1, int col2,
+                                   const std::vector<Table::RowFormats>& rows)
 {
-    std::vector<FormattedCell> out;
-    if (!m_table.hasAnyFormat() || !m_table.clampRange(row1, col1, row2, col2))
-        return out;
-    for (int r = row1; r <= row2; ++r)
-        for (const Table::ColumnFormat& cf : m_table.rowFormats(r))
-            if (cf.first >= col1 && cf.first <= col2)
-                out.push_back({r, cf.first, cf.second});
-    return out;
-}
-
-void TableModel::restoreFormats(int row1, int col1, int row2, int col2,
-                                const std::vector<FormattedCell>& cells)
-{
-    if (!m_table.clampRange(row1, col1, row2, col2))
+    if (rows.empty())
         return;
-    if (m_table.hasAnyFormat()) {
-        for (int r = row1; r <= row2; ++r) {
-            // Copied: clearing a cell changes the row's formats under the span.
-            const auto span = m_table.rowFormats(r);
-            const std::vector<Table::ColumnFormat> row(span.begin(), span.end());
-            for (const Table::ColumnFormat& cf : row)
-                if (cf.first >= col1 && cf.first <= col2)
-                    m_table.setFormat(r, cf.first, CellFormat{});
-        }
-    }
-    for (const FormattedCell& cell : cells)
-        m_table.setFormat(cell.row, cell.col, cell.format);
-    notifyCellsChanged(row1, col1, row2, col2);
+    m_table.setRowFormatHandles(row1, rows);
+    notifyCellsChanged(row1, col1, row1 + int(rows.size()) - 1, col2);
     emit tableChanged();
 }
 

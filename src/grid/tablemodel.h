@@ -140,18 +140,11 @@ class TableModel : public QAbstractTableModel
     // Every cell shows itself anew (after a change of how cells are shown).
     void refreshDisplay();
 
-    // The formatted cells of a range, and writing such a set back: every
-    // other cell of the range becomes plain. What an undoable formatting
-    // change keeps to take itself back.
-    struct FormattedCell
-    {
-        int row;
-        int col;
-        CellFormat format;
-    };
-    std::vector<FormattedCell> formatsIn(int row1, int col1, int row2, int col2) const;
-    void restoreFormats(int row1, int col1, int row2, int col2,
-                        const std::vector<FormattedCell>& cells);
+    // Puts back the formats of whole rows as Table::rowFormatHandles gave
+    // them (what an undoable formatting change keeps); columns col1..col2
+    // are the ones that changed.
+    void restoreRowFormats(int row1, int col1, int col2,
+                           const std::vector<Table::RowFormats>& rows);
 
     // The cells (texts and formats) of `n` columns from `col`, every row, as
     // a table of their own; and putting such a table back from `col`. What

@@ -9,8 +9,8 @@
 namespace corvanta {
 
 // One cell setting laid over a range of the table, undoable: undoing puts
-// back the formats the range had, cell by cell. Only formatted cells are
-// kept, so a bold block over plain rows costs next to nothing.
+// back the rows' formats as they were. The rows' format lists are shared,
+// not copied, so even a block over 200,000 rows keeps little.
 class FormatRangeCommand : public QUndoCommand
 {
   public:
@@ -25,7 +25,7 @@ class FormatRangeCommand : public QUndoCommand
     int m_setting;
     int m_row1, m_col1, m_row2, m_col2;
     QVariant m_value;
-    std::vector<TableModel::FormattedCell> m_before;
+    std::vector<Table::RowFormats> m_before;
 };
 
 } // namespace corvanta

@@ -274,6 +274,18 @@ const Pattern& cachedPattern(const QString& pattern)
     return slot;
 }
 
+using Buffer = QVarLengthArray<char16_t, 96>;
+
+void append(Buffer& out, QStringView text)
+{
+    out.append(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+QString toText(const Buffer& out)
+{
+    return QString(reinterpret_cast<const QChar*>(out.data()), out.size());
+}
+
 QString renderNumber(const NumberPattern& p, Decimal value)
 {
     const bool negative = value.neg && !value.isZero();
@@ -296,15 +308,14 @@ QString renderNumber(const NumberPattern& p, Decimal value)
     }
 
     const QString& pattern = p.source;
-    QString out;
-    out.reserve(pattern.size() + qsizetype(intDigits.size() + frac.size()) + 8);
+    Buffer out;
     if (negative)
         out.append(u'-');
     const int n = int(intDigits.size());
     int emitted = 0; // integer digits written so far
     auto emitDigits = [&](int count) {
         for (int k = 0; k < count; ++k, ++emitted) {
-            out.append(QChar(intDigits[size_t(emitted)]));
+            out.append(char16_t(intDigits[size_t(emitted)]));
             const int fromRight = n - 1 - emitted;
             if (p.grouping && fromRight > 0 && fromRight % 3 == 0)
                 out.append(u',');
@@ -321,15 +332,15 @@ QString renderNumber(const NumberPattern& p, Decimal value)
         if (c == u'"') {
             const qsizetype end = pattern.indexOf(u'"', i + 1);
             const qsizetype stop = end < 0 ? pattern.size() : end;
-            out.append(QStringView(pattern).mid(i + 1, stop - i - 1));
+            append(out, QStringView(pattern).mid(i + 1, stop - i - 1));
             i = stop;
         } else if (c == u'\\') {
             if (i + 1 < pattern.size())
-                out.append(pattern[++i]);
+                out.append(pattern[++i].unicode());
         } else if (c == u'0' || c == u'#' || c == u'?') {
             if (inFraction) {
                 if (fracPlace < fracShown)
-                    out.append(QChar(frac[size_t(fracPlace)]));
+                    out.append(char16_t(frac[size_t(fracPlace)]));
                 ++fracPlace;
                 continue;
             }
@@ -357,12 +368,12 @@ QString renderNumber(const NumberPattern& p, Decimal value)
                 emitDigits(n);
                 placedLoose = true;
             }
-            out.append(c);
+            out.append(c.unicode());
         }
     }
     if (!placedLoose)
         emitDigits(n);
-    return out;
+    return toText(out);
 }
 
 // --- date values ---------------------------------------------------------
@@ -649,12 +660,6 @@ DatePattern analyseDate(const QString& pattern)
 }
 
 // Digits straight into the text: no temporary string for each part.
-using Buffer = QVarLengthArray<char16_t, 96>;
-
-void append(Buffer& out, QStringView text)
-{
-    out.append(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
 
 void appendNumber(Buffer& out, int value, int width)
 {
@@ -803,7 +808,7 @@ QString formatSerial(const QString& pattern, double serial)
             break;
         }
     }
-    return QString(reinterpret_cast<const QChar*>(out.data()), out.size());
+    return toText(out);
 }
 
 QString formatDate(const QString& pattern, const QString& stored)
