@@ -211,6 +211,11 @@ void TestCellFormat::paletteAndA()
     fa->SelectRange(5, 0);
     act(w, "tbr_A")->trigger();
     QCOMPARE(fa->CellProp(PropForeColor, 5, 0).toUInt(), 0x800000u);
+    QCOMPARE(w.undoCommands().stack()->count(), 2);
+    w.undoCommands().stack()->undo();
+    QVERIFY(!(fa->table().format(5, 0).fields & CellFormat::HasFore));
+    QVERIFY(fa->table().format(3, 2).fields & CellFormat::HasFore);
+    w.undoCommands().stack()->redo();
     // A click on the palette beside the swatches only hides it.
     act(w, "tbr_Acolor")->trigger();
     QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(1, 1));
