@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,9 +26,10 @@ FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
     connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
     // The panel keeps the stored value, so its editor opens on it; only
     // the painted text goes through the column's format.
-    m_fb->gridModel()->setDisplayText([this](int row, int col, const QString& text) {
-        return col == 1 && row >= 1 ? formatValue(row - 1, text) : text;
-    });
+    m_fb->gridModel()->setDisplayText(
+        [panel = QPointer<FormPanel>(this)](int row, int col, const QString& text) {
+            return panel && col == 1 && row >= 1 ? panel->formatValue(row - 1, text) : text;
+        });
     for (GridWidget* grid : {m_fa, m_fb}) {
         grid->installEventFilter(this);
         grid->viewport()->installEventFilter(this);
