@@ -4,6 +4,7 @@
 #include "editing/dropbox.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
+#include "table/valueformat.h"
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -22,7 +24,12 @@ FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
 {
     connect(m_fa, &GridWidget::cellEdited, this, &FormPanel::onTableEdited);
     connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
-    connect(m_fb, &GridWidget::Click, this, &FormPanel::showPanelStyle);
+    // The panel keeps the stored value, so its editor opens on it; only
+    // the painted text goes through the column's format.
+    m_fb->gridModel()->setDisplayText(
+        [panel = QPointer<FormPanel>(this)](int row, int col, const QString& text) {
+            return panel && col == 1 && row >= 1 ? panel->formatValue(row - 1, text) : text;
+        });
     for (GridWidget* grid : {m_fa, m_fb}) {
         grid->installEventFilter(this);
         grid->viewport()->installEventFilter(this);
@@ -159,22 +166,6 @@ void FormPanel::popUpEditMenu(int grid, const QPoint& globalPos)
     edit->popup(globalPos);
 }
 
-void FormPanel::showPanelStyle()
-{
-    if (!m_commands)
-        return;
-    const int row = m_fb->CurRow();
-    static const struct
-    {
-        const char* key;
-        int setting;
-    } styles[] = {
-        {"Bold", PropFontBold}, {"Italic", PropFontItalic}, {"Underline", PropFontUnderline}};
-    for (const auto& st : styles)
-        if (QAction* b = m_commands->toolbarButton(QString::fromLatin1(st.key)))
-            b->setChecked(m_fb->CellProp(st.setting, row, 1).toBool());
-}
-
 void FormPanel::setup()
 {
     m_fb->SetFixedRowCount(1);
@@ -232,15 +223,15 @@ void FormPanel::showValue(int row, int col)
         return;
     }
     m_fb->SetCellCheckAt(col + 1, 1, CheckNone);
-    m_fb->SetCellText(col + 1, 1, formatValue(col, text));
+    m_fb->SetCellText(col + 1, 1, text);
 }
 
 QString FormPanel::formatValue(int col, const QString& text) const
 {
-    // Number, money and date columns will show their format here; every
-    // other column shows its text as stored.
-    Q_UNUSED(col);
-    return text;
+    const int type = m_fa->ColumnType(col);
+    if (type == TypeCheckbox)
+        return text;
+    return ValueFormat::shown(type, m_fa->ColumnFormat(col), text);
 }
 
 void FormPanel::setActive(bool on)

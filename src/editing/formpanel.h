@@ -68,7 +68,6 @@ class FormPanel : public QObject
     void buildSide();
     void focusEntered(int grid);
     void popUpEditMenu(int grid, const QPoint& globalPos);
-    void showPanelStyle();
     // The table's cell (row, col) into the panel's value column.
     void showValue(int row, int col);
     QString formatValue(int col, const QString& text) const;

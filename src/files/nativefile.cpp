@@ -232,6 +232,7 @@ bool decodeFormats(Reader& r, Table& t)
             return false;
         t.setFormat(int(row), int(col), f);
     }
+    t.shareAlikeFormats();
     return true;
 }
 

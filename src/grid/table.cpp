@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace corvanta {
@@ -79,9 +81,11 @@ struct Table::Impl
 {
     int rows = 0;
     int cols = 0;
-    std::vector<Block> cells;                     // one per row
-    std::vector<ColumnAttr> attrs;                // one per column
-    std::vector<std::unique_ptr<FormatRow>> fmts; // empty, or one per row
+    std::vector<Block> cells;      // one per row
+    std::vector<ColumnAttr> attrs; // one per column
+    // Rows with alike formats may share one list (a block formatted over
+    // many rows keeps one); a shared list is copied before it changes.
+    std::vector<std::shared_ptr<FormatRow>> fmts; // empty, or one per row
     size_t fmtCount = 0;                          // formatted cells
     std::vector<int> heights;                     // empty, or one per row
 
@@ -107,15 +111,26 @@ struct Table::Impl
         if (fmts.empty())
             return;
         fmtCount = 0;
+        // Shared lists are remapped once and stay shared; the old list is
+        // kept alive so its address cannot come back as a new list's.
+        std::unordered_map<const FormatRow*,
+                           std::pair<std::shared_ptr<FormatRow>, std::shared_ptr<FormatRow>>>
+            done;
         for (auto& row : fmts) {
             if (!row)
                 continue;
-            remap(*row);
-            std::sort(row->begin(), row->end(),
-                      [](const auto& a, const auto& b) { return a.first < b.first; });
-            if (row->empty())
-                row.reset();
-            else
+            auto it = done.find(row.get());
+            if (it == done.end()) {
+                auto neu = row.use_count() > 1 ? std::make_shared<FormatRow>(*row) : row;
+                remap(*neu);
+                std::sort(neu->begin(), neu->end(),
+                          [](const auto& a, const auto& b) { return a.first < b.first; });
+                if (neu->empty())
+                    neu.reset();
+                it = done.emplace(row.get(), std::make_pair(row, neu)).first;
+            }
+            row = it->second.second;
+            if (row)
                 fmtCount += row->size();
         }
         if (fmtCount == 0)
@@ -166,9 +181,7 @@ Table& Table::operator=(const Table& o)
     for (const auto& b : o.d->cells)
         n->cells.push_back(copyBlock(b.get()));
     n->attrs = o.d->attrs;
-    n->fmts.reserve(o.d->fmts.size());
-    for (const auto& f : o.d->fmts)
-        n->fmts.push_back(f ? std::make_unique<FormatRow>(*f) : nullptr);
+    n->fmts = o.d->fmts; // shared until either side changes a row
     n->fmtCount = o.d->fmtCount;
     n->heights = o.d->heights;
     d = std::move(n);
@@ -383,7 +396,9 @@ void Table::setFormat(int row, int col, const CellFormat& fmt)
         d->fmts.resize(size_t(d->rows));
     auto& slot = d->fmts[size_t(row)];
     if (!slot)
-        slot = std::make_unique<FormatRow>();
+        slot = std::make_shared<FormatRow>();
+    else if (slot.use_count() > 1)
+        slot = std::make_shared<FormatRow>(*slot);
     auto it = std::lower_bound(slot->begin(), slot->end(), col,
                                [](const auto& e, int c) { return e.first < c; });
     const bool found = it != slot->end() && it->first == col;
@@ -409,6 +424,99 @@ std::span<const Table::ColumnFormat> Table::rowFormats(int row) const
     if (row < 0 || row >= d->rows || d->fmts.empty() || !d->fmts[size_t(row)])
         return {};
     return *d->fmts[size_t(row)];
+}
+
+void Table::changeFormats(int row1, int col1, int row2, int col2,
+                          const std::function<void(CellFormat&)>& change)
+{
+    if (!clampRange(row1, col1, row2, col2))
+        return;
+    if (d->fmts.empty())
+        d->fmts.resize(size_t(d->rows));
+    // Rows whose lists were alike before get one new list between them.
+    std::unordered_map<const FormatRow*,
+                       std::pair<std::shared_ptr<FormatRow>, std::shared_ptr<FormatRow>>>
+        done;
+    for (int r = row1; r <= row2; ++r) {
+        auto& slot = d->fmts[size_t(r)];
+        auto it = done.find(slot.get());
+        if (it == done.end()) {
+            FormatRow neu;
+            auto old = slot ? slot->begin() : FormatRow::const_iterator();
+            const auto end = slot ? slot->end() : FormatRow::const_iterator();
+            for (; old != end && old->first < col1; ++old)
+                neu.push_back(*old);
+            for (int c = col1; c <= col2; ++c) {
+                CellFormat f;
+                if (old != end && old->first == c)
+                    f = (old++)->second;
+                change(f);
+                f = normalized(f);
+                if (!f.isDefault())
+                    neu.push_back({c, f});
+            }
+            neu.insert(neu.end(), old, end);
+            auto shared = neu.empty() ? nullptr : std::make_shared<FormatRow>(std::move(neu));
+            it = done.emplace(slot.get(), std::make_pair(slot, std::move(shared))).first;
+        }
+        d->fmtCount -= slot ? slot->size() : 0;
+        slot = it->second.second;
+        d->fmtCount += slot ? slot->size() : 0;
+    }
+    if (d->fmtCount == 0)
+        release(d->fmts);
+}
+
+std::vector<Table::RowFormats> Table::rowFormatHandles(int row1, int row2) const
+{
+    std::vector<RowFormats> out;
+    row1 = std::max(row1, 0);
+    row2 = std::min(row2, d->rows - 1);
+    for (int r = row1; r <= row2; ++r)
+        out.push_back(d->fmts.empty() ? nullptr : d->fmts[size_t(r)]);
+    return out;
+}
+
+void Table::setRowFormatHandles(int row1, const std::vector<RowFormats>& rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int r = row1 + int(i);
+        if (r < 0 || r >= d->rows)
+            continue;
+        if (d->fmts.empty()) {
+            if (!rows[i])
+                continue;
+            d->fmts.resize(size_t(d->rows));
+        }
+        auto& slot = d->fmts[size_t(r)];
+        d->fmtCount -= slot ? slot->size() : 0;
+        // Never changed in place while shared: the handle keeps it shared.
+        slot = std::const_pointer_cast<FormatRow>(rows[i]);
+        d->fmtCount += slot ? slot->size() : 0;
+    }
+    if (d->fmtCount == 0)
+        release(d->fmts);
+}
+
+void Table::shareAlikeFormats()
+{
+    std::unordered_map<size_t, std::vector<std::shared_ptr<FormatRow>>> seen;
+    for (auto& row : d->fmts) {
+        if (!row)
+            continue;
+        size_t h = row->size();
+        for (const auto& [col, f] : *row)
+            h = h * 1000003u ^ (size_t(col) << 16 ^ size_t(f.fields) << 8 ^
+                                size_t(f.bold | f.italic << 1 | f.underline << 2) ^
+                                size_t(f.back) * 31 ^ size_t(f.fore) * 131);
+        auto& bucket = seen[h];
+        auto it = std::find_if(bucket.begin(), bucket.end(),
+                               [&](const auto& other) { return *other == *row; });
+        if (it != bucket.end())
+            row = *it;
+        else
+            bucket.push_back(row);
+    }
 }
 
 bool Table::hasAnyFormat() const
@@ -570,10 +678,16 @@ void Table::takeRowsFrom(Table& other, int from)
     if (!o.fmts.empty() || !d->fmts.empty()) {
         d->fmts.resize(size_t(at)); // one per row, or none at all
         for (int r = from; r < from + n; ++r) {
-            std::unique_ptr<FormatRow> f = o.fmts.empty() ? nullptr : std::move(o.fmts[size_t(r)]);
+            std::shared_ptr<FormatRow> f = o.fmts.empty() ? nullptr : std::move(o.fmts[size_t(r)]);
             if (f) {
                 o.fmtCount -= f->size();
-                std::erase_if(*f, [cols](const ColumnFormat& cf) { return cf.first >= cols; });
+                const auto beyond = [cols](const ColumnFormat& cf) { return cf.first >= cols; };
+                // A list other rows share is cut in a copy of its own.
+                if (std::any_of(f->begin(), f->end(), beyond)) {
+                    if (f.use_count() > 1)
+                        f = std::make_shared<FormatRow>(*f);
+                    std::erase_if(*f, beyond);
+                }
                 d->fmtCount += f->size();
                 if (f->empty())
                     f.reset();
@@ -600,10 +714,13 @@ size_t Table::heapBytes() const
     bytes += d->attrs.capacity() * sizeof(ColumnAttr);
     for (const auto& a : d->attrs)
         bytes += size_t(a.format.capacity()) * sizeof(QChar);
-    bytes += d->fmts.capacity() * sizeof(std::unique_ptr<FormatRow>);
+    bytes += d->fmts.capacity() * sizeof(std::shared_ptr<FormatRow>);
+    std::unordered_set<const FormatRow*> counted;
     for (const auto& f : d->fmts)
-        if (f)
-            bytes += sizeof(FormatRow) + f->capacity() * sizeof(FormatRow::value_type);
+        if (f && counted.insert(f.get()).second)
+            bytes += sizeof(FormatRow) + f->capacity() * sizeof(FormatRow::value_type) +
+                     2 * sizeof(void*); // the shared count
+
     bytes += d->heights.capacity() * sizeof(int);
     return bytes;
 }

@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -138,6 +139,20 @@ class Table
     // until the row's formats change. Lets writers skip unformatted cells.
     using ColumnFormat = std::pair<int, CellFormat>;
     std::span<const ColumnFormat> rowFormats(int row) const;
+
+    // One change over the formats of a range in one pass. Rows whose
+    // formats were alike before share one list afterwards, so a block
+    // formatted over 200,000 rows costs a handle a row, not a format a cell.
+    void changeFormats(int row1, int col1, int row2, int col2,
+                       const std::function<void(CellFormat&)>& change);
+    // The formats of rows row1..row2 as shared, unchangeable handles, and
+    // putting such handles back: what an undoable formatting change keeps.
+    using RowFormats = std::shared_ptr<const std::vector<ColumnFormat>>;
+    std::vector<RowFormats> rowFormatHandles(int row1, int row2) const;
+    void setRowFormatHandles(int row1, const std::vector<RowFormats>& rows);
+    // Lets rows with alike formats share one list (after a load that set
+    // them cell by cell).
+    void shareAlikeFormats();
 
     int rowHeight(int row) const;          // twips; -1 = default
     void setRowHeight(int row, int twips); // any negative value means the default

@@ -213,6 +213,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         // something that is no Boolean: that text stays visible.
         if (isCheckColumn(col) && (text.trimmed().isEmpty() || isNumberText(text)))
             return {};
+        if (m_display && !text.isEmpty())
+            return m_display(row, col, text);
         return text;
     }
     case Qt::EditRole:
@@ -578,13 +580,8 @@ bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int c
             for (int c = left; c <= right; ++c)
                 m_table.setText(r, c, text);
     } else {
-        for (int r = top; r <= bottom; ++r) {
-            for (int c = left; c <= right; ++c) {
-                CellFormat f = m_table.format(r, c);
-                applySetting(f, setting, value);
-                m_table.setFormat(r, c, f);
-            }
-        }
+        m_table.changeFormats(top, left, bottom, right,
+                              [&](CellFormat& f) { applySetting(f, setting, value); });
     }
     notifyCellsChanged(top, left, bottom, right, roles);
     emit tableChanged();
@@ -836,6 +833,69 @@ void TableModel::replayTakeRows(int at, Table& rows, int cols)
         emit tableChanged();
     }
     setTableColCount(cols);
+}
+
+void TableModel::setDisplayText(DisplayText display)
+{
+    m_display = std::move(display);
+    refreshDisplay();
+}
+
+void TableModel::refreshDisplay()
+{
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+void TableModel::restoreRowFormats(int row1, int col1, int col2,
+                                   const std::vector<Table::RowFormats>& rows)
+{
+    if (rows.empty())
+        return;
+    m_table.setRowFormatHandles(row1, rows);
+    notifyCellsChanged(row1, col1, row1 + int(rows.size()) - 1, col2);
+    emit tableChanged();
+}
+
+Table TableModel::columnsCopy(int col, int n) const
+{
+    col = std::max(col, 0);
+    n = std::min(n, m_table.colCount() - col);
+    Table out(m_table.rowCount(), std::max(n, 0));
+    for (int r = 0; r < m_table.rowCount(); ++r) {
+        for (int c = 0; c < n; ++c) {
+            if (!m_table.isEmpty(r, col + c))
+                out.setUtf8(r, c, m_table.utf8(r, col + c));
+        }
+        if (m_table.hasAnyFormat())
+            for (const Table::ColumnFormat& cf : m_table.rowFormats(r))
+                if (cf.first >= col && cf.first < col + n)
+                    out.setFormat(r, cf.first - col, cf.second);
+    }
+    return out;
+}
+
+void TableModel::putColumns(int col, const Table& cells)
+{
+    const int rows = std::min(cells.rowCount(), m_table.rowCount());
+    const int n = std::min(cells.colCount(), m_table.colCount() - col);
+    if (col < 0 || n <= 0 || rows <= 0)
+        return;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < n; ++c)
+            m_table.setUtf8(r, col + c, cells.utf8(r, c));
+        for (const Table::ColumnFormat& cf : cells.rowFormats(r))
+            if (cf.first < n)
+                m_table.setFormat(r, col + cf.first, cf.second);
+    }
+    notifyCellsChanged(0, col, rows - 1, col + n - 1);
+    emit tableChanged();
+}
+
+void TableModel::replay(const std::function<void()>& change)
+{
+    QScopedValueRollback replaying(m_replaying, true);
+    change();
 }
 
 void TableModel::clearAll()

@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QUndoStack>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace corvanta {
 
@@ -143,6 +145,32 @@ class TableModel : public QAbstractTableModel
     // The font that cell formatting (bold, size...) modifies: the view's.
     void setBaseFont(const QFont& font) { m_baseFont = font; }
 
+    // How a cell's stored text is shown (table row, column, stored text);
+    // none shows it as stored. Asked only for the cells being painted, so a
+    // typed column costs nothing until it scrolls into view. Editing still
+    // starts from the stored text.
+    using DisplayText = std::function<QString(int row, int col, const QString& text)>;
+    void setDisplayText(DisplayText display);
+    // Every cell shows itself anew (after a change of how cells are shown).
+    void refreshDisplay();
+
+    // Puts back the formats of whole rows as Table::rowFormatHandles gave
+    // them (what an undoable formatting change keeps); columns col1..col2
+    // are the ones that changed.
+    void restoreRowFormats(int row1, int col1, int col2,
+                           const std::vector<Table::RowFormats>& rows);
+
+    // The cells (texts and formats) of `n` columns from `col`, every row, as
+    // a table of their own; and putting such a table back from `col`. What
+    // an undoable change that cuts columns keeps to restore them.
+    Table columnsCopy(int col, int n) const;
+    void putColumns(int col, const Table& cells);
+
+    // Runs a change that an undo command makes, undoes or redoes: the
+    // history it belongs to stays (a shift of rows or columns made outside
+    // the history empties it).
+    void replay(const std::function<void()>& change);
+
     // A CheckState: CheckNone, CheckChecked or CheckUnchecked.
     int cellCheck(int row, int col) const;
     void setCellCheck(int row, int col, int state);
@@ -177,6 +205,7 @@ class TableModel : public QAbstractTableModel
     int m_fixed = 1;
     std::optional<quint32> m_altRowColor;
     QFont m_baseFont;
+    DisplayText m_display;
     QHash<quint64, bool> m_viewChecks; // (row << 32 | col) -> checked
     QPointer<QUndoStack> m_undo;       // may go before the model, or after
     bool m_replaying = false;

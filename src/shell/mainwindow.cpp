@@ -10,12 +10,16 @@
 #include "files/recentfiles.h"
 #include "files/recoverycopy.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
 #include "printing/printcommands.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
 #include "shell/helpcommands.h"
+#include "shell/icons.h"
 #include "shell/settingsstore.h"
 #include "table/addressdefaults.h"
+#include "table/cellformatcommands.h"
+#include "table/columndefinecommands.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
 #include "table/undocommands.h"
@@ -25,6 +29,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -251,6 +256,7 @@ void MainWindow::wireCommands()
     tools->install(c);
     connect(tools, &ContactTools::countryChanged, this,
             [this](const QString& text) { setStatusPanel(2, text); });
+    installFormatting();
     c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
         m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
         m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
@@ -293,6 +299,46 @@ void MainWindow::wireCommands()
     connect(m_formPanel, &FormPanel::recordEdited, this, [this] { m_doc->MakeModified(true); });
     connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, m_table,
             [this] { m_table->fa_Click(); });
+}
+
+void MainWindow::installFormatting()
+{
+    CellFormatCommands::Hooks hooks;
+    hooks.activeGrid = [this] { return m_formPanel->activeGrid(); };
+    hooks.rowMode = [this] {
+        const QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0"));
+        return a && a->isChecked();
+    };
+    hooks.fontColorIcon = &Icons::fontColor;
+    auto* formatting =
+        new CellFormatCommands(m_fa, m_fb, qobject_cast<QFrame*>(m_table->colorPalette()),
+                               platform(), m_undo->stack(), std::move(hooks), this);
+    formatting->setObjectName(QStringLiteral("cellFormatting"));
+    formatting->install(*m_commands);
+    connect(formatting, &CellFormatCommands::tableFormatted, this, [this] {
+        if (!m_doc->IsModified())
+            m_doc->MakeModified(true);
+    });
+    connect(m_table, &TableCommands::currentRecordChanged, formatting,
+            &CellFormatCommands::refreshTableState);
+    connect(m_formPanel, &FormPanel::gridFocused, formatting, &CellFormatCommands::showStates);
+
+    ColumnDefineCommands::Hooks defHooks;
+    defHooks.roles = [this] { return m_doc->roles(); };
+    defHooks.setRoles = [this](const ColumnRoles& roles) { m_doc->setRoles(roles); };
+    defHooks.showColCount = [this](int cols) {
+        m_countControl->showCounts(m_fa->RowCount() - 1, cols);
+    };
+    auto* define =
+        new ColumnDefineCommands(m_fa, platform(), m_undo->stack(), std::move(defHooks), this);
+    define->setObjectName(QStringLiteral("columnDefine"));
+    define->install(*m_commands);
+    connect(define, &ColumnDefineCommands::columnsDefined, this, [this] {
+        m_formPanel->refillTitles();
+        m_fb->gridModel()->refreshDisplay();
+        updateCountBoxes();
+        m_table->fa_Click();
+    });
 }
 
 void MainWindow::applyWindowGeometry(int top, int left, int width, int height)

@@ -90,6 +90,7 @@ class MainWindow : public QMainWindow
     void buildWidgets();
     void buildStatusBar();
     void wireCommands();
+    void installFormatting();
     void applyWindowGeometry(int top, int left, int width, int height);
     void applyAlternateRows();
     // Toolbar2 at the window's right edge, with room kept for it on Toolbar.

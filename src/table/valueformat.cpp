@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <array>
 #include <cmath>
@@ -273,6 +274,18 @@ const Pattern& cachedPattern(const QString& pattern)
     return slot;
 }
 
+using Buffer = QVarLengthArray<char16_t, 96>;
+
+void append(Buffer& out, QStringView text)
+{
+    out.append(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+QString toText(const Buffer& out)
+{
+    return QString(reinterpret_cast<const QChar*>(out.data()), out.size());
+}
+
 QString renderNumber(const NumberPattern& p, Decimal value)
 {
     const bool negative = value.neg && !value.isZero();
@@ -295,15 +308,14 @@ QString renderNumber(const NumberPattern& p, Decimal value)
     }
 
     const QString& pattern = p.source;
-    QString out;
-    out.reserve(pattern.size() + qsizetype(intDigits.size() + frac.size()) + 8);
+    Buffer out;
     if (negative)
         out.append(u'-');
     const int n = int(intDigits.size());
     int emitted = 0; // integer digits written so far
     auto emitDigits = [&](int count) {
         for (int k = 0; k < count; ++k, ++emitted) {
-            out.append(QChar(intDigits[size_t(emitted)]));
+            out.append(char16_t(intDigits[size_t(emitted)]));
             const int fromRight = n - 1 - emitted;
             if (p.grouping && fromRight > 0 && fromRight % 3 == 0)
                 out.append(u',');
@@ -320,15 +332,15 @@ QString renderNumber(const NumberPattern& p, Decimal value)
         if (c == u'"') {
             const qsizetype end = pattern.indexOf(u'"', i + 1);
             const qsizetype stop = end < 0 ? pattern.size() : end;
-            out.append(QStringView(pattern).mid(i + 1, stop - i - 1));
+            append(out, QStringView(pattern).mid(i + 1, stop - i - 1));
             i = stop;
         } else if (c == u'\\') {
             if (i + 1 < pattern.size())
-                out.append(pattern[++i]);
+                out.append(pattern[++i].unicode());
         } else if (c == u'0' || c == u'#' || c == u'?') {
             if (inFraction) {
                 if (fracPlace < fracShown)
-                    out.append(QChar(frac[size_t(fracPlace)]));
+                    out.append(char16_t(frac[size_t(fracPlace)]));
                 ++fracPlace;
                 continue;
             }
@@ -356,12 +368,12 @@ QString renderNumber(const NumberPattern& p, Decimal value)
                 emitDigits(n);
                 placedLoose = true;
             }
-            out.append(c);
+            out.append(c.unicode());
         }
     }
     if (!placedLoose)
         emitDigits(n);
-    return out;
+    return toText(out);
 }
 
 // --- date values ---------------------------------------------------------
@@ -647,11 +659,23 @@ DatePattern analyseDate(const QString& pattern)
     return p;
 }
 
-void appendNumber(QString& out, int value, int width)
+// Digits straight into the text: no temporary string for each part.
+
+void appendNumber(Buffer& out, int value, int width)
 {
-    if (width == 2 && value < 10)
-        out.append(u'0');
-    out.append(QString::number(value));
+    char16_t digits[12];
+    int n = 0;
+    unsigned v = unsigned(value < 0 ? -value : value);
+    do {
+        digits[n++] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (n < width)
+        digits[n++] = u'0';
+    if (value < 0)
+        out.append(u'-');
+    while (n > 0)
+        out.append(digits[--n]);
 }
 
 } // namespace
@@ -726,42 +750,44 @@ QString formatSerial(const QString& pattern, double serial)
         --days;
     }
     const QDate date = epoch().addDays(days);
+    // One conversion from the day number, not one for each part shown.
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
     const int hour = int(secs / 3600);
     const int minute = int(secs / 60 % 60);
     const int second = int(secs % 60);
     const DatePattern& p = cachedPattern<DatePattern, analyseDate>(pattern);
-    QString out;
-    out.reserve(pattern.size() + 8);
+    Buffer out;
     for (const DatePart& part : p.parts) {
         switch (part.token) {
         case DateToken::Literal:
-            out.append(part.text);
+            append(out, part.text);
             break;
         case DateToken::Day:
         case DateToken::Day2:
-            appendNumber(out, date.day(), part.token == DateToken::Day2 ? 2 : 1);
+            appendNumber(out, day, part.token == DateToken::Day2 ? 2 : 1);
             break;
         case DateToken::DayName:
-            out.append(QStringView(kDays[size_t(date.dayOfWeek() - 1)]));
+            append(out, kDays[size_t(date.dayOfWeek() - 1)]);
             break;
         case DateToken::DayFull:
-            out.append(QStringView(kDayNames[size_t(date.dayOfWeek() - 1)]));
+            append(out, kDayNames[size_t(date.dayOfWeek() - 1)]);
             break;
         case DateToken::Month:
         case DateToken::Month2:
-            appendNumber(out, date.month(), part.token == DateToken::Month2 ? 2 : 1);
+            appendNumber(out, month, part.token == DateToken::Month2 ? 2 : 1);
             break;
         case DateToken::MonthName:
-            out.append(QStringView(kMonths[size_t(date.month() - 1)]));
+            append(out, kMonths[size_t(month - 1)]);
             break;
         case DateToken::MonthFull:
-            out.append(QStringView(kMonthNames[size_t(date.month() - 1)]));
+            append(out, kMonthNames[size_t(month - 1)]);
             break;
         case DateToken::Year2:
-            appendNumber(out, date.year() % 100, 2);
+            appendNumber(out, year % 100, 2);
             break;
         case DateToken::Year4:
-            out.append(QString::number(date.year()));
+            appendNumber(out, year, 1);
             break;
         case DateToken::Hour:
         case DateToken::Hour2: {
@@ -778,11 +804,11 @@ QString formatSerial(const QString& pattern, double serial)
             appendNumber(out, second, part.token == DateToken::Second2 ? 2 : 1);
             break;
         case DateToken::AmPm:
-            out.append(hour < 12 ? u"AM" : u"PM");
+            append(out, hour < 12 ? u"AM" : u"PM");
             break;
         }
     }
-    return out;
+    return toText(out);
 }
 
 QString formatDate(const QString& pattern, const QString& stored)

@@ -88,6 +88,7 @@ class TestTable : public QObject
     void randomEditsMatchModel();
     void validUtf8_data();
     void validUtf8();
+    void sharedFormatRows();
 };
 
 void TestTable::countsKeepCells_data()
@@ -669,6 +670,54 @@ void TestTable::takeRowsMovesThemWhole()
     QCOMPARE(src.rowCount(), 3);
     QCOMPARE(src.rowHeight(2), 600);
     QVERIFY(!src.hasAnyFormat());
+}
+
+void TestTable::sharedFormatRows()
+{
+    constexpr int rows = 200001;
+    Table t(rows, 10);
+    const size_t plain = t.heapBytes();
+    const auto bold = [](CellFormat& f) { f.bold = true; };
+    t.changeFormats(1, 0, rows - 1, 9, bold);
+    QVERIFY(t.format(rows - 1, 9).bold);
+    QVERIFY(!t.format(0, 0).bold);
+    // A handle a row, not a format a cell.
+    QVERIFY2(t.heapBytes() - plain < size_t(rows) * 24, qPrintable(QString::number(t.heapBytes())));
+
+    const Table copy = t;
+    const std::vector<Table::RowFormats> before = t.rowFormatHandles(5, 6);
+    CellFormat red;
+    red.fields = CellFormat::HasFore;
+    red.fore = 0xFF;
+    t.setFormat(5, 3, red); // one shared row changes alone
+    QCOMPARE(t.format(5, 3).fore, 0xFFu);
+    QVERIFY(!t.format(5, 3).bold);
+    QVERIFY(t.format(6, 3).bold && !(t.format(6, 3).fields & CellFormat::HasFore));
+    QVERIFY(copy.format(5, 3).bold);
+    t.removeColumns(2, 1); // remapped once, still right on every row
+    QVERIFY(t.format(5, 2).fields & CellFormat::HasFore);
+    QVERIFY(t.format(7, 8).bold && !t.format(7, 9).bold);
+    t.insertColumns(2, 1);
+    t.setRowFormatHandles(5, before);
+    QVERIFY(t.format(5, 3).bold && !(t.format(5, 3).fields & CellFormat::HasFore));
+    // Clearing the block again leaves nothing behind.
+    t.changeFormats(0, 0, rows - 1, 9, [](CellFormat& f) { f = CellFormat{}; });
+    QVERIFY(!t.hasAnyFormat());
+    QVERIFY(copy.format(3, 3).bold);
+
+    // Rows set cell by cell (as a load does) share once asked to.
+    Table loaded(1000, 4);
+    for (int r = 0; r < 1000; ++r)
+        for (int c = 0; c < 4; ++c) {
+            CellFormat f;
+            f.italic = true;
+            loaded.setFormat(r, c, f);
+        }
+    const size_t unshared = loaded.heapBytes();
+    const Table same = loaded;
+    loaded.shareAlikeFormats();
+    QVERIFY(loaded.heapBytes() < unshared / 4);
+    QVERIFY(loaded == same);
 }
 
 QTEST_GUILESS_MAIN(TestTable)

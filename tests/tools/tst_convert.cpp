@@ -73,6 +73,7 @@ class TestConvert : public QObject
     void roundTrip();
     void withoutTitles();
     void layout();
+    void asShown();
     void failures_data();
     void failures();
     void specialTargets_data();
@@ -209,6 +210,27 @@ void TestConvert::layout()
     QVERIFY(t.format(1, 1).isDefault());
     QCOMPARE(t.rowHeight(2), 480);
     QCOMPARE(t.rowHeight(1), -1);
+}
+
+void TestConvert::asShown()
+{
+    writeFile(path("in.csv"), "Name,Balance,Born,Member,Share\r\n"
+                              "Ann,1250,2026-12-08,-1,0.125\r\n"
+                              "Bo,n/a,soon,,-1234.5\r\n");
+    writeFile(path("l.layout"), "column Balance type=money format=\"$#,###.00\"\n"
+                                "column Born type=date format=\"dd-Mmm-yyyy\"\n"
+                                "column Member type=checkbox\n"
+                                "column Share type=number format=\"#,###.00\"\n");
+    const Result r =
+        convert({"--layout", path("l.layout"), "--as-shown", path("in.csv"), path("out.csv")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(readFile(path("out.csv")), QByteArray("Name,Balance,Born,Member,Share\r\n"
+                                                   "Ann,\"$1,250.00\",08-Dec-2026,True,.13\r\n"
+                                                   "Bo,n/a,soon,False,\"-1,234.50\"\r\n"));
+    // Without the option the stored values go out unchanged.
+    QCOMPARE(convert({"--layout", path("l.layout"), path("in.csv"), path("out.csv")}).exitCode, 0);
+    QVERIFY(readFile(path("out.csv")).contains("Ann,1250,2026-12-08,-1,0.125"));
 }
 
 void TestConvert::failures_data()

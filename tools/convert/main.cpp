@@ -9,6 +9,7 @@
 #include "grid/table.h"
 #include "layoutfile.h"
 #include "printpdf.h"
+#include "table/valueformat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,6 +59,9 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "                  titles; delimited OUT: do not write the title row\n"
                     "  --layout FILE   apply column widths, types, formats and cell formatting\n"
                     "                  from FILE before writing (see docs/convert.md)\n"
+                    "  --as-shown      write each cell as the table shows it: Number, Money\n"
+                    "                  and Date values through their column format, Checkbox\n"
+                    "                  cells as True or False\n"
                     "  --strict        fail when delimited IN holds bytes that are not valid\n"
                     "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
                     "PDF options:\n"
@@ -82,6 +86,7 @@ struct Options
     bool titles = true;
     bool strict = false;
     PrintRequest print;
+    bool asShown = false;
 };
 
 void say(const QString& text)
@@ -190,6 +195,7 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption noTitles("no-titles");
     const QCommandLineOption strict("strict");
+    const QCommandLineOption asShown("as-shown");
     const QCommandLineOption from("from", {}, "FORMAT");
     const QCommandLineOption to("to", {}, "FORMAT");
     const QCommandLineOption layout("layout", {}, "FILE");
@@ -199,8 +205,8 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption columns("columns", {}, "LIST");
     const QCommandLineOption delimiter("delimiter", {}, "D");
     const QCommandLineOption vcardVersion("vcard-version", {}, "V");
-    parser.addOptions({help, noTitles, strict, from, to, layout, labels, landscape, scale, columns,
-                       delimiter, vcardVersion});
+    parser.addOptions({help, noTitles, strict, asShown, from, to, layout, labels, landscape, scale,
+                       columns, delimiter, vcardVersion});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -265,6 +271,7 @@ int parseArguments(const QStringList& args, Options& o)
             return usageError(
                 QStringLiteral("unknown vCard version '%1' (use 3.0 or 4.0)").arg(value));
     }
+    o.asShown = parser.isSet(asShown);
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -309,6 +316,21 @@ int parseArguments(const QStringList& args, Options& o)
     if (const QString bad = PrintPdf::check(o.print); !bad.isEmpty())
         return usageError(bad);
     return 0;
+}
+
+// Replaces every record's typed cells by the text the table shows for
+// them; titles and untyped columns stay as they are.
+void writeAsShown(Table& table)
+{
+    for (int c = 0; c < table.colCount(); ++c) {
+        const ColumnAttr& a = table.column(c);
+        if (a.type != TypeNumber && a.type != TypeMoney && a.type != TypeDate &&
+            a.type != TypeCheckbox)
+            continue;
+        const ColumnAttr attr = a;
+        for (int r = 1; r < table.rowCount(); ++r)
+            table.setText(r, c, ValueFormat::shown(attr.type, attr.format, table.text(r, c)));
+    }
 }
 
 int run(const Options& o)
@@ -364,6 +386,8 @@ int run(const Options& o)
         }
         return 0;
     }
+    if (o.asShown)
+        writeAsShown(table);
 
     const FileStatus saved =
         *o.to == Format::Native ? NativeFile::save(table, o.out)
