@@ -102,6 +102,13 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
         emit contentChanged();
     });
     connect(d->model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumnLayout(); });
+    // A sort reorders the rows: heights of their own go with them.
+    connect(d->model, &QAbstractItemModel::layoutChanged, this, [this] {
+        d->selection->invalidate();
+        if (table().hasRowHeights())
+            applyRowHeights(FixedRowCount(), RowCount() - 1, false);
+        emit contentChanged();
+    });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         d->selection->invalidate();
         applyLayout();
@@ -136,7 +143,13 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
                     QScopedValueRollback guard(d->applyingLayout, true);
                     horizontalHeader()->moveSection(newVisual, oldVisual);
                 }
-                MoveColumnTo(oldVisual, newVisual);
+                // One step the user can take back, cells, title and
+                // attributes together.
+                TableModel* m = d->model;
+                m->perform(
+                    QStringLiteral("Move Column"),
+                    [m, oldVisual, newVisual] { m->moveTableColumn(oldVisual, newVisual); },
+                    [m, oldVisual, newVisual] { m->moveTableColumn(newVisual, oldVisual); });
                 emit columnDragged(oldVisual, newVisual);
             });
     connect(d->delegate, &GridDelegate::edited, this, [this](const QModelIndex& index) {

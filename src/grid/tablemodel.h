@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QUndoStack>
 
+#include <functional>
 #include <optional>
+#include <span>
 
 namespace corvanta {
 
@@ -102,6 +104,29 @@ class TableModel : public QAbstractTableModel
     void insertTableColumns(int at, int n);
     void removeTableColumns(int at, int n);
     void moveTableColumn(int from, int to);
+    // --- shape changes that can be taken back (table rows) ---
+    // Rows or columns taken out come back as a table of their own, which the
+    // matching put restores exactly (Table::takeRows and the rest).
+    Table takeTableRows(int at, int n);
+    void putTableRows(int at, Table&& rows);
+    Table takeTableRowsAt(std::span<const int> rows); // ascending, no repeats
+    void putTableRowsAt(std::span<const int> rows, Table&& taken);
+    Table takeTableColumns(int at, int n);
+    void putTableColumns(int at, Table&& cols);
+    // Row first + i becomes the old row first + order[i].
+    void permuteTableRows(int first, std::span<const int> order);
+    // Only the row's cell texts move; formats and heights keep their place.
+    void moveRowCells(int from, int to);
+    // Writes back cells copied with Table::copyRowCells.
+    void setRowCells(int at, const Table& cells);
+    // One change as the user made it: `redo` makes it now, and the history
+    // (when the model keeps one) holds it as one step named `change`, with
+    // `undo` to take it back. Both steps may only use the mutators above
+    // and the other plain mutators.
+    void perform(const QString& change, std::function<void()> redo, std::function<void()> undo);
+    // Runs a step the history recorded: the history itself stays as it is.
+    void replay(const std::function<void()>& step);
+
     // Every attribute at once. Views learn of a new width or hidden state
     // through columnLayoutChanged, of anything else through dataChanged.
     void setColumnAttr(int col, const ColumnAttr& attr);
@@ -158,6 +183,8 @@ class TableModel : public QAbstractTableModel
     bool isCheckColumn(int col) const;
     QVariant formatData(int row, int col, int role) const;
     void dropViewChecks();
+    // Starts over in the views (many scattered rows changed at once).
+    template <typename F> void resetWith(F&& change);
 
     Table m_table;
     int m_fixed = 1;

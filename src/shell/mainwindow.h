@@ -15,6 +15,7 @@ namespace corvanta {
 class CommandSet;
 class CountControl;
 class Document;
+class EditInstaller;
 class FileCommands;
 class FormPanel;
 class GridWidget;
@@ -58,6 +59,7 @@ class MainWindow : public QMainWindow
     FormPanel& formPanel() const { return *m_formPanel; }
     TableCommands& tableCommands() const { return *m_table; }
     UndoCommands& undoCommands() const { return *m_undo; }
+    EditInstaller& editing() const { return *m_editing; }
 
     GridWidget* fa() const { return m_fa; }
     GridWidget* fb() const { return m_fb; }
@@ -94,6 +96,7 @@ class MainWindow : public QMainWindow
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
+    EditInstaller* m_editing = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;
