@@ -48,6 +48,12 @@ void EditInstaller::install(CommandSet& commands)
     m_counts->install(commands);
 }
 
+void EditInstaller::setClipboard(SystemClipboard* clipboard)
+{
+    m_rowCol->setClipboard(clipboard);
+    m_clipboard->setClipboard(clipboard);
+}
+
 void EditInstaller::placeAtPanelEdge(int splitterLeft)
 {
     m_nav->placeAtPanelEdge(splitterLeft);

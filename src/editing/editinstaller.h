@@ -28,6 +28,9 @@ class EditInstaller : public QObject
 
     void install(CommandSet& commands);
 
+    // Tests put a clipboard of their own in place of the system's.
+    void setClipboard(SystemClipboard* clipboard);
+
     // The splitter's left edge moved (at start, or a drag ended).
     void placeAtPanelEdge(int splitterLeft);
 

@@ -60,6 +60,7 @@ void FormPanel::buildSide()
     imgClose->setAutoRaise(true);
     imgClose->setText(QStringLiteral("\u2715"));
     m_buttonRow->setFixedHeight(imgClose->sizeHint().height() + 2);
+    imgClose->resize(GridWidget::twipsToPixels(240), imgClose->sizeHint().height());
     m_closeButton = imgClose;
     formLayout->addWidget(m_buttonRow);
     formLayout->addWidget(m_fb);

@@ -9,6 +9,7 @@
 #include "table/tablecommands.h"
 
 #include <QEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -19,8 +20,10 @@ namespace {
 const char* const kTips[] = {"Dlete this record",   "Add one record",     "First record",
                              "Up one record",       "Down one record",    "Last record",
                              "Row Height Increase", "Row Height Decrease"};
-const char16_t* const kFaces[] = {u"\u2716", u"\u271A", u"\u23EE",  u"\u25B2",
-                                  u"\u25BC", u"\u23ED", u"\u2195+", u"\u2195\u2212"};
+// Faces of the buttons; first and last record use the style's own skip
+// pictures.
+const char16_t* const kFaces[] = {u"\u2716", u"\u271A", u"",  u"\u25B2",
+                                  u"\u25BC", u"",       u"+", u"\u2212"};
 
 // Right-edge offsets from the splitter, in twips.
 constexpr int kCloseOffset = 260;
@@ -40,10 +43,14 @@ NavigationBar::NavigationBar(const EditTargets& targets, RowColCommands* rows,
         auto* b = new QToolButton(row);
         b->setObjectName(QStringLiteral("imgBtn_%1").arg(i));
         b->setText(QString::fromUtf16(kFaces[i]));
+        if (i == 2 || i == 5)
+            b->setIcon(row->style()->standardIcon(i == 2 ? QStyle::SP_MediaSkipBackward
+                                                         : QStyle::SP_MediaSkipForward));
         b->setToolTip(QString::fromLatin1(kTips[i]));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->resize(i >= 6 ? size + 6 : size, size);
+        // The right-edge buttons stand 200 twips apart.
+        b->resize(i >= 6 ? GridWidget::twipsToPixels(kTallerOffset - kShorterOffset) : size, size);
         // Buttons 0 to 5 sit at the row's left; 6 and 7 follow the splitter.
         if (i < 6)
             b->move(2 + i * (size + 2), 1);
@@ -187,8 +194,11 @@ void NavigationBar::goTo(int row)
 void NavigationBar::commonEnd(bool deleted)
 {
     m.table->fa_Click();
-    if (deleted)
+    if (deleted) {
+        // The dialog that asked had the window's focus until now.
+        m.fa->window()->activateWindow();
         m.fa->setFocus();
+    }
 }
 
 } // namespace corvanta

@@ -22,6 +22,7 @@ class RowColCommands : public QObject
     RowColCommands(const EditTargets& targets, QObject* parent = nullptr);
 
     void install(CommandSet& commands);
+    void setClipboard(SystemClipboard* clipboard) { m.clipboard = clipboard; }
 
     void insertRow();
     void insertColumn();

@@ -122,7 +122,9 @@ std::vector<int> rows(const Table& table, int first, int last, int col, bool asc
         // Sort keys computed once per text: comparing them is a byte
         // compare, where the collator would redo the locale's work at every
         // step of the sort.
-        QCollator collator(locale);
+        // The C locale knows no order but the code points'; people
+        // reading an address book expect "Ärger" beside "apple".
+        QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         std::vector<QCollatorSortKey> keys;
         keys.reserve(texts.size());
