@@ -231,6 +231,24 @@ bool FileCommands::openStartupFile()
     return true;
 }
 
+bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
+                               Document::Kind kind, QString* error)
+{
+    {
+        QScopedValueRollback replacing(m_replacing, true);
+        if (!load(*m_fa->gridModel(), copyPath, GridFile::Native, error))
+            return false;
+        keepTitleRow();
+        m_doc.setLoaded(documentPath, kind);
+        emit captionChanged(kCaptionSaved + documentPath);
+        emit columnsChanged();
+        FinishLoad();
+    }
+    // What is on disk under the document's name is older than this.
+    m_doc.MakeModified(true);
+    return true;
+}
+
 void FileCommands::mnuOpen_Click(int index)
 {
     if (index != 0)

@@ -61,6 +61,11 @@ class FileCommands : public QObject
     // Opens the document's start-up file at start; false leaves the
     // untitled table.
     bool openStartupFile();
+    // Reads the native copy `copyPath` as the document `documentPath` of
+    // `kind`, with its changes unsaved. False (with the reason) leaves the
+    // table as it was.
+    bool restoreCopy(const QString& copyPath, const QString& documentPath, Document::Kind kind,
+                     QString* error);
 
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as

@@ -318,13 +318,15 @@ QToolBar* buildToolbar(QMainWindow* window, CommandSet& commands)
 
 QToolBar* buildToolbar2(QMainWindow* window, CommandSet& commands)
 {
+    // Not in the window's toolbar area: sharing a row there would squeeze
+    // both toolbars into overflow buttons. The window places it over the
+    // right end of Toolbar's row.
     auto* bar2 = new QToolBar(QStringLiteral("Toolbar2"), window);
     bar2->setObjectName(QStringLiteral("Toolbar2"));
     bar2->setMovable(false);
     bar2->setFloatable(false);
     bar2->setIconSize(QSize(16, 16));
     bar2->setContextMenuPolicy(Qt::PreventContextMenu);
-    window->addToolBar(Qt::TopToolBarArea, bar2);
     bar2->hide();
 
     const QString up = QStringLiteral("Up");

@@ -8,6 +8,7 @@
 #include "editing/layoutcommands.h"
 #include "files/document.h"
 #include "files/filecommands.h"
+#include "files/recoverycopy.h"
 #include "grid/gridwidget.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
@@ -19,8 +20,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -39,6 +43,8 @@ const QString kCloseQuestion =
 // splitter stays this far from the window's right edge.
 constexpr int kSplitterMin = 3000;
 constexpr int kSplitterRightMargin = 600;
+// Toolbar2's left edge sits this far from the window's right edge.
+constexpr int kToolbar2Width = 760;
 
 QSize screenSize(const QWidget* w)
 {
@@ -61,6 +67,11 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
     m_table = new TableCommands(m_fa, this);
     m_undo = new UndoCommands(m_fa->gridModel(), this);
+    m_recovery = new RecoveryCopy(*m_doc, *m_fa->gridModel(),
+                                  m_ctx.recoveryFolder.isEmpty() ? RecoveryCopy::defaultFolder()
+                                                                 : m_ctx.recoveryFolder,
+                                  this);
+    m_recovery->setInterval(m_ctx.recoveryIntervalMs);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
     showModified(m_doc->IsModified());
@@ -120,6 +131,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     m_doc->setStartupFile(stored.startupFile);
     if (!m_files->openStartupFile())
         m_files->NewUntitledTable();
+    offerRecovery();
     updateCountBoxes();
     m_formPanel->refresh();
     // Typing right away goes into the current record.
@@ -179,6 +191,8 @@ void MainWindow::buildWidgets()
         tb->addWidget(spacer);
         m_countControlAction = tb->addWidget(m_countControl);
     }
+    if (QToolBar* bar2 = m_commands->toolbar2())
+        bar2->installEventFilter(this);
 }
 
 void MainWindow::buildStatusBar()
@@ -322,6 +336,41 @@ void MainWindow::commitEdits()
     m_fb->commitOpenEditor();
 }
 
+void MainWindow::offerRecovery()
+{
+    const QString folder =
+        m_ctx.recoveryFolder.isEmpty() ? RecoveryCopy::defaultFolder() : m_ctx.recoveryFolder;
+    for (const RecoveryCopy::Found& found : RecoveryCopy::findNewer(folder)) {
+        const QString name = found.documentPath == m_doc->untitledPath()
+                                 ? QStringLiteral("an untitled address book")
+                                 : QDir::toNativeSeparators(found.documentPath);
+        const QString question =
+            QStringLiteral("Corvanta did not end normally. A copy of the unsaved changes to %1 "
+                           "was kept at %2.\n\nRestore it? No deletes the copy.")
+                .arg(name, QLocale().toString(found.written, QLocale::ShortFormat));
+        const MsgAnswer answer =
+            platform().messageBox(question, QString(), MsgIcon::Question, MsgButtons::YesNo);
+        if (answer == MsgAnswer::No) {
+            RecoveryCopy::remove(found);
+            continue;
+        }
+        if (answer != MsgAnswer::Yes)
+            continue; // closed without an answer: asked again next time
+        QString error;
+        if (!m_files->restoreCopy(found.copyPath, found.documentPath, found.kind, &error)) {
+            platform().messageBox(QStringLiteral("Cannot open %1.\n%2")
+                                      .arg(QDir::toNativeSeparators(found.copyPath), error),
+                                  QString(), MsgIcon::Exclamation, MsgButtons::Ok);
+            continue;
+        }
+        // Loading dropped the copy it came from; keep the changes safe
+        // until they are saved again.
+        RecoveryCopy::remove(found);
+        m_recovery->writeNow();
+        return;
+    }
+}
+
 void MainWindow::mnuExit_Click()
 {
     if (!m_files->askSaveChanges(QStringLiteral("Exit")))
@@ -364,6 +413,36 @@ void MainWindow::showEvent(QShowEvent* event)
     }
 }
 
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeToolbar2();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_commands->toolbar2() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        placeToolbar2();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::placeToolbar2()
+{
+    QToolBar* bar2 = m_commands->toolbar2();
+    QToolBar* bar = m_commands->toolbar();
+    if (!bar2 || !bar)
+        return;
+    // Where the style draws wider buttons than 760 twips hold, the bar
+    // grows leftwards: both buttons stay in sight.
+    const int w = std::max(GridWidget::twipsToPixels(kToolbar2Width), bar2->sizeHint().width());
+    // Toolbar ends where Toolbar2 begins, so that the buttons Toolbar2
+    // would cover move into Toolbar's overflow menu instead.
+    bar->setMaximumWidth(bar2->isVisibleTo(this) ? std::max(0, width() - w) : QWIDGETSIZE_MAX);
+    bar2->setGeometry(width() - w, bar->geometry().y(), w, bar->height());
+    bar2->raise();
+}
+
 void MainWindow::SaveSettingsAndExit()
 {
     WindowSettings out;
@@ -380,6 +459,9 @@ void MainWindow::SaveSettingsAndExit()
     out.dropBox = m_dropBoxOn;
     out.roles = m_doc->roles();
     AppSettings(settings()).save(out);
+    // Saved or declined at the question before this: either way the copy
+    // of the changes has served its purpose.
+    m_recovery->discard();
     m_ended = true;
     platform().endProgram();
 }

@@ -19,6 +19,7 @@ class EditInstaller;
 class FileCommands;
 class FormPanel;
 class GridWidget;
+class RecoveryCopy;
 class SettingsStore;
 class TableCommands;
 class UndoCommands;
@@ -30,6 +31,9 @@ struct ShellContext
     Platform* platform = nullptr;
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
+    // Where copies of unsaved changes go; "" is the user's state folder.
+    QString recoveryFolder;
+    int recoveryIntervalMs = 2 * 60 * 1000;
 };
 
 // The main window: starts the address book, lays out the grids, the form
@@ -77,6 +81,8 @@ class MainWindow : public QMainWindow
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWidgets();
@@ -84,9 +90,13 @@ class MainWindow : public QMainWindow
     void wireCommands();
     void applyWindowGeometry(int top, int left, int width, int height);
     void applyAlternateRows();
+    // Toolbar2 at the window's right edge, with room kept for it on Toolbar.
+    void placeToolbar2();
     void showModified(bool modified);
     // Takes a cell edit still open in the table or the form panel.
     void commitEdits();
+    // At start: offers the copy of changes a crash left behind.
+    void offerRecovery();
 
     ShellContext m_ctx;
     Document* m_doc = nullptr;
@@ -97,6 +107,7 @@ class MainWindow : public QMainWindow
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
     EditInstaller* m_editing = nullptr;
+    RecoveryCopy* m_recovery = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;

@@ -35,6 +35,7 @@ class TestCommandTree : public QObject
     void toolbarPositions();
     void openDropDown();
     void toolbar2();
+    void toolbarRoutesEveryKey();
     void everyCommandStartsDisabled();
 
     void iconsAreDrawnAndDistinct();
@@ -292,6 +293,70 @@ void TestCommandTree::toolbar2()
     clickToolbarButton(m_cmds->toolbar2Button("Up"));
     QCOMPARE(ups, 1);
     QCOMPARE(announced.size(), 0); // Toolbar2 has its own dispatch
+}
+
+// A click announces its key, then runs the entry it twins and nothing else.
+// Clicking every position in order must give exactly this trace; a button
+// wired to the wrong entry, or announcing twice, breaks it.
+void TestCommandTree::toolbarRoutesEveryKey()
+{
+    QStringList trace;
+    connect(m_cmds, &CommandSet::toolbarClicked, this,
+            [&trace](const QString& key) { trace << key; });
+    for (QAction* a : m_window->findChildren<QAction*>()) {
+        const QString name = a->objectName();
+        if (!name.startsWith("mnu") || a->isSeparator() || a->menu())
+            continue;
+        QVERIFY(m_cmds->wire(name, this, [&trace, name] { trace << ">" + name; }));
+    }
+    for (const char* own :
+         {"Bold", "Italic", "Underline", "A", "Acolor", "DragMode", "AlternateColor"})
+        QVERIFY(m_cmds->setImplemented(QStringLiteral("tbr_") + own, true));
+
+    for (int pos = 1; pos <= CommandTree::ToolbarPositions; ++pos) {
+        QAction* a = m_cmds->toolbarButtonAt(pos);
+        if (!a->isSeparator())
+            clickToolbarButton(a);
+    }
+    const QStringList expected = {"New",
+                                  ">mnuNew",
+                                  "Open",
+                                  ">mnuOpen_0",
+                                  "Save",
+                                  ">mnuSave",
+                                  "Cut",
+                                  ">mnuEditCut",
+                                  "Copy",
+                                  ">mnuEditCopy",
+                                  "Paste",
+                                  ">mnuEditPaste",
+                                  "Find",
+                                  ">mnuEditFind",
+                                  "Bold",
+                                  "Italic",
+                                  "Underline",
+                                  "A",
+                                  "Acolor",
+                                  "Flood",
+                                  ">mnuBkColor",
+                                  "RowMode",
+                                  ">mnuMouseMode_0",
+                                  "BlockMode",
+                                  ">mnuMouseMode_1",
+                                  "DragMode",
+                                  "AlternateColor",
+                                  "map",
+                                  ">mnuTools_InternetMap",
+                                  "phone",
+                                  ">mnuTools_DialPhone",
+                                  "email",
+                                  ">mnuTools_SendMail",
+                                  "website",
+                                  ">mnuTools_WebLink"};
+    QCOMPARE(trace, expected);
+    // The mode pair ends on the last one clicked, whatever the menu did.
+    QVERIFY(m_cmds->toolbarButton("BlockMode")->isChecked());
+    QVERIFY(!m_cmds->toolbarButton("RowMode")->isChecked());
 }
 
 // ---------------------------------------------------------------- commands

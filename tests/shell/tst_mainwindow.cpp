@@ -94,6 +94,7 @@ class TestMainWindow : public QObject
     void splitterStopsAtLimits_data();
     void splitterStopsAtLimits();
     void hiddenPanelLeavesTableWholeWidth();
+    void moveControlFollowsRightEdge();
 };
 
 void TestMainWindow::firstStartWithoutSettings()
@@ -965,6 +966,34 @@ void TestMainWindow::hiddenPanelLeavesTableWholeWidth()
     w.resize(1000, 600);
     QTRY_COMPARE(w.fa()->width(), w.centralWidget()->width());
     QCOMPARE(w.fa()->x(), 0);
+}
+
+// Toolbar2 keeps to the window's right edge through resizes, and Toolbar
+// gives way to it instead of vanishing beneath it.
+void TestMainWindow::moveControlFollowsRightEdge()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.resize(600, 440);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* bar = w.findChild<QToolBar*>("Toolbar");
+    auto* bar2 = w.findChild<QToolBar*>("Toolbar2");
+    act(w, "mnuMoveControl")->trigger();
+    QVERIFY(bar2->isVisible());
+    for (const int width : {600, 1000, 700}) {
+        w.resize(width, 440);
+        QTRY_COMPARE(bar2->geometry().right(), w.width() - 1);
+        QVERIFY(bar2->width() >= GridWidget::twipsToPixels(760));
+        QCOMPARE(bar2->y(), bar->y());
+        QTRY_VERIFY(bar->geometry().right() < bar2->x());
+        // Both buttons show: none went into an overflow menu.
+        for (QAction* a : bar2->actions())
+            QVERIFY(bar2->widgetForAction(a)->isVisible());
+    }
+    act(w, "mnuMoveControl")->trigger();
+    QVERIFY(!bar2->isVisible());
+    QTRY_COMPARE(bar->width(), w.width());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -38,8 +38,8 @@ struct ShellHarness
 
     MainWindow& start()
     {
-        window =
-            std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder});
+        window = std::make_unique<MainWindow>(ShellContext{&platform, settings.get(), programFolder,
+                                                           recoveryFolder(), recoveryIntervalMs});
         for (GridWidget* grid : {window->fa(), window->fb(), window->fc()}) {
             // Parented to the model, so it goes with the window.
             new QAbstractItemModelTester(grid->model(),
@@ -50,6 +50,8 @@ struct ShellHarness
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    QString recoveryFolder() const { return dir.filePath(QStringLiteral("recovery")); }
+    int recoveryIntervalMs = 2 * 60 * 1000;
     QString inProgram(const QString& name) const { return programFolder + QLatin1Char('/') + name; }
 };
 

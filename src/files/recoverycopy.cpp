@@ -1,0 +1,183 @@
+#include "files/recoverycopy.h"
+
+#include "files/gridfile.h"
+#include "files/safefile.h"
+#include "grid/tablemodel.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace corvanta {
+
+namespace {
+
+const QString kCopySuffix = QStringLiteral(".cvt");
+const QString kNoteSuffix = QStringLiteral(".doc");
+
+QString notePathOf(const QString& copyPath)
+{
+    return copyPath.left(copyPath.size() - kCopySuffix.size()) + kNoteSuffix;
+}
+
+// The note: the kind's number on the first line, the document's path on
+// the second, in UTF-8.
+bool writeNote(const QString& path, Document::Kind kind, const QString& documentPath)
+{
+    AtomicFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write(QByteArray::number(int(kind)) + '\n' + documentPath.toUtf8() + '\n');
+    return f.commit();
+}
+
+bool readNote(const QString& path, Document::Kind& kind, QString& documentPath)
+{
+    QFile f(path);
+    // A note is a line and a path; anything much larger is not ours.
+    if (f.size() > 64 * 1024 || !f.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    if (lines.size() < 2 || lines.at(1).isEmpty())
+        return false;
+    bool ok = false;
+    const int k = lines.at(0).toInt(&ok);
+    if (!ok || (k != Document::KindNative && k != Document::KindComma && k != Document::KindTab))
+        return false;
+    kind = Document::Kind(k);
+    documentPath = QString::fromUtf8(lines.at(1));
+    return true;
+}
+
+} // namespace
+
+RecoveryCopy::RecoveryCopy(Document& document, const TableModel& model, const QString& folder,
+                           QObject* parent)
+    : QObject(parent), m_doc(document), m_model(model), m_folder(folder)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(DefaultIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_doc.IsModified())
+            writeNow();
+    });
+    connect(&m_model, &TableModel::tableChanged, this, &RecoveryCopy::onTableChanged);
+    connect(&m_doc, &Document::modifiedChanged, this, &RecoveryCopy::onModifiedChanged);
+    // Whatever replaced the document was preceded by its save or its
+    // discarding; the copy of what was there is no longer wanted.
+    connect(&m_doc, &Document::loaded, this, &RecoveryCopy::discard);
+    connect(&m_doc, &Document::reset, this, &RecoveryCopy::discard);
+}
+
+RecoveryCopy::~RecoveryCopy() = default;
+
+QString RecoveryCopy::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+           QStringLiteral("/recovery");
+}
+
+QString RecoveryCopy::copyNameFor(const QString& documentPath)
+{
+    // One copy per document, whatever characters its path holds.
+    return QString::fromLatin1(
+               QCryptographicHash::hash(documentPath.toUtf8(), QCryptographicHash::Sha1).toHex()) +
+           kCopySuffix;
+}
+
+void RecoveryCopy::setInterval(int ms)
+{
+    m_timer.setInterval(ms);
+}
+
+void RecoveryCopy::onTableChanged()
+{
+    // The first change starts the clock; later ones ride on it, so a long
+    // session of typing writes once per interval, not once per keystroke.
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+void RecoveryCopy::onModifiedChanged(bool modified)
+{
+    if (modified) {
+        if (!m_timer.isActive())
+            m_timer.start();
+        return;
+    }
+    // Saved, or undone back to what is on disk.
+    m_timer.stop();
+    discard();
+}
+
+bool RecoveryCopy::writeNow()
+{
+    if (!QDir().mkpath(m_folder)) {
+        emit writeFailed(QStringLiteral("Cannot create %1").arg(m_folder));
+        return false;
+    }
+    const QString path = m_folder + QLatin1Char('/') + copyNameFor(m_doc.CurrentFile());
+    // A save-as since the last copy: the copy under the old name is stale.
+    if (!m_copyPath.isEmpty() && m_copyPath != path)
+        discard();
+    QString error;
+    if (!GridFile::save(m_model, path, GridFile::Native, true, &error)) {
+        emit writeFailed(error);
+        return false;
+    }
+    if (!writeNote(notePathOf(path), m_doc.FileKind(), m_doc.CurrentFile())) {
+        QFile::remove(path);
+        emit writeFailed(QStringLiteral("Cannot write %1").arg(notePathOf(path)));
+        return false;
+    }
+    m_copyPath = path;
+    return true;
+}
+
+void RecoveryCopy::discard()
+{
+    m_timer.stop();
+    if (m_copyPath.isEmpty())
+        return;
+    QFile::remove(m_copyPath);
+    QFile::remove(notePathOf(m_copyPath));
+    m_copyPath.clear();
+}
+
+QList<RecoveryCopy::Found> RecoveryCopy::findNewer(const QString& folder)
+{
+    QList<Found> found;
+    const QFileInfoList copies =
+        QDir(folder).entryInfoList({QStringLiteral("*") + kCopySuffix}, QDir::Files);
+    for (const QFileInfo& copy : copies) {
+        Found f;
+        f.copyPath = copy.absoluteFilePath();
+        f.written = copy.lastModified();
+        if (!readNote(notePathOf(f.copyPath), f.kind, f.documentPath)) {
+            // A copy without its note cannot be offered: nobody knows whose
+            // it is. It stays on disk for the user to find.
+            continue;
+        }
+        const QFileInfo doc(f.documentPath);
+        if (doc.exists() && doc.lastModified() >= f.written) {
+            remove(f);
+            continue;
+        }
+        found << f;
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.written > b.written; });
+    return found;
+}
+
+void RecoveryCopy::remove(const Found& found)
+{
+    QFile::remove(found.copyPath);
+    QFile::remove(notePathOf(found.copyPath));
+}
+
+} // namespace corvanta

@@ -1,0 +1,174 @@
+// The copy of unsaved changes: written while the document is modified,
+// gone once it is saved or declined, and offered back after a crash.
+#include "../support/childprocess.h"
+#include "../support/shellharness.h"
+#include "files/document.h"
+#include "files/filecommands.h"
+#include "files/recoverycopy.h"
+#include "grid/tablemodel.h"
+#include "table/tablecommands.h"
+#include "table/undocommands.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <QUndoStack>
+
+#include <csignal>
+
+using namespace corvanta;
+
+namespace {
+
+QStringList copiesIn(const QString& folder)
+{
+    return QDir(folder).entryList({"*.cvt"}, QDir::Files);
+}
+
+// Types `text` into the table's cell as a user does: the first key opens
+// the editor, Return enters it.
+void typeInto(MainWindow& w, int row, int col, const QString& text)
+{
+    GridWidget* fa = w.fa();
+    w.tableCommands().mnuMouseMode_Click(1);
+    fa->setFocus();
+    fa->SelectRange(row, col);
+    QTest::keyClick(fa, text.at(0).toLatin1());
+    QWidget* editor = QApplication::focusWidget();
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void killedSessionComesBack_data();
+    void killedSessionComesBack();
+    void savedOrDeclinedLeavesNoCopy_data();
+    void savedOrDeclinedLeavesNoCopy();
+    void staleCopyIsNotOffered();
+};
+
+void TestRecovery::killedSessionComesBack_data()
+{
+    QTest::addColumn<bool>("restore");
+    QTest::newRow("Yes restores") << true;
+    QTest::newRow("No deletes") << false;
+}
+
+// A session killed after an edit: the next start offers the edit back.
+void TestRecovery::killedSessionComesBack()
+{
+    QFETCH(bool, restore);
+    ShellHarness h;
+    const QString book = h.path("book.cvt");
+    {
+        // The book on disk, opened at start, then edited and killed.
+        ShellHarness maker;
+        MainWindow& w = maker.start();
+        w.fa()->SetCellText(1, 0, "On disk");
+        w.document().setCurrentFile(book);
+        QVERIFY(w.files().mnuSave_Click());
+    }
+    h.settings->write("LastOpenFilePath", book);
+    h.recoveryIntervalMs = 50;
+    const QByteArray died = inChild(
+        [&h] {
+            MainWindow& w = h.start();
+            w.show();
+            if (!QTest::qWaitForWindowExposed(&w))
+                return QByteArray("not shown");
+            typeInto(w, 1, 0, "Ada Lovelace");
+            for (int i = 0; i < 200 && copiesIn(h.recoveryFolder()).isEmpty(); ++i)
+                QTest::qWait(25);
+            ::raise(SIGKILL);
+            return QByteArray("still alive");
+        },
+        30);
+    QCOMPARE(died, QByteArray("killed by signal 9"));
+    QCOMPARE(copiesIn(h.recoveryFolder()).size(), 1);
+
+    h.platform.answers = {restore ? MsgAnswer::Yes : MsgAnswer::No};
+    MainWindow& w = h.start();
+    QCOMPARE(h.platform.messages.size(), 1);
+    QVERIFY(h.platform.messages[0].text.contains(QDir::toNativeSeparators(book)));
+    QCOMPARE(w.document().CurrentFile(), book);
+    QCOMPARE(w.fa()->CellText(1, 0), restore ? QString("Ada Lovelace") : QString("On disk"));
+    QCOMPARE(w.document().IsModified(), restore);
+    // A restored document keeps a copy until it is saved; a declined one
+    // leaves nothing behind.
+    QCOMPARE(copiesIn(h.recoveryFolder()).size(), restore ? 1 : 0);
+    if (restore) {
+        QVERIFY(w.files().mnuSave_Click());
+        QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+    }
+}
+
+void TestRecovery::savedOrDeclinedLeavesNoCopy_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("save") << "save";
+    QTest::newRow("undo to saved") << "undo";
+    QTest::newRow("New, No") << "new";
+    QTest::newRow("Exit, No") << "exit";
+}
+
+void TestRecovery::savedOrDeclinedLeavesNoCopy()
+{
+    QFETCH(QString, ending);
+    ShellHarness h;
+    h.recoveryIntervalMs = 20;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    typeInto(w, 2, 1, "12 Elm St");
+    QTRY_COMPARE(copiesIn(h.recoveryFolder()).size(), 1);
+
+    if (ending == "save") {
+        w.document().setCurrentFile(h.path("saved.cvt"));
+        QVERIFY(w.files().mnuSave_Click());
+    } else if (ending == "undo") {
+        w.undoCommands().stack()->undo();
+        QVERIFY(!w.document().IsModified());
+    } else {
+        h.platform.answers = {MsgAnswer::No};
+        if (ending == "new")
+            w.files().mnuNew_Click();
+        else
+            w.mnuExit_Click();
+    }
+    QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+    // No change since: the clock is not running on anything.
+    QTest::qWait(60);
+    QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+}
+
+// A copy older than its document was overtaken by a save elsewhere: it is
+// dropped without a question.
+void TestRecovery::staleCopyIsNotOffered()
+{
+    ShellHarness h;
+    Document doc(h.programFolder);
+    TableModel model;
+    const QString book = h.path("book.cvt");
+    doc.setCurrentFile(book);
+    RecoveryCopy copy(doc, model, h.recoveryFolder());
+    QVERIFY(copy.writeNow());
+    QFile f(book);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(
+        f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(RecoveryCopy::findNewer(h.recoveryFolder()).isEmpty());
+    QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+}
+
+QTEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
