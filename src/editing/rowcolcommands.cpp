@@ -8,8 +8,10 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "table/tablecommands.h"
+#include "table/valueformat.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <memory>
@@ -19,12 +21,21 @@ namespace corvanta {
 
 namespace {
 
-// The moment as a column with this format shows it. A column without a
-// format shows the general date and time.
+// The moment as a column with this format shows it, whatever the column's
+// type: a number pattern gets the moment as days since 1899-12-30 with the
+// time as the fraction, any other pattern reads it as a date. A column
+// without a format shows the general date and time.
 QString stampOf(const QDateTime& now, const QString& format)
 {
-    Q_UNUSED(format);
-    return QLocale().toString(now, QLocale::ShortFormat);
+    if (format.trimmed().isEmpty())
+        return QLocale().toString(now, QLocale::ShortFormat);
+    static const QDate epoch(1899, 12, 30);
+    const double serial =
+        double(epoch.daysTo(now.date())) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    static const QRegularExpression datePart(QStringLiteral("[dmyhsDMYHS]|AMPM"));
+    if (!format.contains(datePart) && (format.contains(u'0') || format.contains(u'#')))
+        return ValueFormat::formatNumber(format, QString::number(serial, 'f', 8));
+    return ValueFormat::formatSerial(format, serial);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "table/sortorder.h"
 
 #include "grid/table.h"
+#include "table/valueformat.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
-#include <QDateTime>
 #include <QHash>
 
 #include <algorithm>
@@ -17,54 +17,28 @@ namespace {
 
 enum Rank : unsigned char { Typed, Text, Empty };
 
-// A number as a user types one into a money or number column: currency
-// signs, thousands separators and accounting brackets allowed.
-std::optional<double> numberOf(QStringView text)
+// A number as the formatter reads it, or in accounting brackets.
+std::optional<double> numberOf(const QString& text)
 {
-    QString t;
-    t.reserve(text.size());
-    bool negative = false;
-    for (QChar c : text.trimmed()) {
-        if (c == u'(' || c == u')')
-            negative = true;
-        else if (c != u',' && c != u'$' && !c.isSpace() && c.category() != QChar::Symbol_Currency)
-            t.append(c);
-    }
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (!ok)
+    const QString t = text.trimmed();
+    if (t.size() > 2 && t.startsWith(u'(') && t.endsWith(u')')) {
+        if (const auto v = ValueFormat::number(t.mid(1, t.size() - 2)))
+            return -*v;
         return std::nullopt;
-    return negative ? -v : v;
-}
-
-// Days since 1899-12-30, the time as the fraction, the way dates are kept.
-std::optional<double> dateOf(QStringView text)
-{
-    const QString t = text.trimmed().toString();
-    QDateTime dt = QDateTime::fromString(t, Qt::ISODate);
-    if (!dt.isValid()) {
-        const QDate d = QDate::fromString(t, Qt::ISODate);
-        if (!d.isValid())
-            return std::nullopt;
-        dt = QDateTime(d, QTime(0, 0));
     }
-    static const QDate epoch(1899, 12, 30);
-    return double(epoch.daysTo(dt.date())) + dt.time().msecsSinceStartOfDay() / 86400000.0;
+    return ValueFormat::number(t);
 }
 
-std::optional<double> typedValue(int type, QStringView text)
+std::optional<double> typedValue(int type, const QString& text)
 {
     switch (type) {
     case TypeNumber:
     case TypeMoney:
         return numberOf(text);
     case TypeDate:
-        return dateOf(text);
-    case TypeCheckbox: {
-        bool ok = false;
-        const double v = text.trimmed().toDouble(&ok);
-        return ok && (v == 1.0 || v == -1.0) ? 1.0 : 0.0;
-    }
+        return ValueFormat::dateSerial(text);
+    case TypeCheckbox:
+        return ValueFormat::ticked(text) ? 1.0 : 0.0;
     default:
         return std::nullopt;
     }

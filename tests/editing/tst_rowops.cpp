@@ -312,6 +312,20 @@ void TestRowOps::stamp()
     QVERIFY(fa->CellText(3, 4).startsWith(" " + now));
     QCOMPARE(win.w->fb()->CellText(5, 1), fa->CellText(3, 4));
 
+    // The column's format decides: a number pattern gets the moment as
+    // days since 1899-12-30, a date pattern the date.
+    const QDateTime moment(QDate(2026, 12, 8), QTime(18, 0));
+    fa->SetColumnFormat(5, "$#,###");
+    fa->SetColumnFormat(6, "yyyy-mm-dd");
+    fa->SetCellText(2, 5, QString());
+    fa->setFocus();
+    for (int col : {5, 6}) {
+        fa->SelectRange(2, col);
+        win.w->editing().rowCol()->stamp(moment);
+    }
+    QCOMPARE(fa->CellText(2, 5), QString(" $46,365")); // 46,364.75 days
+    QCOMPARE(fa->CellText(2, 6), rec(2, 6) + " 2026-12-08");
+
     // Select All makes the table active again, even from the panel: the
     // stamp then goes into the table's current cell.
     win.w->fb()->setFocus();
