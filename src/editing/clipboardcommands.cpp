@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace corvanta {
 
@@ -85,21 +84,28 @@ void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QStrin
 {
     TableModel* model = m.fa->gridModel();
     const int n = r.row2 - r.row1 + 1;
-    auto before = std::make_shared<const Table>(model->table().copyRowCells(r.row1, n));
-    auto after = std::make_shared<std::optional<Table>>();
+    // The rows' cells before the change; each undo or redo then swaps them
+    // with the rows' own, so no step copies the rows again. A range of whole
+    // rows is written anew anyway: its cells are taken out, not copied.
+    const bool wholeRows = r.col1 == 0 && r.col2 == model->table().colCount() - 1;
+    auto other = std::make_shared<Table>(wholeRows ? Table(n, model->table().colCount())
+                                                   : model->table().copyRowCells(r.row1, n));
     auto text = std::make_shared<ClipBlock>(std::move(block));
+    auto written = std::make_shared<bool>(false);
     model->perform(
         change,
-        [model, r, n, after, text] {
-            if (*after) {
-                model->setRowCells(r.row1, **after);
+        [model, r, other, text, written, wholeRows] {
+            if (!*written && wholeRows)
+                model->swapRowCells(r.row1, *other);
+            if (*written) {
+                model->swapRowCells(r.row1, *other);
                 return;
             }
             model->writeBlock(*text, r.row1, r.col1, r.row2, r.col2);
-            after->emplace(model->table().copyRowCells(r.row1, n));
-            *text = ClipBlock(); // the rows' copy replays it from now on
+            *text = ClipBlock();
+            *written = true;
         },
-        [model, r, before] { model->setRowCells(r.row1, *before); });
+        [model, r, other] { model->swapRowCells(r.row1, *other); });
 }
 
 } // namespace corvanta

@@ -170,11 +170,11 @@ class Table
     // Moves only the cells of a row; formats and heights stay where they are.
     void moveRowCells(int from, int to);
     bool hasRowHeights() const;
-    // A copy of the cells of rows at..at+n-1 (nothing else), and writing
-    // such a copy back over the same rows: what a change of many cell texts
-    // keeps to be undone, at the cost of a copy of those rows' text.
+    // A copy of the cells of rows at..at+n-1 (nothing else), and the swap
+    // of such a set of cells with the same rows: what a change of many cell
+    // texts keeps to be undone, without copying them again at each step.
     Table copyRowCells(int at, int n) const;
-    void setRowCells(int at, const Table& cells);
+    void swapRowCells(int at, Table& cells);
 
     // Orders the corners of a range and cuts it to the table; false when
     // nothing of it lies inside.

@@ -117,8 +117,8 @@ class TableModel : public QAbstractTableModel
     void permuteTableRows(int first, std::span<const int> order);
     // Only the row's cell texts move; formats and heights keep their place.
     void moveRowCells(int from, int to);
-    // Writes back cells copied with Table::copyRowCells.
-    void setRowCells(int at, const Table& cells);
+    // Swaps cells copied with Table::copyRowCells with the rows' own.
+    void swapRowCells(int at, Table& cells);
     // One change as the user made it: `redo` makes it now, and the history
     // (when the model keeps one) holds it as one step named `change`, with
     // `undo` to take it back. Both steps may only use the mutators above

@@ -149,11 +149,11 @@ void TableModel::moveRowCells(int from, int to)
     emit tableChanged();
 }
 
-void TableModel::setRowCells(int at, const Table& cells)
+void TableModel::swapRowCells(int at, Table& cells)
 {
     if (cells.rowCount() == 0)
         return;
-    m_table.setRowCells(at, cells);
+    m_table.swapRowCells(at, cells);
     notifyCellsChanged(at, 0, at + cells.rowCount() - 1, m_table.colCount() - 1);
     emit tableChanged();
 }

@@ -331,11 +331,11 @@ Table Table::copyRowCells(int at, int n) const
     return out;
 }
 
-void Table::setRowCells(int at, const Table& cells)
+void Table::swapRowCells(int at, Table& cells)
 {
     for (int i = 0; i < cells.d->rows && at + i < d->rows; ++i)
         if (at + i >= 0)
-            d->cells[size_t(at + i)] = copyBlock(cells.d->cells[size_t(i)].get());
+            std::swap(d->cells[size_t(at + i)], cells.d->cells[size_t(i)]);
 }
 
 bool Table::hasRowHeights() const
