@@ -83,7 +83,9 @@ bool NavigationBar::eventFilter(QObject* watched, QEvent* event)
         for (int i = 0; i < 8; ++i)
             if (watched == m_buttons[size_t(i)])
                 hover(i);
-    } else if (event->type() == QEvent::Leave && !qobject_cast<QToolButton*>(watched)) {
+    } else if ((event->type() == QEvent::Leave || event->type() == QEvent::Enter) &&
+               !qobject_cast<QToolButton*>(watched)) {
+        // Out of the row, or back onto it from a button.
         leaveButtons();
     } else if (event->type() == QEvent::MouseMove && !qobject_cast<QToolButton*>(watched)) {
         // Over the tab container but outside every button.

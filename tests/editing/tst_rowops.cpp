@@ -123,6 +123,7 @@ class TestRowOps : public QObject
     void cutNeedsClipboard();
     void copyFromPanel();
     void navigationButtons();
+    void rightEdgeButtons();
     void deleteDialog();
     void countBoxes();
     void countBoxKeys();
@@ -463,6 +464,40 @@ void TestRowOps::navigationButtons()
     QVERIFY(!nav->button(4)->autoRaise());
     QCOMPARE(nav->button(4)->toolTip(), QString("Down one record"));
     QCOMPARE(nav->button(0)->toolTip(), QString("Dlete this record"));
+}
+
+// The close image and the row height buttons keep to the panel's right
+// edge: placed at start and after a splitter drag, not on a resize.
+void TestRowOps::rightEdgeButtons()
+{
+    Window win(3);
+    MainWindow& w = *win.w;
+    QWidget* row = w.formPanel().buttonRow();
+    QWidget* close = w.formPanel().closeButton();
+    NavigationBar* nav = w.editing().navigation();
+    const auto edgeOf = [&](QWidget* b) {
+        return GridWidget::pixelsToTwips(b->mapTo(w.centralWidget(), QPoint(0, 0)).x());
+    };
+    const auto check = [&](int splitter) {
+        // Within a pixel of the twips asked for.
+        QVERIFY(qAbs(edgeOf(close) - (splitter - 260)) <= 15);
+        QVERIFY(qAbs(edgeOf(nav->button(7)) - (splitter - 480)) <= 15);
+        QVERIFY(qAbs(edgeOf(nav->button(6)) - (splitter - 680)) <= 15);
+    };
+    check(w.vbarLeft());
+    QWidget* handle = w.findChild<QWidget*>("VBar");
+    const QPoint grip(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(60, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(60, 0));
+    const int dragged = w.vbarLeft();
+    QVERIFY(dragged > 3570);
+    check(dragged);
+    const QPoint before = close->pos();
+    w.resize(w.width() + 100, w.height());
+    QCoreApplication::processEvents();
+    QCOMPARE(close->pos(), before);
+    QVERIFY(close->parentWidget() == row && close->isVisible());
 }
 
 void TestRowOps::deleteDialog()
