@@ -209,8 +209,13 @@ int main(int argc, char** argv)
         }
         const bool back = b.fa.table() == original;
         allBack = allBack && back;
-        std::printf("%-44s %9.1f %9.1f %9.1f %9.1f%s\n", op.label, median(doing), median(doingCpu),
-                    median(undoing), median(undoingCpu), back ? "" : "  (NOT BACK)");
+        if (undoing.empty()) // nothing to undo: Copy changes no cell
+            std::printf("%-44s %9.1f %9.1f %9s %9s%s\n", op.label, median(doing), median(doingCpu),
+                        "-", "-", back ? "" : "  (NOT BACK)");
+        else
+            std::printf("%-44s %9.1f %9.1f %9.1f %9.1f%s\n", op.label, median(doing),
+                        median(doingCpu), median(undoing), median(undoingCpu),
+                        back ? "" : "  (NOT BACK)");
     }
 
     // The count control: from 10 records to 200,001 and back by undo.
