@@ -198,8 +198,7 @@ void CountCommands::stepRowHeights(GridWidget* g, int delta)
 void CountCommands::resetRowHeights()
 {
     GridWidget* g = activeGrid();
-    for (int r = 1; r < g->RowCount(); ++r)
-        g->SetRowHeightOf(r, kHeightStep);
+    g->SetRowHeights(1, g->RowCount() - 1, kHeightStep);
 }
 
 } // namespace corvanta

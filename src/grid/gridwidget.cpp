@@ -117,6 +117,8 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     });
     connect(d->model, &TableModel::columnLayoutChanged, this, &GridWidget::applyColumn);
     connect(d->model, &TableModel::rowHeightChanged, this, &GridWidget::applyRowHeight);
+    connect(d->model, &TableModel::rowHeightsChanged, this,
+            [this](int first, int last) { applyRowHeights(first, last, false); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { d->selection->invalidate(); });
 
@@ -253,6 +255,22 @@ void GridWidget::applyRowHeights(int first, int last, bool freshSections)
     const Table& t = table();
     first = std::max(first, d->model->fixedRows());
     last = std::min(last, t.rowCount() - 1);
+    // Every row of one height: the header takes it as its default size.
+    // Resizing sections one by one costs the header a pass over all of them
+    // each time, which on a large table takes minutes.
+    constexpr int kManyRows = 1000;
+    if (last - first >= kManyRows && first == d->model->fixedRows() && last == t.rowCount() - 1 &&
+        t.rowHeight(first) >= 0) {
+        const int twips = t.rowHeight(first);
+        bool uniform = true;
+        for (int r = first + 1; r <= last && uniform; ++r)
+            uniform = t.rowHeight(r) == twips;
+        if (uniform) {
+            header->reset();
+            header->setDefaultSectionSize(twipsToPixels(twips));
+            return;
+        }
+    }
     for (int r = first; r <= last; ++r) {
         const int twips = t.rowHeight(r);
         if (twips < 0 && freshSections)
@@ -499,6 +517,11 @@ int GridWidget::RowHeightOf(int row) const
 void GridWidget::SetRowHeightOf(int row, int twips)
 {
     d->model->setRowHeight(row, twips);
+}
+
+void GridWidget::SetRowHeights(int firstRow, int lastRow, int twips)
+{
+    d->model->setRowHeights(firstRow, lastRow, twips);
 }
 
 int GridWidget::ColumnAlign(int col) const

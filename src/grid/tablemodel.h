@@ -134,6 +134,8 @@ class TableModel : public QAbstractTableModel
     void setColumnWidth(int col, int twips);           // -1 = the grid's default
     void setColumnHidden(int col, bool hidden);
     void setRowHeight(int row, int twips); // -1 = the default; emits rowHeightChanged
+    // One height for rows first..last at once; emits rowHeightsChanged.
+    void setRowHeights(int first, int last, int twips);
     // One setting over a range (corners in any order). Text is a QString,
     // colours quint32 0x00BBGGRR, font flags bool, size double, alignment
     // int. An invalid value unsets alignment, colours and size (the cell
@@ -173,6 +175,7 @@ class TableModel : public QAbstractTableModel
     void columnLayoutChanged(int col);
     // A row's height changed (table row).
     void rowHeightChanged(int row);
+    void rowHeightsChanged(int first, int last);
 
   private:
     // Tells the views that cells of the range changed; roles empty =

@@ -158,6 +158,18 @@ void TableModel::swapRowCells(int at, Table& cells)
     emit tableChanged();
 }
 
+void TableModel::setRowHeights(int first, int last, int twips)
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_table.rowCount() - 1);
+    if (first > last)
+        return;
+    for (int r = first; r <= last; ++r)
+        m_table.setRowHeight(r, twips < 0 ? -1 : twips);
+    emit rowHeightsChanged(first, last);
+    emit tableChanged();
+}
+
 void TableModel::perform(const QString& change, std::function<void()> redo,
                          std::function<void()> undo)
 {

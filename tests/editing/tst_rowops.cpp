@@ -637,6 +637,13 @@ void TestRowOps::rowHeights()
         QCOMPARE(fa->RowHeightOf(r), 240);
     QVERIFY(fa->RowHeightOf(0) != 240 || fa->table().rowHeight(0) < 0);
 
+    // Many rows at once, as the view shows them.
+    win.fa()->gridModel()->replaceTable(sample(1500));
+    win.run("mnuRowHeightReset");
+    QCOMPARE(fa->verticalHeader()->sectionSize(0), GridWidget::twipsToPixels(240));
+    QCOMPARE(fa->verticalHeader()->sectionSize(1499), GridWidget::twipsToPixels(240));
+    QCOMPARE(fa->RowHeightOf(1500), 240);
+
     // The panel's own buttons act on the panel.
     GridWidget* fb = win.w->fb();
     fb->SelectRange(2, 0, 2, 1);
@@ -644,6 +651,7 @@ void TestRowOps::rowHeights()
     QTest::mouseClick(win.w->editing().navigation()->button(6), Qt::LeftButton);
     QCOMPARE(fb->RowHeightOf(2), panelRow + 240);
     QCOMPARE(fa->RowHeightOf(2), 240);
+    QCOMPARE(fa->table().rowHeight(0), -1); // the title row keeps its own
 }
 
 void TestRowOps::sortByType_data()
