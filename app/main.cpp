@@ -1,5 +1,6 @@
-// The start routine: settings check, main window.
+// The start routine: settings check, main window, tip of the day.
 #include "platform/platform.h"
+#include "shell/helpcommands.h"
 #include "shell/mainwindow.h"
 #include "shell/settingsstore.h"
 #include "shell/startup.h"
@@ -22,8 +23,11 @@ int main(int argc, char** argv)
     Startup::recordProgramFolder(settings, programFolder);
 
     QtPlatform platform;
-    MainWindow window(ShellContext{&platform, &settings, programFolder});
+    MainWindow window(ShellContext{
+        .platform = &platform, .settings = &settings, .programFolder = programFolder});
     window.setStatusPanel(1, QStringLiteral("Corvanta Address Book 1.0"));
     window.show();
+    if (Startup::readShowTips(settings))
+        window.help().mnuTip_Click();
     return app.exec();
 }

@@ -38,16 +38,18 @@ void Document::resetToUntitled()
 {
     setCurrentFile(untitledPath());
     m_fileKind = KindNative;
+    m_titlesInFirstLine = true;
     m_encoding = TextEncoding::Utf8;
     MakeModified(false);
     m_roles = ColumnRoles();
     emit reset();
 }
 
-void Document::setLoaded(const QString& path, Kind kind)
+void Document::setLoaded(const QString& path, Kind kind, bool titlesInFirstLine)
 {
-    setCurrentFile(path);
     m_fileKind = kind;
+    m_titlesInFirstLine = titlesInFirstLine;
+    setCurrentFile(path);
     m_encoding = TextEncoding::Utf8;
     emit loaded();
 }

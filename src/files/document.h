@@ -49,8 +49,10 @@ class Document : public QObject
     // The document becomes the untitled native table with the default roles.
     void resetToUntitled();
     // A file was read into the table and is now the document; its encoding
-    // is UTF-8 until the caller says otherwise.
-    void setLoaded(const QString& path, Kind kind);
+    // is UTF-8 until the caller says otherwise. `titlesInFirstLine` tells
+    // how a delimited file was read.
+    void setLoaded(const QString& path, Kind kind, bool titlesInFirstLine = true);
+    bool titlesInFirstLine() const { return m_titlesInFirstLine; }
 
     // "/data/a.cvt" -> "/data/"; "" when there is no separator.
     static QString FolderOfPath(const QString& path);
@@ -70,6 +72,7 @@ class Document : public QObject
     ColumnRoles m_roles;
     TextEncoding m_encoding = TextEncoding::Utf8;
     bool m_modified = false;
+    bool m_titlesInFirstLine = true;
 };
 
 } // namespace corvanta

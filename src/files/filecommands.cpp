@@ -2,6 +2,7 @@
 
 #include "commands/commandset.h"
 #include "files/delimited.h"
+#include "files/fileappend.h"
 #include "files/filestatus.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
@@ -63,6 +64,14 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
     // grid and the scratch grid are not the document; an edit in the panel
     // reaches fa and is counted there.
     connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
+
+    m_append = new FileAppend(*this, fa, fc, platform, dialog, this);
+    connect(m_append, &FileAppend::appended, this, [this](const QString& selection) {
+        emit countsChanged();
+        emit columnsChanged();
+        emit currentCellChanged();
+        emit selectionCounted(selection);
+    });
 }
 
 bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error,
@@ -98,6 +107,7 @@ void FileCommands::install(CommandSet& c)
     c.attach(QStringLiteral("mnuSaveAsCVT"), this, [this] { mnuSaveAsCVT_Click(); });
     c.attach(QStringLiteral("mnuSaveAsComma"), this, [this] { mnuSaveAsComma_Click(); });
     c.attach(QStringLiteral("mnuSaveAsTab"), this, [this] { mnuSaveAsTab_Click(); });
+    m_append->install(c);
 }
 
 bool FileCommands::askSaveChanges(const QString& title, const QString& message)
@@ -249,6 +259,19 @@ bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentP
     return true;
 }
 
+bool FileCommands::openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    if (!askSaveChanges(QStringLiteral("Open")))
+        return true;
+    if (kind == Document::KindNative)
+        openNative(path);
+    else
+        openDelimitedPath(delimitedKind(kind), titlesInFirstLine ? 0 : 1, path);
+    return true;
+}
+
 void FileCommands::mnuOpen_Click(int index)
 {
     if (index != 0)
@@ -260,6 +283,11 @@ void FileCommands::mnuOpen_Click(int index)
                     QStringLiteral("Corvanta Files (*.cvt)|*.cvt|All Files (*.*)|*.*"));
     if (path.isEmpty())
         return;
+    openNative(path);
+}
+
+void FileCommands::openNative(const QString& path)
+{
     QScopedValueRollback replacing(m_replacing, true);
     QString error;
     if (!load(*m_fa->gridModel(), path, GridFile::Native, &error)) {
@@ -296,6 +324,11 @@ void FileCommands::openDelimited(Document::Kind fileKind, int index)
         askOpenPath(QString::fromLatin1(k.defaultExt), QString::fromLatin1(k.openFilter));
     if (path.isEmpty())
         return;
+    openDelimitedPath(k, index, path);
+}
+
+void FileCommands::openDelimitedPath(const DelimitedKind& k, int index, const QString& path)
+{
     try {
         readDelimited(k, index, path);
     } catch (const std::bad_alloc&) {
@@ -347,13 +380,18 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
         fc->ClearAll();
     }
     m_doc.setOpenFolder(Document::FolderOfPath(path));
-    m_doc.setLoaded(path, k.fileKind);
+    m_doc.setLoaded(path, k.fileKind, index == 0);
     // Save writes the document back the way it was read.
     rememberEncoding(info.encoding);
     fa->SelectRange(1, 0, 1, fa->ColCount() - 1);
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
     FinishLoad();
+    warnReplacedBytes(path, info);
+}
+
+void FileCommands::warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info)
+{
     if (info.replacedBytes > 0) {
         m_platform.messageBox(QStringLiteral("Some bytes of %1 are not valid UTF-8 and were "
                                              "replaced, first on line %2.")

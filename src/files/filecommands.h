@@ -12,6 +12,7 @@
 namespace corvanta {
 
 class CommandSet;
+class FileAppend;
 class GridWidget;
 class Platform;
 class TableModel;
@@ -55,6 +56,12 @@ class FileCommands : public QObject
                         const QString& message = QStringLiteral(
                             "Changes have been made. Do you want to save the changes?"));
 
+    // Opens `path` as a document of `kind` without a file dialog, after the
+    // save question. False when the file no longer exists (nothing else is
+    // said to the user then); true otherwise, whether or not the user went
+    // on and the file could be read.
+    bool openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine);
+
     void NewUntitledTable();
     void FinishLoad();
     void RefreshDocumentView();
@@ -81,6 +88,13 @@ class FileCommands : public QObject
     // Open dialogs count as cancelled when they leave no name or only a pattern.
     static bool isOpenCancelled(const QString& fileName);
 
+    // Reads a file into a grid's table with the loader; running out of
+    // memory fails the read like any other reason, and the table stays.
+    bool load(TableModel& model, const QString& path, int what, QString* error,
+              Delimited::ReadInfo* info = nullptr);
+    // Tells the user when bytes of a delimited file had to be replaced.
+    void warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info);
+
   signals:
     // The window's title should read `caption`.
     void captionChanged(const QString& caption);
@@ -92,9 +106,13 @@ class FileCommands : public QObject
     void rowModeEntered();
     // The table's columns changed: the form panel lists them anew.
     void columnsChanged();
+    // The status bar's selection text is now `text`.
+    void selectionCounted(const QString& text);
 
   private:
     void openDelimited(Document::Kind kind, int index);
+    void openNative(const QString& path);
+    void openDelimitedPath(const DelimitedKind& kind, int index, const QString& path);
     void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
     // The chosen path, or "" when the dialog counts as cancelled.
@@ -108,8 +126,6 @@ class FileCommands : public QObject
     bool confirmEncoding(TextEncoding& encoding);
     void showCannotOpen(const QString& path, const QString& reason);
     void onTableChanged();
-    bool load(TableModel& model, const QString& path, int what, QString* error,
-              Delimited::ReadInfo* info = nullptr);
 
     Document& m_doc;
     GridWidget* m_fa;
@@ -121,6 +137,7 @@ class FileCommands : public QObject
     // document as it stands on disk (or fresh), not a change to it.
     bool m_replacing = false;
     Loader m_loader;
+    FileAppend* m_append;
 };
 
 } // namespace corvanta

@@ -458,6 +458,52 @@ void Table::moveColumn(int from, int to)
     moveElement(d->attrs, from, to);
 }
 
+void Table::takeRowsFrom(Table& other, int from)
+{
+    if (&other == this)
+        return;
+    Impl& o = *other.d;
+    from = std::clamp(from, 0, o.rows);
+    const int at = d->rows;
+    const int n = std::min(o.rows - from, kMaxRows - at);
+    const int cols = d->cols;
+    d->cells.reserve(size_t(at) + size_t(std::max(n, 0)));
+    for (int r = from; r < from + n; ++r) {
+        Block& b = o.cells[size_t(r)];
+        if (cellCount(b.get()) > cols) {
+            std::vector<QByteArrayView> views;
+            rowViews(b.get(), views);
+            Block cut;
+            if (makeBlock(views.data(), cols, cut)) // only shrinks
+                b = std::move(cut);
+        }
+        d->cells.push_back(std::move(b));
+    }
+    if (!o.fmts.empty() || !d->fmts.empty()) {
+        d->fmts.resize(size_t(at)); // one per row, or none at all
+        for (int r = from; r < from + n; ++r) {
+            std::unique_ptr<FormatRow> f = o.fmts.empty() ? nullptr : std::move(o.fmts[size_t(r)]);
+            if (f) {
+                o.fmtCount -= f->size();
+                std::erase_if(*f, [cols](const ColumnFormat& cf) { return cf.first >= cols; });
+                d->fmtCount += f->size();
+                if (f->empty())
+                    f.reset();
+            }
+            d->fmts.push_back(std::move(f));
+        }
+        if (d->fmtCount == 0)
+            release(d->fmts);
+    }
+    if (!o.heights.empty() || !d->heights.empty()) {
+        d->heights.resize(size_t(at), -1);
+        for (int r = from; r < from + n; ++r)
+            d->heights.push_back(o.heights.empty() ? -1 : o.heights[size_t(r)]);
+    }
+    d->rows += std::max(n, 0);
+    other.removeRows(from, o.rows - from);
+}
+
 size_t Table::heapBytes() const
 {
     size_t bytes = d->cells.capacity() * sizeof(Block);

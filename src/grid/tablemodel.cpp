@@ -1,5 +1,6 @@
 #include "grid/tablemodel.h"
 
+#include "grid/appendrowscommand.h"
 #include "grid/blocktextcommand.h"
 #include "grid/celltextcommand.h"
 #include "grid/clipblock.h"
@@ -776,6 +777,65 @@ void TableModel::replaceTable(Table&& table)
     m_viewChecks.clear();
     endResetModel();
     emit tableChanged();
+}
+
+Table TableModel::takeTable()
+{
+    beginResetModel();
+    Table taken(std::move(m_table));
+    m_viewChecks.clear();
+    endResetModel();
+    emit tableChanged();
+    return taken;
+}
+
+void TableModel::editAppendRows(Table&& records, int cols,
+                                const QList<std::pair<int, QString>>& titles, const QString& change)
+{
+    auto* command = new AppendRowsCommand(this, std::move(records), cols, titles, change);
+    if (m_undo) {
+        m_undo->push(command);
+        return;
+    }
+    command->redo();
+    delete command;
+}
+
+void TableModel::replayAppendRows(Table& rows, int cols)
+{
+    QScopedValueRollback replaying(m_replaying, true);
+    setTableColCount(std::max(cols, m_table.colCount()));
+    const int first = m_table.rowCount();
+    const int n = std::min(rows.rowCount(), Table::kMaxRows - first);
+    if (n <= 0)
+        return;
+    const int m = toModelRow(first);
+    // Rows that land above or on the title row would shift the headers.
+    if (m < 0) {
+        beginResetModel();
+        m_table.takeRowsFrom(rows, 0);
+        endResetModel();
+    } else {
+        beginInsertRows({}, m, m + n - 1);
+        m_table.takeRowsFrom(rows, 0);
+        endInsertRows();
+    }
+    emit tableChanged();
+}
+
+void TableModel::replayTakeRows(int at, Table& rows, int cols)
+{
+    QScopedValueRollback replaying(m_replaying, true);
+    const int last = m_table.rowCount() - 1;
+    if (at >= m_fixed && at <= last) {
+        rows.setColCount(std::max(rows.colCount(), m_table.colCount()));
+        beginRemoveRows({}, toModelRow(at), toModelRow(last));
+        rows.takeRowsFrom(m_table, at);
+        dropViewChecks();
+        endRemoveRows();
+        emit tableChanged();
+    }
+    setTableColCount(cols);
 }
 
 void TableModel::clearAll()

@@ -143,6 +143,20 @@ class TableModel : public QAbstractTableModel
     // CellSetting.
     bool setCellSetting(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
     void replaceTable(Table&& table);
+    // Hands the whole table over, leaving an empty one: how a file read
+    // into the scratch grid reaches the document without a copy.
+    Table takeTable();
+    // Records appended as the user asked (one undoable step named `change`
+    // when the model keeps a history): the table widens to `cols` columns,
+    // the empty titles of `titles` (column, title) are filled, and the rows
+    // of `records` go below the last row.
+    void editAppendRows(Table&& records, int cols, const QList<std::pair<int, QString>>& titles,
+                        const QString& change);
+    // The rows of an append as the history moves them, in and back out:
+    // `rows` go below the last row after the table widened to `cols`; or
+    // the rows from `at` on go into `rows` and the table narrows to `cols`.
+    void replayAppendRows(Table& rows, int cols);
+    void replayTakeRows(int at, Table& rows, int cols);
     // The history the user's edits are recorded in; none by default. Any
     // change made without it (a load, a command that is not undoable yet)
     // means undoing can no longer lead back to the saved state.

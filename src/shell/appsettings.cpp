@@ -2,6 +2,8 @@
 
 #include "shell/settingsstore.h"
 
+#include <QUrl>
+
 #include <algorithm>
 
 namespace corvanta {
@@ -20,6 +22,13 @@ const QString kColMail = QStringLiteral("col_mail");
 const QString kColPhone = QStringLiteral("col_phone");
 const QString kColWebsite = QStringLiteral("col_website");
 const QString kColMap = QStringLiteral("col_map");
+const QString kGuideUrl = QStringLiteral("GuideUrl");
+const QString kWebUrl = QStringLiteral("WebUrl");
+
+QString installedGuide(const QString& programFolder)
+{
+    return QUrl::fromLocalFile(programFolder + QStringLiteral("/guide.html")).toString();
+}
 } // namespace
 
 const QString AppSettings::ProgramFolderKey = QStringLiteral("INI");
@@ -95,6 +104,41 @@ void AppSettings::save(const WindowSettings& s)
     st.write(kColWebsite, QString::number(s.roles.website));
     st.write(kColMap, QString::number(s.roles.map));
     st.write(kColPhone, QString::number(s.roles.phone));
+}
+
+QString AppSettings::guideUrl(const QString& programFolder) const
+{
+    return readText(kGuideUrl, installedGuide(programFolder));
+}
+
+QString AppSettings::webUrl(const QString& programFolder) const
+{
+    return readText(kWebUrl, installedGuide(programFolder));
+}
+
+namespace {
+constexpr int kRecentSlots = 8;
+QString recentKey(int i)
+{
+    return QStringLiteral("RecentFile%1").arg(i + 1);
+}
+} // namespace
+
+QStringList AppSettings::loadRecentFiles() const
+{
+    QStringList out;
+    for (int i = 0; i < kRecentSlots; ++i) {
+        const QString t = m_store.read(recentKey(i));
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+void AppSettings::saveRecentFiles(const QStringList& texts)
+{
+    for (int i = 0; i < kRecentSlots; ++i)
+        m_store.write(recentKey(i), i < texts.size() ? texts.at(i) : QString());
 }
 
 } // namespace corvanta

@@ -3,6 +3,7 @@
 #include "table/columnroles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,6 +44,15 @@ class AppSettings
     WindowSettings load(const QString& programFolder) const;
     // Writes every value, each synced as it is written.
     void save(const WindowSettings& settings);
+    // The addresses Help > Guide Online and Help > Corvanta on the Web
+    // open. Until the product has a site of its own, both lead to the
+    // user guide installed beside the program, as a file: address.
+    QString guideUrl(const QString& programFolder) const;
+    QString webUrl(const QString& programFolder) const;
+    // The recent files list, newest first, as RecentFiles stores it; written
+    // whenever it changes, so that a crash does not lose it.
+    QStringList loadRecentFiles() const;
+    void saveRecentFiles(const QStringList& texts);
 
   private:
     int readInt(const QString& key, int fallback) const;

@@ -75,6 +75,18 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::Item, "mnuPrintSheet", "&Print Sheet...", "F4"},
         {E::Item, "mnuPrintLabels", "Print &Mailing Labels...", "F5"},
         {E::Separator, ""},
+        // Filled with the recent documents; empty entries stay hidden.
+        {E::Menu, "mnuRecent", "Recent &Files"},
+        {E::Item, "mnuRecent_0", "", "", Hidden},
+        {E::Item, "mnuRecent_1", "", "", Hidden},
+        {E::Item, "mnuRecent_2", "", "", Hidden},
+        {E::Item, "mnuRecent_3", "", "", Hidden},
+        {E::Item, "mnuRecent_4", "", "", Hidden},
+        {E::Item, "mnuRecent_5", "", "", Hidden},
+        {E::Item, "mnuRecent_6", "", "", Hidden},
+        {E::Item, "mnuRecent_7", "", "", Hidden},
+        {E::End, ""},
+        {E::Separator, ""},
         {E::Item, "mnuExit", "E&xit"},
         {E::End, ""},
 
@@ -349,8 +361,8 @@ void CommandTree::build(QMainWindow* window, CommandSet& commands)
     QToolBar* toolbar = buildToolbar(window, commands);
     QToolBar* toolbar2 = buildToolbar2(window, commands);
     commands.setToolbars(toolbar, toolbar2);
-    for (const char* name :
-         {"mnuInsert", "mnuDelete", "mnuMove", "mnuAlign", "mnuRowHeight", "mnuToolsCountry"})
+    for (const char* name : {"mnuInsert", "mnuDelete", "mnuMove", "mnuAlign", "mnuRowHeight",
+                             "mnuToolsCountry", "mnuRecent"})
         commands.followEntries(QString::fromLatin1(name));
 }
 

@@ -8,19 +8,24 @@
 #include "editing/layoutcommands.h"
 #include "files/document.h"
 #include "files/filecommands.h"
+#include "files/recentfiles.h"
 #include "files/recoverycopy.h"
 #include "grid/gridwidget.h"
+#include "printing/printcommands.h"
 #include "shell/appsettings.h"
 #include "shell/commandtree.h"
+#include "shell/helpcommands.h"
 #include "shell/settingsstore.h"
 #include "table/addressdefaults.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
 #include "table/undocommands.h"
+#include "tools/contacttools.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -72,6 +77,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
                                                                  : m_ctx.recoveryFolder,
                                   this);
     m_recovery->setInterval(m_ctx.recoveryIntervalMs);
+    m_recent = new RecentFiles(*m_doc, this);
     wireCommands();
     // Wiring enables Save like every other command; it starts disabled.
     showModified(m_doc->IsModified());
@@ -222,7 +228,22 @@ void MainWindow::wireCommands()
     m_files->install(c);
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
+    (new PrintCommands(m_fa, m_doc,
+                       {[this](const QString& n) { return settings().read(n); },
+                        [this](const QString& n, const QString& v) { settings().write(n, v); }},
+                       this))
+        ->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
+    m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, m_showTips, this);
+    m_help->install(c);
+    for (int i = 0; i < RecentFiles::Max; ++i)
+        c.attach(QStringLiteral("mnuRecent_%1").arg(i), this, [this, i] { openRecent(i); });
+    m_recent->setTexts(AppSettings(settings()).loadRecentFiles());
+    showRecentFiles();
+    connect(m_recent, &RecentFiles::changed, this, [this] {
+        AppSettings(settings()).saveRecentFiles(m_recent->toTexts());
+        showRecentFiles();
+    });
 
     m_table->install(c);
     m_undo->install(c);
@@ -234,6 +255,10 @@ void MainWindow::wireCommands()
     // The panel's right-edge buttons follow a splitter drag, not a resize.
     connect(m_splitter, &QSplitter::splitterMoved, m_editing,
             [this](int pos) { m_editing->placeAtPanelEdge(GridWidget::pixelsToTwips(pos)); });
+    auto* tools = new ContactTools(m_fa, *m_doc, *m_table, platform(), settings(), this);
+    tools->install(c);
+    connect(tools, &ContactTools::countryChanged, this,
+            [this](const QString& text) { setStatusPanel(2, text); });
     c.attach(QStringLiteral("mnuAlternateColor"), this, [this, &c] {
         m_alternateRowsOn = c.action(QStringLiteral("mnuAlternateColor"))->isChecked();
         m_fa->SetAltRowBackColor(m_alternateRowsOn ? 0xC0FFC0 : 0xFFFFFF);
@@ -253,12 +278,17 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::reset, m_undo, &UndoCommands::clear);
     connect(m_undo, &UndoCommands::backToSaved, this, [this] { m_doc->MakeModified(false); });
     connect(m_undo, &UndoCommands::replayed, m_formPanel, &FormPanel::refresh);
+    // An undone append or insert changes the counts and the position text.
+    connect(m_undo, &UndoCommands::replayed, this, &MainWindow::updateCountBoxes);
+    connect(m_undo, &UndoCommands::replayed, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::rowModeEntered, m_table,
             [this] { m_table->mnuMouseMode_Click(0); });
     connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
+    connect(m_files, &FileCommands::selectionCounted, this,
+            [this](const QString& text) { setStatusPanel(5, text); });
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
     connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
     connect(m_table, &TableCommands::positionChanged, this,
@@ -369,6 +399,42 @@ void MainWindow::offerRecovery()
         m_recovery->writeNow();
         return;
     }
+}
+
+void MainWindow::showRecentFiles()
+{
+    const QList<RecentFiles::Entry>& entries = m_recent->entries();
+    for (int i = 0; i < RecentFiles::Max; ++i) {
+        QAction* a = m_commands->action(QStringLiteral("mnuRecent_%1").arg(i));
+        if (!a)
+            continue;
+        if (i >= entries.size()) {
+            a->setVisible(false);
+            continue;
+        }
+        const QFileInfo file(entries.at(i).path);
+        QString name = file.fileName();
+        // A name holding "&" would lose it to an access key.
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        a->setStatusTip(QDir::toNativeSeparators(file.absolutePath()));
+        a->setToolTip(QDir::toNativeSeparators(file.absoluteFilePath()));
+        a->setVisible(true);
+    }
+}
+
+void MainWindow::openRecent(int index)
+{
+    if (index < 0 || index >= m_recent->entries().size())
+        return;
+    const RecentFiles::Entry entry = m_recent->entries().at(index);
+    if (m_files->openFile(entry.path, entry.kind, entry.titlesInFirstLine))
+        return;
+    platform().messageBox(QDir::toNativeSeparators(entry.path) +
+                              QStringLiteral(" no longer exists. It has been removed from the "
+                                             "list of recent files."),
+                          QStringLiteral("Open"), MsgIcon::Exclamation, MsgButtons::Ok);
+    m_recent->remove(entry.path);
 }
 
 void MainWindow::mnuExit_Click()

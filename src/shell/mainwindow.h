@@ -19,6 +19,8 @@ class EditInstaller;
 class FileCommands;
 class FormPanel;
 class GridWidget;
+class HelpCommands;
+class RecentFiles;
 class RecoveryCopy;
 class SettingsStore;
 class TableCommands;
@@ -32,7 +34,7 @@ struct ShellContext
     SettingsStore* settings = nullptr;
     QString programFolder; // folder of the executable, no trailing separator
     // Where copies of unsaved changes go; "" is the user's state folder.
-    QString recoveryFolder;
+    QString recoveryFolder = QString();
     int recoveryIntervalMs = 2 * 60 * 1000;
 };
 
@@ -64,6 +66,7 @@ class MainWindow : public QMainWindow
     TableCommands& tableCommands() const { return *m_table; }
     UndoCommands& undoCommands() const { return *m_undo; }
     EditInstaller& editing() const { return *m_editing; }
+    HelpCommands& help() const { return *m_help; }
 
     GridWidget* fa() const { return m_fa; }
     GridWidget* fb() const { return m_fb; }
@@ -97,6 +100,8 @@ class MainWindow : public QMainWindow
     void commitEdits();
     // At start: offers the copy of changes a crash left behind.
     void offerRecovery();
+    void showRecentFiles();
+    void openRecent(int index);
 
     ShellContext m_ctx;
     Document* m_doc = nullptr;
@@ -107,7 +112,9 @@ class MainWindow : public QMainWindow
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
     EditInstaller* m_editing = nullptr;
+    HelpCommands* m_help = nullptr;
     RecoveryCopy* m_recovery = nullptr;
+    RecentFiles* m_recent = nullptr;
 
     GridWidget* m_fa = nullptr;
     GridWidget* m_fb = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/valuestore.h"
+
 #include <QString>
 
 #include <memory>
@@ -11,17 +13,17 @@ namespace corvanta {
 // The persisted settings: named text values in one INI file. An absent value
 // reads as ""; every write is synced to disk before it returns, so a crash
 // right after a write never loses it.
-class SettingsStore
+class SettingsStore : public ValueStore
 {
   public:
     // The file in the user's configuration folder.
     static QString defaultPath();
 
     explicit SettingsStore(const QString& iniPath);
-    ~SettingsStore();
+    ~SettingsStore() override;
 
-    QString read(const QString& name) const;
-    bool write(const QString& name, const QString& text);
+    QString read(const QString& name) const override;
+    bool write(const QString& name, const QString& text) override;
     QString path() const;
 
     // Stored numbers read back as 16-bit signed integers, rounded half to

@@ -19,6 +19,8 @@ struct Column
 const QList<Column>& columns();
 
 constexpr int ColCount = 10;
+// The most records a table holds (rows below the title row).
+constexpr int MaxRecords = 200001;
 // Rows of a new document: the title row and ten records.
 constexpr int NewRowCount = 11;
 // Rows while the defaults are applied, before the document takes its size.

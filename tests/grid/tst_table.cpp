@@ -64,6 +64,7 @@ class TestTable : public QObject
     Q_OBJECT
 
   private slots:
+    void takeRowsMovesThemWhole();
     void countsKeepCells_data();
     void countsKeepCells();
     void countsAreClamped();
@@ -703,6 +704,49 @@ void TestTable::validUtf8()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, valid);
     QCOMPARE(Table::isValidUtf8(bytes), valid);
+}
+
+void TestTable::takeRowsMovesThemWhole()
+{
+    Table src(5, 4);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 4; ++c)
+            src.setText(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
+    CellFormat bold;
+    bold.bold = true;
+    src.setFormat(3, 0, bold);
+    src.setFormat(3, 3, bold);
+    src.setRowHeight(2, 600);
+    const Table original = src;
+
+    // Out and back at the same width restores the table exactly.
+    Table out(0, 4);
+    out.takeRowsFrom(src, 2);
+    QCOMPARE(src.rowCount(), 2);
+    QCOMPARE(out.rowCount(), 3);
+    QCOMPARE(out.text(0, 3), QString("2,3"));
+    QCOMPARE(out.rowHeight(0), 600);
+    QVERIFY(out.format(1, 3).bold);
+    QVERIFY(!src.hasAnyFormat());
+    src.takeRowsFrom(out, 0);
+    QCOMPARE(out.rowCount(), 0);
+    QVERIFY(src == original);
+
+    // A narrower table cuts the cells and formats it has no columns for,
+    // and keeps its own rows' formats beside the newcomers.
+    Table narrow(2, 3);
+    narrow.setFormat(1, 1, bold);
+    narrow.takeRowsFrom(src, 3);
+    QCOMPARE(narrow.rowCount(), 4);
+    QCOMPARE(narrow.text(2, 2), QString("3,2"));
+    QCOMPARE(narrow.usedCols(2), 3);
+    QVERIFY(narrow.format(1, 1).bold);
+    QVERIFY(narrow.format(2, 0).bold);
+    QCOMPARE(narrow.rowFormats(2).size(), size_t(1));
+    QCOMPARE(narrow.rowHeight(2), -1);
+    QCOMPARE(src.rowCount(), 3);
+    QCOMPARE(src.rowHeight(2), 600);
+    QVERIFY(!src.hasAnyFormat());
 }
 
 QTEST_GUILESS_MAIN(TestTable)

@@ -87,7 +87,7 @@ void TestCommandTree::menus_data()
         "mnuNew|&New|Ctrl+N", "mnuOpenA|&Open", "mnuAppend|&Append|Ctrl+A", "-",
         "mnuSave|&Save|Ctrl+S", "mnuSaveAs|Save &As", "-",
         "mnuPrintSheet|&Print Sheet...|F4", "mnuPrintLabels|Print &Mailing Labels...|F5", "-",
-        "mnuExit|E&xit"};
+        "mnuRecent|Recent &Files", "-", "mnuExit|E&xit"};
     QTest::newRow("mnuOpenA") << QStringList{
         "mnuOpen_0|&Corvanta (*.cvt)", "mnuOpen_1|&Comma Delimited (*.csv)",
         "mnuOpen_2|Ta&b Delimited (*.txt)"};
@@ -374,15 +374,17 @@ void TestCommandTree::everyCommandStartsDisabled()
             a->setVisible(true);
             // Submenus whose entries all start disabled start so too.
             static const QStringList dead = {"mnuInsert", "mnuDelete",    "mnuMove",
-                                             "mnuAlign",  "mnuRowHeight", "mnuToolsCountry"};
+                                             "mnuAlign",  "mnuRowHeight", "mnuToolsCountry",
+                                             "mnuRecent"};
             QVERIFY2(a->isEnabled() != dead.contains(a->objectName()), qPrintable(a->objectName()));
             continue;
         }
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         ++commands;
     }
-    // 58 menu commands, 21 toolbar buttons, 3 drop-down items, 2 on Toolbar2.
-    QCOMPARE(commands, 58 + 21 + 3 + 2);
+    // 58 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
+    // items, 2 on Toolbar2.
+    QCOMPARE(commands, 58 + 8 + 21 + 3 + 2);
 }
 
 // ---------------------------------------------------------------- icons

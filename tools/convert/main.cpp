@@ -7,14 +7,17 @@
 #include "files/safefile.h"
 #include "grid/table.h"
 #include "layoutfile.h"
+#include "printpdf.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 using namespace corvanta;
@@ -23,12 +26,13 @@ namespace {
 
 constexpr const char* kName = "corvanta-convert";
 
-enum class Format { Native, Comma, Tab };
+enum class Format { Native, Comma, Tab, Pdf };
 
 const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "\n"
                     "Converts between native address book files (.cvt) and comma- or\n"
-                    "TAB-delimited text. Delimited text is read in UTF-8 (with or without a\n"
+                    "TAB-delimited text, and prints them to PDF. Delimited text is read in UTF-8 "
+                    "(with or without a\n"
                     "byte-order mark), UTF-16 (with or without one), or windows-1252, and\n"
                     "written as UTF-8 with CRLF line ends. OUT is replaced only once it has\n"
                     "been written completely.\n"
@@ -37,6 +41,7 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "  native  .cvt .vti .qrf   native document\n"
                     "  csv     .csv             comma-delimited text\n"
                     "  tab     .txt .tsv .tab   TAB-delimited text\n"
+                    "  pdf     .pdf             (OUT only) the print sheet, or labels\n"
                     "\n"
                     "Options:\n"
                     "  --from FORMAT   format of IN (native, csv or tab)\n"
@@ -47,6 +52,14 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "                  from FILE before writing (see docs/convert.md)\n"
                     "  --strict        fail when delimited IN holds bytes that are not valid\n"
                     "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
+                    "PDF options:\n"
+                    "  --labels FORMAT mailing labels in the standard 3-line pattern on\n"
+                    "                  \"3 x 10\", \"2 x 10\" or \"2 x 5\" sheets, instead of\n"
+                    "                  the print sheet\n"
+                    "  --landscape     print the sheet across the page\n"
+                    "  --scale N       the sheet's scale in per cent, 50 to 100 (75)\n"
+                    "  --columns LIST  the sheet's columns, numbers from 0 or titles joined\n"
+                    "                  by commas (default: the columns not hidden)\n"
                     "  -h, --help      show this help and exit\n"
                     "\n"
                     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
@@ -58,6 +71,7 @@ struct Options
     std::optional<Format> from, to;
     bool titles = true;
     bool strict = false;
+    PrintRequest print;
 };
 
 void say(const QString& text)
@@ -87,6 +101,8 @@ std::optional<Format> formatNamed(const QString& name)
         return Format::Comma;
     if (n == u"tab" || n == u"txt" || n == u"tsv")
         return Format::Tab;
+    if (n == u"pdf")
+        return Format::Pdf;
     return std::nullopt;
 }
 
@@ -99,6 +115,8 @@ std::optional<Format> formatOfPath(const QString& path)
         return Format::Comma;
     if (ext == u"txt" || ext == u"tsv" || ext == u"tab")
         return Format::Tab;
+    if (ext == u"pdf")
+        return Format::Pdf;
     return std::nullopt;
 }
 
@@ -139,7 +157,12 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption from("from", {}, "FORMAT");
     const QCommandLineOption to("to", {}, "FORMAT");
     const QCommandLineOption layout("layout", {}, "FILE");
-    parser.addOptions({help, noTitles, strict, from, to, layout});
+    const QCommandLineOption labels("labels", {}, "FORMAT");
+    const QCommandLineOption landscape("landscape");
+    const QCommandLineOption scale("scale", {}, "N");
+    const QCommandLineOption columns("columns", {}, "LIST");
+    parser.addOptions(
+        {help, noTitles, strict, from, to, layout, labels, landscape, scale, columns});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -153,7 +176,8 @@ int parseArguments(const QStringList& args, Options& o)
         if (!unknown.isEmpty()) {
             at = indexOfOption(args, [&](const QString& a) { return optionName(a) == unknown[0]; });
         } else if (const QString last = args.value(args.size() - 1);
-                   last == u"--from" || last == u"--to" || last == u"--layout") {
+                   last == u"--from" || last == u"--to" || last == u"--layout" ||
+                   last == u"--labels" || last == u"--scale" || last == u"--columns") {
             // Only the last argument can lack its value.
             at = args.size() - 1;
             text = QStringLiteral("option %1 needs a value").arg(last);
@@ -175,6 +199,17 @@ int parseArguments(const QStringList& args, Options& o)
     }
     o.titles = !parser.isSet(noTitles);
     o.strict = parser.isSet(strict);
+    o.print.landscape = parser.isSet(landscape);
+    if (parser.isSet(labels))
+        o.print.labels = parser.value(labels);
+    if (parser.isSet(scale)) {
+        bool ok = false;
+        o.print.scale = parser.value(scale).toInt(&ok);
+        if (!ok)
+            return usageError(QStringLiteral("--scale must be a whole number from 50 to 100"));
+    }
+    if (parser.isSet(columns))
+        o.print.columns = parser.value(columns).split(u',');
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -187,7 +222,7 @@ int parseArguments(const QStringList& args, Options& o)
             const auto f = formatNamed(value);
             if (!f)
                 return usageError(
-                    QStringLiteral("unknown format '%1' (use native, csv or tab)").arg(value));
+                    QStringLiteral("unknown format '%1' (use native, csv, tab or pdf)").arg(value));
             (option == &from ? o.from : o.to) = f;
         }
     }
@@ -208,6 +243,15 @@ int parseArguments(const QStringList& args, Options& o)
     if (!o.to)
         return usageError(
             QStringLiteral("cannot tell the format of '%1' from its name; use --to").arg(o.out));
+    if (*o.from == Format::Pdf)
+        return usageError(QStringLiteral("cannot read PDF; IN must be native or delimited"));
+    const bool printOptions =
+        parser.isSet(labels) || o.print.landscape || o.print.scale || o.print.columns;
+    if (printOptions && *o.to != Format::Pdf)
+        return usageError(QStringLiteral("--labels, --landscape, --scale and --columns need a "
+                                         "PDF output"));
+    if (const QString bad = PrintPdf::check(o.print); !bad.isEmpty())
+        return usageError(bad);
     return 0;
 }
 
@@ -250,6 +294,18 @@ int run(const Options& o)
             return fileError(o.layout, error);
     }
 
+    if (*o.to == Format::Pdf) {
+        QString error;
+        bool badColumn = false;
+        if (!PrintPdf::write(table, o.print, o.out, QFileInfo(o.in).completeBaseName(), &error,
+                             &badColumn)) {
+            if (badColumn)
+                return usageError(error);
+            return fileError(o.out, error);
+        }
+        return 0;
+    }
+
     const FileStatus saved =
         *o.to == Format::Native
             ? NativeFile::save(table, o.out)
@@ -263,10 +319,27 @@ int run(const Options& o)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     Options options;
-    const int status = parseArguments(QCoreApplication::arguments(), options);
+    const int status = parseArguments(args, options);
     if (status != 0)
         return status < 0 ? 0 : status;
+    // Only PDF needs fonts and a paint engine; it draws without any screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (*options.to == Format::Pdf) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The platform's notes on its set-up are not the user's business;
+        // the converter reports its own errors.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtFatalMsg)
+                std::fputs(qPrintable(text + u'\n'), stderr);
+        });
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     return run(options);
 }

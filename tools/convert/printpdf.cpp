@@ -1,0 +1,108 @@
+#include "printpdf.h"
+
+#include "files/safefile.h"
+#include "grid/table.h"
+#include "printing/labellayout.h"
+#include "printing/pagerenderer.h"
+#include "printing/sheetlayout.h"
+
+#include <memory>
+
+namespace corvanta::PrintPdf {
+
+namespace {
+
+// A column named as in layout files: a number from 0, or a title matched
+// without regard to case.
+int columnNamed(const Table& table, const QString& name)
+{
+    bool number = false;
+    const int col = name.toInt(&number);
+    if (number)
+        return col >= 0 && col < table.colCount() ? col : -1;
+    for (int c = 0; c < table.colCount(); ++c)
+        if (table.text(0, c).compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    return -1;
+}
+
+std::vector<int> recordRows(const Table& table)
+{
+    std::vector<int> rows;
+    for (int r = 1; r < table.rowCount(); ++r)
+        rows.push_back(r);
+    return rows;
+}
+
+} // namespace
+
+QString check(const PrintRequest& request)
+{
+    if (!request.labels.isEmpty()) {
+        if (!LabelFormat::named(request.labels))
+            return QStringLiteral("unknown label format '%1' (use \"3 x 10\", \"2 x 10\" or "
+                                  "\"2 x 5\")")
+                .arg(request.labels);
+        if (request.landscape || request.scale || request.columns)
+            return QStringLiteral("--landscape, --scale and --columns are for the sheet, not "
+                                  "for labels");
+    }
+    if (request.scale &&
+        (*request.scale < SheetLayout::kMinScale || *request.scale > SheetLayout::kMaxScale))
+        return QStringLiteral("--scale must be a whole number from 50 to 100");
+    return {};
+}
+
+bool write(const Table& table, const PrintRequest& request, const QString& out,
+           const QString& title, QString* error, bool* badColumn)
+{
+    *badColumn = false;
+    std::unique_ptr<PageSource> pages;
+    if (!request.labels.isEmpty()) {
+        QStringList titles;
+        for (int c = 0; c < table.colCount(); ++c)
+            titles.append(table.text(0, c));
+        // The dialog's defaults: the standard pattern, incomplete addresses
+        // skipped.
+        LabelOptions options;
+        options.format = request.labels;
+        options.skipIncomplete = true;
+        pages = std::make_unique<LabelLayout>(table, LabelPattern::standard(titles),
+                                              recordRows(table), options);
+    } else {
+        SheetOptions options;
+        options.landscape = request.landscape;
+        options.scale = request.scale.value_or(SheetLayout::kDefaultScale);
+        options.rows = recordRows(table);
+        if (request.columns) {
+            options.printed.assign(size_t(table.colCount()), false);
+            for (const QString& name : *request.columns) {
+                const int col = columnNamed(table, name.trimmed());
+                if (col < 0) {
+                    *badColumn = true;
+                    *error = QStringLiteral("no column '%1'").arg(name.trimmed());
+                    return false;
+                }
+                options.printed[size_t(col)] = true;
+            }
+        }
+        pages = std::make_unique<SheetLayout>(table, std::move(options));
+    }
+
+    AtomicFile file(out);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (!PageRenderer::writePdf(*pages, file, title)) {
+        *error = QStringLiteral("cannot write the PDF");
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace corvanta::PrintPdf

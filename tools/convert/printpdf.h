@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace corvanta {
+
+class Table;
+
+// What the converter prints when OUT is a PDF: the print sheet, or with a
+// label format the mailing labels.
+struct PrintRequest
+{
+    QString labels; // "3 x 10", "2 x 10", "2 x 5"; empty for the sheet
+    bool landscape = false;
+    std::optional<int> scale;           // the sheet's scale, default 75
+    std::optional<QStringList> columns; // the sheet's columns, default the visible ones
+};
+
+namespace PrintPdf {
+
+// Checks a request before anything is read: an unknown label format, a
+// scale outside 50..100, or sheet options given with labels. Empty when
+// it is sound, else the usage error.
+QString check(const PrintRequest& request);
+
+// Lays out and writes the PDF through AtomicFile. On failure returns false
+// with `error` set (`line` tells a bad column name from a write failure).
+bool write(const Table& table, const PrintRequest& request, const QString& out,
+           const QString& title, QString* error, bool* badColumn);
+
+} // namespace PrintPdf
+
+} // namespace corvanta
