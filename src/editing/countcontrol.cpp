@@ -1,9 +1,11 @@
 #include "editing/countcontrol.h"
 
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace corvanta {
 
@@ -12,30 +14,120 @@ CountControl::CountControl(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("countControl"));
     auto* cc = new QHBoxLayout(this);
     cc->setContentsMargins(8, 0, 4, 0);
+    cc->setSpacing(2);
     auto* lbRows = new QLabel(QStringLiteral("Rows"));
     lbRows->setObjectName(QStringLiteral("SSPanel1_0"));
     m_txtRow = new QLineEdit;
     m_txtRow->setObjectName(QStringLiteral("txtRow"));
-    m_txtRow->setValidator(new QIntValidator(0, 200001, m_txtRow));
     m_txtRow->setMaximumWidth(70);
-    m_txtRow->setReadOnly(true);
     auto* lbCols = new QLabel(QStringLiteral("Columns"));
     lbCols->setObjectName(QStringLiteral("SSPanel1_1"));
     m_txtCol = new QLineEdit;
     m_txtCol->setObjectName(QStringLiteral("txtCol"));
-    m_txtCol->setValidator(new QIntValidator(1, 201, m_txtCol));
     m_txtCol->setMaximumWidth(50);
-    m_txtCol->setReadOnly(true);
+    for (QLineEdit* box : {m_txtRow, m_txtCol}) {
+        box->setAlignment(Qt::AlignRight);
+        // A paste or a drop would bring in what the keys keep out.
+        box->setContextMenuPolicy(Qt::NoContextMenu);
+        box->setDragEnabled(false);
+        box->setAcceptDrops(false);
+        box->installEventFilter(this);
+    }
     cc->addWidget(lbRows);
     cc->addWidget(m_txtRow);
+    cc->addWidget(makeArrows(QStringLiteral("UpDownRow"), &CountControl::rowStepped));
+    cc->addSpacing(6);
     cc->addWidget(lbCols);
     cc->addWidget(m_txtCol);
+    cc->addWidget(makeArrows(QStringLiteral("UpDownCol"), &CountControl::colStepped));
+}
+
+QWidget* CountControl::makeArrows(const QString& name, void (CountControl::*stepped)(int))
+{
+    auto* pair = new QWidget;
+    pair->setObjectName(name);
+    auto* v = new QVBoxLayout(pair);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    const struct
+    {
+        const char* suffix;
+        Qt::ArrowType arrow;
+        int delta;
+    } arrows[] = {{"_Up", Qt::UpArrow, 1}, {"_Down", Qt::DownArrow, -1}};
+    for (const auto& a : arrows) {
+        auto* b = new QToolButton;
+        b->setObjectName(name + QLatin1String(a.suffix));
+        b->setArrowType(a.arrow);
+        b->setFixedSize(16, 11);
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        const int delta = a.delta;
+        connect(b, &QToolButton::clicked, this,
+                [this, stepped, delta] { emit(this->*stepped)(delta); });
+        v->addWidget(b);
+    }
+    return pair;
+}
+
+bool CountControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != m_txtRow && watched != m_txtCol))
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (watched == m_txtRow)
+            emit rowEntered();
+        else
+            emit colEntered();
+        return true;
+    case Qt::Key_Backspace:
+        return false;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+        return false; // moving on, or half a key: nothing typed yet
+    default:
+        break;
+    }
+    const QString text = key->text();
+    const bool digit = text.size() == 1 && text.front() >= u'0' && text.front() <= u'9' &&
+                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (digit)
+        return false;
+    emit keyRefused();
+    return true;
 }
 
 void CountControl::showCounts(int records, int columns)
 {
     m_txtRow->setText(QString::number(records));
     m_txtCol->setText(QString::number(columns));
+}
+
+QString CountControl::rowText() const
+{
+    return m_txtRow->text();
+}
+
+QString CountControl::colText() const
+{
+    return m_txtCol->text();
+}
+
+void CountControl::setRowText(const QString& text)
+{
+    m_txtRow->setText(text);
+}
+
+void CountControl::setColText(const QString& text)
+{
+    m_txtCol->setText(text);
 }
 
 } // namespace corvanta

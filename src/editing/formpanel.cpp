@@ -57,15 +57,19 @@ void FormPanel::buildSide()
     auto* formPage = new QWidget;
     auto* formLayout = new QVBoxLayout(formPage);
     formLayout->setContentsMargins(4, 4, 4, 4);
-    auto* closeRow = new QHBoxLayout;
-    closeRow->addStretch();
-    auto* imgClose = new QToolButton;
+    // The row above the panel places its buttons itself: some of them
+    // keep to the panel's right edge as the splitter moves.
+    m_buttonRow = new QWidget;
+    m_buttonRow->setObjectName(QStringLiteral("buttonRow"));
+    auto* imgClose = new QToolButton(m_buttonRow);
     imgClose->setObjectName(QStringLiteral("imgClose"));
     imgClose->setToolTip(QStringLiteral("Close Form (F2)"));
     imgClose->setAutoRaise(true);
     imgClose->setText(QStringLiteral("\u2715"));
-    closeRow->addWidget(imgClose);
-    formLayout->addLayout(closeRow);
+    m_buttonRow->setFixedHeight(imgClose->sizeHint().height() + 2);
+    imgClose->resize(GridWidget::twipsToPixels(240), imgClose->sizeHint().height());
+    m_closeButton = imgClose;
+    formLayout->addWidget(m_buttonRow);
     formLayout->addWidget(m_fb);
     m_tabStrip->addTab(formPage, QStringLiteral("Form"));
     side->addWidget(m_tabStrip, 1);

@@ -28,6 +28,9 @@ class FormPanel : public QObject
     // out the window takes ownership.
     QWidget* side() const { return m_side; }
     DropBox* dropBox() const { return m_dropBox; }
+    // The row of buttons above the panel grid, and its close image.
+    QWidget* buttonRow() const { return m_buttonRow; }
+    QWidget* closeButton() const { return m_closeButton; }
 
     // Wires View > Form Panel, which shows and hides the side, and the
     // panel's close button.
@@ -49,6 +52,8 @@ class FormPanel : public QObject
     // Which grid had the keyboard focus last: 1 the table, 2 the panel, 0
     // before either.
     int activeGrid() const { return m_activeGrid; }
+    // The grid becomes the active one as if it had taken the focus.
+    void makeActive(int grid) { focusEntered(grid); }
 
   signals:
     // The user changed a value in the panel (already copied into the table).
@@ -76,6 +81,8 @@ class FormPanel : public QObject
     GridWidget* m_fb;
     QWidget* m_side = nullptr;
     QTabWidget* m_tabStrip = nullptr;
+    QWidget* m_buttonRow = nullptr;
+    QWidget* m_closeButton = nullptr;
     QAction* m_closeAction = nullptr;
     DropBox* m_dropBox = nullptr;
     bool m_populated = false;

@@ -54,8 +54,12 @@ void GridSelection::build() const
             merged.push_back(s);
     }
     m_spans.swap(merged);
-    for (const auto& s : m_spans)
+    m_before.clear();
+    m_before.reserve(m_spans.size());
+    for (const auto& s : m_spans) {
+        m_before.push_back(m_count);
         m_count += s.second - s.first + 1;
+    }
     m_valid = true;
 }
 
@@ -70,13 +74,10 @@ int GridSelection::pickedRow(int i) const
 {
     if (i < 0 || i >= pickedCount())
         return -1;
-    for (const auto& s : m_spans) {
-        const int n = s.second - s.first + 1;
-        if (i < n)
-            return s.first + i;
-        i -= n;
-    }
-    return -1;
+    // The span holding the i-th row: the last that starts at or before it.
+    const auto at = std::upper_bound(m_before.begin(), m_before.end(), i) - 1;
+    const size_t k = size_t(at - m_before.begin());
+    return m_spans[k].first + (i - *at);
 }
 
 } // namespace corvanta

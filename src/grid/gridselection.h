@@ -46,6 +46,7 @@ class GridSelection
     const TableModel* m_model;
     mutable bool m_valid = false;
     mutable std::vector<std::pair<int, int>> m_spans; // [first, last], merged
+    mutable std::vector<int> m_before;                // picked rows before each span
     mutable int m_count = 0;
 };
 

@@ -102,6 +102,13 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
         emit contentChanged();
     });
     connect(d->model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumnLayout(); });
+    // A sort reorders the rows: heights of their own go with them.
+    connect(d->model, &QAbstractItemModel::layoutChanged, this, [this] {
+        d->selection->invalidate();
+        if (table().hasRowHeights())
+            applyRowHeights(FixedRowCount(), RowCount() - 1, false);
+        emit contentChanged();
+    });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         d->selection->invalidate();
         applyLayout();
@@ -110,6 +117,8 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     });
     connect(d->model, &TableModel::columnLayoutChanged, this, &GridWidget::applyColumn);
     connect(d->model, &TableModel::rowHeightChanged, this, &GridWidget::applyRowHeight);
+    connect(d->model, &TableModel::rowHeightsChanged, this,
+            [this](int first, int last) { applyRowHeights(first, last, false); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { d->selection->invalidate(); });
 
@@ -136,7 +145,13 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
                     QScopedValueRollback guard(d->applyingLayout, true);
                     horizontalHeader()->moveSection(newVisual, oldVisual);
                 }
-                MoveColumnTo(oldVisual, newVisual);
+                // One step the user can take back, cells, title and
+                // attributes together.
+                TableModel* m = d->model;
+                m->perform(
+                    QStringLiteral("Move Column"),
+                    [m, oldVisual, newVisual] { m->moveTableColumn(oldVisual, newVisual); },
+                    [m, oldVisual, newVisual] { m->moveTableColumn(newVisual, oldVisual); });
                 emit columnDragged(oldVisual, newVisual);
             });
     connect(d->delegate, &GridDelegate::edited, this, [this](const QModelIndex& index) {
@@ -240,6 +255,22 @@ void GridWidget::applyRowHeights(int first, int last, bool freshSections)
     const Table& t = table();
     first = std::max(first, d->model->fixedRows());
     last = std::min(last, t.rowCount() - 1);
+    // Every row of one height: the header takes it as its default size.
+    // Resizing sections one by one costs the header a pass over all of them
+    // each time, which on a large table takes minutes.
+    constexpr int kManyRows = 1000;
+    if (last - first >= kManyRows && first == d->model->fixedRows() && last == t.rowCount() - 1 &&
+        t.rowHeight(first) >= 0) {
+        const int twips = t.rowHeight(first);
+        bool uniform = true;
+        for (int r = first + 1; r <= last && uniform; ++r)
+            uniform = t.rowHeight(r) == twips;
+        if (uniform) {
+            header->reset();
+            header->setDefaultSectionSize(twipsToPixels(twips));
+            return;
+        }
+    }
     for (int r = first; r <= last; ++r) {
         const int twips = t.rowHeight(r);
         if (twips < 0 && freshSections)
@@ -486,6 +517,11 @@ int GridWidget::RowHeightOf(int row) const
 void GridWidget::SetRowHeightOf(int row, int twips)
 {
     d->model->setRowHeight(row, twips);
+}
+
+void GridWidget::SetRowHeights(int firstRow, int lastRow, int twips)
+{
+    d->model->setRowHeights(firstRow, lastRow, twips);
 }
 
 int GridWidget::ColumnAlign(int col) const

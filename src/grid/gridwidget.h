@@ -66,8 +66,9 @@ class GridWidget : public QTableView
     void SetColumnWidth(int col, int twips);
     int RowHeightOf(int row) const; // twips
     void SetRowHeightOf(int row, int twips);
-    int ColumnAlign(int col) const;         // an AlignCode
-    void SetColumnAlign(int col, int code); // col -1 = every column
+    void SetRowHeights(int firstRow, int lastRow, int twips); // many rows at once
+    int ColumnAlign(int col) const;                           // an AlignCode
+    void SetColumnAlign(int col, int code);                   // col -1 = every column
     int ColumnType(int col) const;
     void SetColumnType(int col, int code);
     QString ColumnFormat(int col) const;

@@ -172,6 +172,31 @@ class Table
     // rows past kMaxRows too.
     void takeRowsFrom(Table& other, int from);
 
+    // Shape changes that can be taken back. The rows or columns taken out
+    // come back as a table of their own (the same column count, or the same
+    // row count), which the matching put restores exactly: cells, formats,
+    // heights and, for columns, attributes. The cost follows what moves,
+    // never a copy of the whole table.
+    Table takeRows(int at, int n);
+    void putRows(int at, Table&& rows);
+    // The same for scattered rows, given ascending and without repeats; one
+    // pass over the table whatever their number.
+    Table takeRowsAt(std::span<const int> rows);
+    void putRowsAt(std::span<const int> rows, Table&& taken);
+    Table takeColumns(int at, int n);
+    void putColumns(int at, Table&& cols);
+    // Row first + i becomes the old row first + order[i] (order is a
+    // permutation of 0..order.size() - 1), with its formats and height.
+    void permuteRows(int first, std::span<const int> order);
+    // Moves only the cells of a row; formats and heights stay where they are.
+    void moveRowCells(int from, int to);
+    bool hasRowHeights() const;
+    // A copy of the cells of rows at..at+n-1 (nothing else), and the swap
+    // of such a set of cells with the same rows: what a change of many cell
+    // texts keeps to be undone, without copying them again at each step.
+    Table copyRowCells(int at, int n) const;
+    void swapRowCells(int at, Table& cells);
+
     // Orders the corners of a range and cuts it to the table; false when
     // nothing of it lies inside.
     bool clampRange(int& row1, int& col1, int& row2, int& col2) const;

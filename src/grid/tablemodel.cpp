@@ -892,12 +892,6 @@ void TableModel::putColumns(int col, const Table& cells)
     emit tableChanged();
 }
 
-void TableModel::replay(const std::function<void()>& change)
-{
-    QScopedValueRollback replaying(m_replaying, true);
-    change();
-}
-
 void TableModel::clearAll()
 {
     beginResetModel();

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace corvanta {
@@ -104,6 +105,29 @@ class TableModel : public QAbstractTableModel
     void insertTableColumns(int at, int n);
     void removeTableColumns(int at, int n);
     void moveTableColumn(int from, int to);
+    // --- shape changes that can be taken back (table rows) ---
+    // Rows or columns taken out come back as a table of their own, which the
+    // matching put restores exactly (Table::takeRows and the rest).
+    Table takeTableRows(int at, int n);
+    void putTableRows(int at, Table&& rows);
+    Table takeTableRowsAt(std::span<const int> rows); // ascending, no repeats
+    void putTableRowsAt(std::span<const int> rows, Table&& taken);
+    Table takeTableColumns(int at, int n);
+    void putTableColumns(int at, Table&& cols);
+    // Row first + i becomes the old row first + order[i].
+    void permuteTableRows(int first, std::span<const int> order);
+    // Only the row's cell texts move; formats and heights keep their place.
+    void moveRowCells(int from, int to);
+    // Swaps cells copied with Table::copyRowCells with the rows' own.
+    void swapRowCells(int at, Table& cells);
+    // One change as the user made it: `redo` makes it now, and the history
+    // (when the model keeps one) holds it as one step named `change`, with
+    // `undo` to take it back. Both steps may only use the mutators above
+    // and the other plain mutators.
+    void perform(const QString& change, std::function<void()> redo, std::function<void()> undo);
+    // Runs a step the history recorded: the history itself stays as it is.
+    void replay(const std::function<void()>& step);
+
     // Every attribute at once. Views learn of a new width or hidden state
     // through columnLayoutChanged, of anything else through dataChanged.
     void setColumnAttr(int col, const ColumnAttr& attr);
@@ -111,6 +135,8 @@ class TableModel : public QAbstractTableModel
     void setColumnWidth(int col, int twips);           // -1 = the grid's default
     void setColumnHidden(int col, bool hidden);
     void setRowHeight(int row, int twips); // -1 = the default; emits rowHeightChanged
+    // One height for rows first..last at once; emits rowHeightsChanged.
+    void setRowHeights(int first, int last, int twips);
     // One setting over a range (corners in any order). Text is a QString,
     // colours quint32 0x00BBGGRR, font flags bool, size double, alignment
     // int. An invalid value unsets alignment, colours and size (the cell
@@ -166,10 +192,6 @@ class TableModel : public QAbstractTableModel
     Table columnsCopy(int col, int n) const;
     void putColumns(int col, const Table& cells);
 
-    // Runs a change that an undo command makes, undoes or redoes: the
-    // history it belongs to stays (a shift of rows or columns made outside
-    // the history empties it).
-    void replay(const std::function<void()>& change);
 
     // A CheckState: CheckNone, CheckChecked or CheckUnchecked.
     int cellCheck(int row, int col) const;
@@ -190,6 +212,7 @@ class TableModel : public QAbstractTableModel
     void columnLayoutChanged(int col);
     // A row's height changed (table row).
     void rowHeightChanged(int row);
+    void rowHeightsChanged(int first, int last);
 
   private:
     // Tells the views that cells of the range changed; roles empty =
@@ -200,6 +223,8 @@ class TableModel : public QAbstractTableModel
     bool isCheckColumn(int col) const;
     QVariant formatData(int row, int col, int role) const;
     void dropViewChecks();
+    // Starts over in the views (many scattered rows changed at once).
+    template <typename F> void resetWith(F&& change);
 
     Table m_table;
     int m_fixed = 1;

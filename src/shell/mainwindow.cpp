@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "editing/countcontrol.h"
 #include "editing/dropbox.h"
+#include "editing/editinstaller.h"
 #include "editing/formpanel.h"
 #include "editing/layoutcommands.h"
 #include "files/document.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
                             stored.left.value_or((screenW - stored.width) / 2), stored.width,
                             stored.height);
         setVbarLeft(stored.vbarLeft);
+        m_editing->placeAtPanelEdge(stored.vbarLeft);
     }
 
     m_alternateRowsOn = stored.alternateRows;
@@ -252,6 +254,14 @@ void MainWindow::wireCommands()
 
     m_table->install(c);
     m_undo->install(c);
+    m_editing = new EditInstaller(
+        {m_fa, m_fb, m_formPanel, m_doc, m_table, m_countControl, &platform(), nullptr}, this);
+    m_editing->install(c);
+    connect(m_editing, &EditInstaller::selectionTextChanged, this,
+            [this](const QString& text) { setStatusPanel(5, text); });
+    // The panel's right-edge buttons follow a splitter drag, not a resize.
+    connect(m_splitter, &QSplitter::splitterMoved, m_editing,
+            [this](int pos) { m_editing->placeAtPanelEdge(GridWidget::pixelsToTwips(pos)); });
     auto* tools = new ContactTools(m_fa, *m_doc, *m_table, platform(), settings(), this);
     tools->install(c);
     connect(tools, &ContactTools::countryChanged, this,
@@ -513,6 +523,7 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         setVbarLeft(m_vbarLeftTwips);
+        m_editing->placeAtPanelEdge(m_vbarLeftTwips);
     }
 }
 

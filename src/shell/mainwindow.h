@@ -15,6 +15,7 @@ namespace corvanta {
 class CommandSet;
 class CountControl;
 class Document;
+class EditInstaller;
 class FileCommands;
 class FormPanel;
 class GridWidget;
@@ -65,6 +66,7 @@ class MainWindow : public QMainWindow
     FormPanel& formPanel() const { return *m_formPanel; }
     TableCommands& tableCommands() const { return *m_table; }
     UndoCommands& undoCommands() const { return *m_undo; }
+    EditInstaller& editing() const { return *m_editing; }
     HelpCommands& help() const { return *m_help; }
 
     GridWidget* fa() const { return m_fa; }
@@ -111,6 +113,7 @@ class MainWindow : public QMainWindow
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
     UndoCommands* m_undo = nullptr;
+    EditInstaller* m_editing = nullptr;
     HelpCommands* m_help = nullptr;
     RecoveryCopy* m_recovery = nullptr;
     RecentFiles* m_recent = nullptr;

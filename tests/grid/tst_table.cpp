@@ -79,6 +79,8 @@ class TestTable : public QObject
     void rowOperationsCarryEverything();
     void columnOperationsCarryEverything();
     void moveColumnBothWays();
+    void takenPartsComeBack_data();
+    void takenPartsComeBack();
     void formatsAreCanonical_data();
     void formatsAreCanonical();
     void clearAllKeepsCounts();
@@ -366,6 +368,82 @@ void TestTable::columnOperationsCarryEverything()
     QCOMPARE(rowTexts(t, 0), (QStringList{"", "C"}));
     QVERIFY(!t.hasAnyFormat());
     QVERIFY(t.column(1).hidden);
+}
+
+void TestTable::takenPartsComeBack_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<QStringList>("column1"); // texts of column 1 in between
+    QTest::newRow("rows 1-2 taken") << 0 << QStringList{"B", "d"};
+    QTest::newRow("rows 1 and 3 taken") << 1 << QStringList{"B", "c"};
+    QTest::newRow("column 1 taken") << 2 << QStringList{"C", "x", "x", "x"};
+    QTest::newRow("rows reversed") << 3 << QStringList{"B", "d", "c", "b"};
+    QTest::newRow("row cells swapped") << 4 << QStringList{"B", "", "", "d"};
+}
+
+// What the undoable edits take out or reorder comes back exactly: cells,
+// formats, heights and column attributes.
+void TestTable::takenPartsComeBack()
+{
+    QFETCH(int, op);
+    QFETCH(QStringList, column1);
+    Table t(4, 3);
+    fillRow(t, 0, {"A", "B", "C"});
+    for (int r = 1; r < 4; ++r)
+        fillRow(t, r, {QString(QChar(u'a' + r)), QString(QChar(u'a' + r)), "x"});
+    t.setColumn(1, ColumnAttr{1200, TypeMoney, "$#,##0.00", AlignRight, false});
+    t.setFormat(1, 1, boldRed());
+    t.setFormat(3, 2, boldRed());
+    t.setRowHeight(3, 600);
+    const Table original = t;
+    const std::vector<int> picked{1, 3};
+    const std::vector<int> reversed{2, 1, 0};
+    Table held;
+    switch (op) {
+    case 0:
+        held = t.takeRows(1, 2);
+        break;
+    case 1:
+        held = t.takeRowsAt(picked);
+        break;
+    case 2:
+        held = t.takeColumns(1, 1);
+        QCOMPARE(t.format(3, 1), boldRed()); // column 2's format moved left
+        break;
+    case 3:
+        t.permuteRows(1, reversed);
+        QCOMPARE(t.rowHeight(1), 600);
+        QCOMPARE(t.format(3, 1), boldRed());
+        break;
+    case 4:
+        held = Table(2, 3);
+        t.swapRowCells(1, held);
+        QCOMPARE(t.format(1, 1), boldRed()); // formats stay
+        break;
+    }
+    QStringList got;
+    for (int r = 0; r < t.rowCount(); ++r)
+        got << t.text(r, 1);
+    QCOMPARE(got, column1);
+    switch (op) {
+    case 0:
+        t.putRows(1, std::move(held));
+        break;
+    case 1:
+        t.putRowsAt(picked, std::move(held));
+        break;
+    case 2:
+        t.putColumns(1, std::move(held));
+        break;
+    case 3:
+        t.permuteRows(1, reversed); // its own inverse
+        break;
+    case 4:
+        t.swapRowCells(1, held);
+        break;
+    }
+    QVERIFY(t == original);
+    QCOMPARE(t.column(1).format, u"$#,##0.00");
 }
 
 void TestTable::moveColumnBothWays()
@@ -682,6 +760,17 @@ void TestTable::sharedFormatRows()
     QVERIFY(t.format(rows - 1, 9).bold);
     QVERIFY(!t.format(0, 0).bold);
     // A handle a row, not a format a cell.
+    QVERIFY2(t.heapBytes() - plain < size_t(rows) * 24, qPrintable(QString::number(t.heapBytes())));
+
+    // Taking a column out of shared rows and putting it back keeps every
+    // row right, and the rows still share.
+    const Table whole = t;
+    Table col = t.takeColumns(3, 1);
+    QVERIFY(col.format(7, 0).bold && t.format(7, 3).bold && !t.format(0, 0).bold);
+    QCOMPARE(t.colCount(), 9);
+    QVERIFY(whole.format(7, 9).bold); // the copy is untouched
+    t.putColumns(3, std::move(col));
+    QVERIFY(t == whole);
     QVERIFY2(t.heapBytes() - plain < size_t(rows) * 24, qPrintable(QString::number(t.heapBytes())));
 
     const Table copy = t;

@@ -1,0 +1,204 @@
+#include "editing/countcommands.h"
+
+#include "commands/commandset.h"
+#include "editing/countcontrol.h"
+#include "editing/formpanel.h"
+#include "files/document.h"
+#include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
+#include "platform/platform.h"
+#include "table/tablecommands.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace corvanta {
+
+namespace {
+
+// A box's count, or nothing for an empty box or one too large to be a
+// count at all.
+std::optional<int> boxValue(const QString& text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok && v >= 0 ? std::optional<int>(v) : std::nullopt;
+}
+
+} // namespace
+
+CountCommands::CountCommands(const EditTargets& targets, QObject* parent)
+    : QObject(parent), m(targets)
+{
+    CountControl* cc = m.counts;
+    connect(cc, &CountControl::rowStepped, this, &CountCommands::recordStep);
+    connect(cc, &CountControl::colStepped, this, &CountCommands::columnStep);
+    connect(cc, &CountControl::rowEntered, this, &CountCommands::applyRecordBox);
+    connect(cc, &CountControl::colEntered, this, &CountCommands::applyColumnBox);
+    connect(cc, &CountControl::keyRefused, this, [this] { m.platform->beep(); });
+
+    TableModel* model = m.fa->gridModel();
+    const auto rows = [this] { shapeChanged(false); };
+    const auto cols = [this] { shapeChanged(true); };
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, sig, this, rows);
+    for (auto sig : {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, sig, this, cols);
+    connect(model, &QAbstractItemModel::columnsMoved, this, cols);
+    connect(model, &QAbstractItemModel::modelReset, this, cols);
+}
+
+void CountCommands::install(CommandSet& c)
+{
+    c.attach(QStringLiteral("mnuAddRow"), this, [this] { recordStep(1); });
+    c.attach(QStringLiteral("mnuRowHeightInc"), this, [this] { rowHeightStep(kHeightStep); });
+    c.attach(QStringLiteral("mnuRowHeightDec"), this, [this] { rowHeightStep(-kHeightStep); });
+    c.attach(QStringLiteral("mnuRowHeightReset"), this, &CountCommands::resetRowHeights);
+}
+
+void CountCommands::shapeChanged(bool columns)
+{
+    m.counts->showCounts(m.fa->RowCount() - 1, m.fa->ColCount());
+    if (columns)
+        m.panel->markTitlesStale();
+    m.table->fa_Click();
+}
+
+void CountCommands::recordStep(int delta)
+{
+    CountControl* cc = m.counts;
+    const QString text = cc->rowText();
+    // A box that holds no count steps from the table's own.
+    const int value = text.isEmpty() ? 0 : boxValue(text).value_or(m.fa->RowCount() - 1);
+    if (delta > 0 && value < kMaxRecords)
+        cc->setRowText(QString::number(value + 1));
+    else if (delta < 0 && value >= 1)
+        cc->setRowText(QString::number(value - 1));
+    else
+        cc->setRowText(text.isEmpty() ? QString() : QString::number(value));
+    const QString now = cc->rowText();
+    if (now.isEmpty())
+        cc->setRowText(QStringLiteral("0"));
+    setRecordCount(now.isEmpty() ? 0 : now.toInt());
+    m.doc->MakeModified(true);
+}
+
+void CountCommands::columnStep(int delta)
+{
+    CountControl* cc = m.counts;
+    const int value = boxValue(cc->colText()).value_or(m.fa->ColCount());
+    int next = value;
+    if (delta > 0 && value <= kMaxColumns - 1)
+        next = value + 1;
+    else if (delta < 0 && value >= 2)
+        next = value - 1;
+    next = std::clamp(next, 1, kMaxColumns);
+    cc->setColText(QString::number(next));
+    setColumnCount(next);
+    m.doc->MakeModified(true);
+}
+
+void CountCommands::applyRecordBox()
+{
+    const std::optional<int> v = boxValue(m.counts->rowText());
+    if (!v) {
+        // Not a count: the box shows the table's again.
+        m.platform->beep();
+        m.counts->showCounts(m.fa->RowCount() - 1, m.fa->ColCount());
+        return;
+    }
+    const int records = std::min(*v, kMaxRecords);
+    m.counts->setRowText(QString::number(records));
+    setRecordCount(records);
+    m.doc->MakeModified(true);
+}
+
+void CountCommands::applyColumnBox()
+{
+    const std::optional<int> v = boxValue(m.counts->colText());
+    if (!v) {
+        m.platform->beep();
+        m.counts->showCounts(m.fa->RowCount() - 1, m.fa->ColCount());
+        return;
+    }
+    const int columns = std::clamp(*v, 1, kMaxColumns);
+    m.counts->setColText(QString::number(columns));
+    setColumnCount(columns);
+    m.doc->MakeModified(true);
+}
+
+void CountCommands::setRecordCount(int records)
+{
+    TableModel* model = m.fa->gridModel();
+    const int oldRows = m.fa->RowCount();
+    const int rows = records + 1;
+    if (rows == oldRows)
+        return;
+    if (rows > oldRows) {
+        model->perform(
+            QStringLiteral("Add Records"),
+            [model, oldRows, rows] { model->insertTableRows(oldRows, rows - oldRows); },
+            [model, oldRows, rows] { model->takeTableRows(oldRows, rows - oldRows); });
+        return;
+    }
+    auto cut = std::make_shared<Table>();
+    model->perform(
+        QStringLiteral("Remove Records"),
+        [model, cut, oldRows, rows] { *cut = model->takeTableRows(rows, oldRows - rows); },
+        [model, cut, rows] { model->putTableRows(rows, std::move(*cut)); });
+}
+
+void CountCommands::setColumnCount(int columns)
+{
+    TableModel* model = m.fa->gridModel();
+    const int oldCols = m.fa->ColCount();
+    if (columns == oldCols)
+        return;
+    if (columns > oldCols) {
+        model->perform(
+            QStringLiteral("Add Columns"),
+            [model, oldCols, columns] { model->insertTableColumns(oldCols, columns - oldCols); },
+            [model, oldCols, columns] { model->takeTableColumns(oldCols, columns - oldCols); });
+    } else {
+        auto cut = std::make_shared<Table>();
+        model->perform(
+            QStringLiteral("Remove Columns"),
+            [model, cut, oldCols, columns] {
+                *cut = model->takeTableColumns(columns, oldCols - columns);
+            },
+            [model, cut, columns] { model->putTableColumns(columns, std::move(*cut)); });
+    }
+    m.panel->markTitlesStale();
+    m.panel->refresh();
+}
+
+GridWidget* CountCommands::activeGrid() const
+{
+    return m.panel->activeGrid() == 1 ? m.fa : m.fb;
+}
+
+void CountCommands::rowHeightStep(int delta)
+{
+    stepRowHeights(activeGrid(), delta);
+}
+
+void CountCommands::stepRowHeights(GridWidget* g, int delta)
+{
+    if (delta < 0 && g->RowHeightOf(g->CurRow()) <= kHeightStep)
+        return;
+    const int n = g->PickedRowCount();
+    for (int i = 0; i < n; ++i) {
+        const int row = g->PickedRow(i);
+        const int h = g->RowHeightOf(row) + delta;
+        if (h > 0)
+            g->SetRowHeightOf(row, h);
+    }
+}
+
+void CountCommands::resetRowHeights()
+{
+    GridWidget* g = activeGrid();
+    g->SetRowHeights(1, g->RowCount() - 1, kHeightStep);
+}
+
+} // namespace corvanta

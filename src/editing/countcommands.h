@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editing/edittargets.h"
+
+#include <QObject>
+
+namespace corvanta {
+
+class CommandSet;
+
+// The count control's boxes and arrows, Edit > Add Row (the record count's
+// up arrow) and the three row height entries. Count changes are one
+// undoable step each; lowering a count cuts the rows or columns it drops,
+// and undoing brings them back.
+class CountCommands : public QObject
+{
+    Q_OBJECT
+  public:
+    // The records grid's shape has limits of its own.
+    static constexpr int kMaxRecords = 200001;
+    static constexpr int kMaxColumns = 201;
+    static constexpr int kHeightStep = 240; // twips
+
+    CountCommands(const EditTargets& targets, QObject* parent = nullptr);
+
+    void install(CommandSet& commands);
+
+    void recordStep(int delta); // the record arrows, and Add Row for +1
+    void columnStep(int delta);
+    void applyRecordBox(); // Enter in txtRow
+    void applyColumnBox(); // Enter in txtCol
+    // The table's size as one undoable step.
+    void setRecordCount(int records);
+    void setColumnCount(int columns);
+
+    void rowHeightStep(int delta); // +/- kHeightStep on the active grid's picked rows
+    // The same on one grid. Shrinking does nothing when the current row is
+    // kHeightStep high or less, and no row ever shrinks to nothing.
+    static void stepRowHeights(GridWidget* grid, int delta);
+    void resetRowHeights();
+
+  private:
+    // The count boxes, the panel and the position after any change of the
+    // table's shape, the user's or an undo's.
+    void shapeChanged(bool columns);
+    GridWidget* activeGrid() const;
+
+    EditTargets m;
+};
+
+} // namespace corvanta

@@ -1,0 +1,211 @@
+#include "editing/rowcolcommands.h"
+
+#include "commands/commandset.h"
+#include "editing/formpanel.h"
+#include "editing/systemclipboard.h"
+#include "files/document.h"
+#include "grid/clipblock.h"
+#include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
+#include "table/tablecommands.h"
+#include "table/valueformat.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace corvanta {
+
+namespace {
+
+// The moment as a column with this format shows it, whatever the column's
+// type: a number pattern gets the moment as days since 1899-12-30 with the
+// time as the fraction, any other pattern reads it as a date. A column
+// without a format shows the general date and time.
+QString stampOf(const QDateTime& now, const QString& format)
+{
+    if (format.trimmed().isEmpty())
+        return QLocale().toString(now, QLocale::ShortFormat);
+    static const QDate epoch(1899, 12, 30);
+    const double serial =
+        double(epoch.daysTo(now.date())) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    static const QRegularExpression datePart(QStringLiteral("[dmyhsDMYHS]|AMPM"));
+    if (!format.contains(datePart) && (format.contains(u'0') || format.contains(u'#')))
+        return ValueFormat::formatNumber(format, QString::number(serial, 'f', 8));
+    return ValueFormat::formatSerial(format, serial);
+}
+
+} // namespace
+
+RowColCommands::RowColCommands(const EditTargets& targets, QObject* parent)
+    : QObject(parent), m(targets)
+{
+}
+
+void RowColCommands::install(CommandSet& c)
+{
+    c.attach(QStringLiteral("mnuInsertRow"), this, &RowColCommands::insertRow);
+    c.attach(QStringLiteral("mnuInsertCol"), this, &RowColCommands::insertColumn);
+    c.attach(QStringLiteral("mnuDeleteRow"), this, &RowColCommands::deleteRows);
+    c.attach(QStringLiteral("mnuDeleteCol"), this, &RowColCommands::deleteColumn);
+    c.attach(QStringLiteral("mnuMoveUp"), this, [this] { moveRows(-1); });
+    c.attach(QStringLiteral("mnuMoveDown"), this, [this] { moveRows(1); });
+    c.attach(QStringLiteral("mnuSelectAll"), this, &RowColCommands::selectAll);
+    c.attach(QStringLiteral("mnuDateTimeNow"), this,
+             [this] { stamp(QDateTime::currentDateTime()); });
+}
+
+bool RowColCommands::rowMode() const
+{
+    return m.fa->SelectMode() == GridWidget::SelectWholeRows;
+}
+
+void RowColCommands::selectRecord(int row)
+{
+    if (m.fa->RowCount() < 2)
+        return;
+    row = std::clamp(row, 1, m.fa->RowCount() - 1);
+    if (rowMode())
+        m.fa->SelectRange(row, 0, row, m.fa->ColCount() - 1);
+    else
+        m.fa->SelectRange(row, m.fa->CurCol());
+}
+
+void RowColCommands::finish()
+{
+    m.table->fa_Click();
+    m.doc->MakeModified(true);
+}
+
+void RowColCommands::insertRow()
+{
+    TableModel* model = m.fa->gridModel();
+    const int at = std::clamp(m.fa->CurRow(), 1, m.fa->RowCount());
+    model->perform(
+        QStringLiteral("Insert Row"), [model, at] { model->insertTableRows(at, 1); },
+        [model, at] { model->takeTableRows(at, 1); });
+    selectRecord(at);
+    finish();
+}
+
+void RowColCommands::insertColumn()
+{
+    TableModel* model = m.fa->gridModel();
+    const int at = std::clamp(m.fa->CurCol(), 0, m.fa->ColCount());
+    const int row = m.fa->CurRow();
+    model->perform(
+        QStringLiteral("Insert Column"), [model, at] { model->insertTableColumns(at, 1); },
+        [model, at] { model->takeTableColumns(at, 1); });
+    m.fa->SelectRange(row, at);
+    if (rowMode())
+        selectRecord(row);
+    m.panel->markTitlesStale();
+    finish();
+}
+
+void RowColCommands::deleteColumn()
+{
+    // A table keeps one column at least: with none, no record could show.
+    if (m.fa->ColCount() <= 1)
+        return;
+    TableModel* model = m.fa->gridModel();
+    const int at = m.fa->CurCol();
+    const int row = m.fa->CurRow();
+    auto taken = std::make_shared<Table>();
+    model->perform(
+        QStringLiteral("Delete Column"),
+        [model, at, taken] { *taken = model->takeTableColumns(at, 1); },
+        [model, at, taken] { model->putTableColumns(at, std::move(*taken)); });
+    m.fa->SelectRange(row, std::min(at, m.fa->ColCount() - 1));
+    if (rowMode())
+        selectRecord(row);
+    m.panel->markTitlesStale();
+    finish();
+}
+
+void RowColCommands::deleteRows()
+{
+    std::vector<int> rows;
+    if (const int n = m.fa->PickedRowCount(); n > 0) {
+        rows.reserve(size_t(n));
+        for (int i = 0; i < n; ++i)
+            if (const int r = m.fa->PickedRow(i); r >= 1)
+                rows.push_back(r);
+    } else if (m.fa->CurRow() >= 1) {
+        rows.push_back(m.fa->CurRow());
+    }
+    removeRecords(std::move(rows));
+}
+
+void RowColCommands::removeRecords(std::vector<int> rows)
+{
+    if (rows.empty() || m.fa->RowCount() < 2)
+        return;
+    TableModel* model = m.fa->gridModel();
+    auto list = std::make_shared<const std::vector<int>>(std::move(rows));
+    auto taken = std::make_shared<Table>();
+    model->perform(
+        QStringLiteral("Delete Rows"),
+        [model, list, taken] { *taken = model->takeTableRowsAt(*list); },
+        [model, list, taken] { model->putTableRowsAt(*list, std::move(*taken)); });
+    selectRecord(list->front());
+    finish();
+}
+
+void RowColCommands::moveRows(int direction)
+{
+    const int cur = m.fa->CurRow();
+    const int end = m.fa->SelEndRow();
+    // A block picked upwards moves like the same block picked downwards.
+    const int top = std::min(cur, end);
+    const int bottom = std::max(cur, end);
+    const int last = m.fa->RowCount() - 1;
+    const bool can = direction < 0 ? top > 1 : (top >= 1 && bottom < last);
+    if (can) {
+        const int lastCol = m.fa->ColCount() - 1;
+        // The block passes through the clipboard, as it always has: what
+        // was there before is gone, and the block's text is there after.
+        m.clipboard->clear();
+        m.clipboard->put(ClipBlock::encode(m.fa->table(), top, 0, bottom, lastCol));
+        TableModel* model = m.fa->gridModel();
+        // The row the block passes over goes to its other end.
+        const int from = direction < 0 ? top - 1 : bottom + 1;
+        const int to = direction < 0 ? bottom : top;
+        model->perform(
+            direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"),
+            [model, from, to] { model->moveRowCells(from, to); },
+            [model, from, to] { model->moveRowCells(to, from); });
+        m.fa->SelectRange(top + direction, 0, bottom + direction, lastCol);
+    }
+    m.doc->MakeModified(true);
+}
+
+void RowColCommands::selectAll()
+{
+    m.fa->SelectRange(1, 0, m.fa->RowCount() - 1, m.fa->ColCount() - 1);
+    m.panel->makeActive(1);
+}
+
+void RowColCommands::stamp(const QDateTime& now)
+{
+    int row = m.fa->CurRow();
+    int col = m.fa->CurCol();
+    if (m.panel->activeGrid() != 1) {
+        const int p = m.fb->CurRow();
+        if (p < 1)
+            return;
+        col = p - 1;
+    }
+    if (row < 1 || col < 0 || col >= m.fa->ColCount())
+        return;
+    const QString text =
+        m.fa->CellText(row, col) + QLatin1Char(' ') + stampOf(now, m.fa->ColumnFormat(col));
+    m.fa->gridModel()->editText(row, col, text);
+    m.panel->refresh();
+    m.doc->MakeModified(true);
+}
+
+} // namespace corvanta

@@ -1,0 +1,90 @@
+#include "editing/sortcommands.h"
+
+#include "editing/formpanel.h"
+#include "files/document.h"
+#include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
+#include "table/sortorder.h"
+#include "table/tablecommands.h"
+
+#include <QHeaderView>
+
+#include <memory>
+#include <vector>
+
+namespace corvanta {
+
+SortCommands::SortCommands(const EditTargets& targets, QObject* parent)
+    : QObject(parent), m(targets)
+{
+    setObjectName(QStringLiteral("sortCommands"));
+    QHeaderView* titles = m.fa->horizontalHeader();
+    titles->setSectionsClickable(true);
+    m.fa->SetColumnsMovable(true);
+    connect(titles, &QHeaderView::sectionClicked, this, &SortCommands::titleClicked);
+    connect(m.fa, &GridWidget::columnDragged, this, [this](int from, int to) {
+        // The arrow belongs to its column's title and goes where it goes.
+        if (m_lastSorted == from)
+            showArrow(to, m_ascending);
+        else if (m_lastSorted >= 0 && from < m_lastSorted && to >= m_lastSorted)
+            showArrow(m_lastSorted - 1, m_ascending);
+        else if (m_lastSorted >= 0 && from > m_lastSorted && to <= m_lastSorted)
+            showArrow(m_lastSorted + 1, m_ascending);
+        m.panel->markTitlesStale();
+        m.table->fa_Click();
+        m.doc->MakeModified(true);
+    });
+    // A column inserted or deleted takes the arrow's column elsewhere: the
+    // arrow no longer says which column the records are sorted by.
+    TableModel* model = m.fa->gridModel();
+    for (auto sig : {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, sig, this, [this] { showArrow(-1, true); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { showArrow(-1, true); });
+}
+
+void SortCommands::titleClicked(int col)
+{
+    const bool ascending = !(col == m_lastSorted && m_ascending);
+    sortBy(col, ascending);
+}
+
+void SortCommands::showArrow(int col, bool ascending)
+{
+    m_lastSorted = col;
+    m_ascending = ascending;
+    QHeaderView* titles = m.fa->horizontalHeader();
+    titles->setSortIndicatorShown(col >= 0);
+    // The header draws an arrow that points up for a descending order;
+    // ours points up for ascending.
+    titles->setSortIndicator(col, ascending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void SortCommands::sortBy(int col, bool ascending)
+{
+    if (col < 0 || col >= m.fa->ColCount())
+        return;
+    m.fa->commitOpenEditor();
+    const int rows = m.fa->RowCount();
+    auto order = std::make_shared<std::vector<int>>(
+        SortOrder::rows(m.fa->table(), 1, rows - 1, col, ascending));
+    auto inverse = std::make_shared<std::vector<int>>(order->size());
+    for (size_t i = 0; i < order->size(); ++i)
+        (*inverse)[size_t((*order)[i])] = int(i);
+    TableModel* model = m.fa->gridModel();
+    const int oldCol = m_lastSorted;
+    const bool oldAscending = m_ascending;
+    model->perform(
+        QStringLiteral("Sort"),
+        [this, model, order, col, ascending] {
+            model->permuteTableRows(1, *order);
+            showArrow(col, ascending);
+        },
+        [this, model, inverse, oldCol, oldAscending] {
+            model->permuteTableRows(1, *inverse);
+            showArrow(oldCol, oldAscending);
+        });
+    m.table->fa_Click();
+    m.doc->MakeModified(true);
+}
+
+} // namespace corvanta
