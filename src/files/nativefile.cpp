@@ -22,7 +22,10 @@ namespace corvanta::NativeFile {
 namespace {
 
 constexpr char kMagic[8] = {'\x89', 'C', 'V', 'T', '\r', '\n', '\x1a', '\n'};
-constexpr uint32_t kVersion = 1;
+// Version 2: a format record may stand for a run of rows in its column.
+constexpr uint32_t kVersion = 2;
+// The longest run one format record holds: its count byte.
+constexpr int kMaxRun = 255;
 constexpr size_t kHeaderSize = 24;
 constexpr size_t kMinColumnSize = 17; // width, type, align, hidden, format length
 constexpr size_t kFormatSize = 24;
@@ -200,12 +203,15 @@ bool decodeCells(Reader& r, Table& t)
     return true;
 }
 
-bool decodeFormats(Reader& r, Table& t)
+bool decodeFormats(Reader& r, Table& t, uint32_t version)
 {
     uint32_t count;
     if (!r.u32(count) || size_t(count) * kFormatSize > r.left())
         return false;
     int64_t previous = -1; // row * 2^32 + col, strictly increasing
+    // The first row of each column that no earlier run covers: runs of one
+    // column never overlap.
+    std::vector<uint32_t> free(size_t(t.colCount()), 0);
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t row = 0, col = 0;
         uint8_t style = 0, pad = 0;
@@ -222,18 +228,48 @@ bool decodeFormats(Reader& r, Table& t)
         if (row >= uint32_t(t.rowCount()) || col >= uint32_t(t.colCount()))
             return false;
         const int64_t key = int64_t(row) << 32 | col;
-        if (key <= previous || (style & ~7) || pad)
+        if (key <= previous || (style & ~7) || (pad && version < 2))
             return false;
         previous = key;
+        // In version 2 the byte counts the rows below that share the format.
+        const uint32_t more = pad;
+        if (row < free[col] || more >= uint32_t(t.rowCount()) - row)
+            return false;
+        free[col] = row + more + 1;
         f.bold = style & StyleBold;
         f.italic = style & StyleItalic;
         f.underline = style & StyleUnderline;
         if (!isCanonical(f))
             return false;
-        t.setFormat(int(row), int(col), f);
+        for (uint32_t k = 0; k <= more; ++k)
+            t.setFormat(int(row + k), int(col), f);
     }
     t.shareAlikeFormats();
     return true;
+}
+
+// Calls `fn(row, col, more, format)` for each record of the formats
+// section, in file order: a formatted cell together with up to kMaxRun rows
+// below it that carry the same format in the same column. A block
+// formatted over many rows thus takes a record per 256 rows and column,
+// not one per cell.
+template <typename F> void forEachFormatRun(const Table& t, F&& fn)
+{
+    if (!t.hasAnyFormat())
+        return;
+    const int rows = t.rowCount();
+    std::vector<int> covered(size_t(t.colCount()), 0); // first row not yet written
+    for (int r = 0; r < rows; ++r) {
+        for (const auto& [c, f] : t.rowFormats(r)) {
+            if (r < covered[size_t(c)])
+                continue;
+            int more = 0;
+            while (more < kMaxRun && r + more + 1 < rows && t.format(r + more + 1, c) == f)
+                ++more;
+            covered[size_t(c)] = r + more + 1;
+            fn(r, c, more, f);
+        }
+    }
 }
 
 bool decodeHeights(Reader& r, Table& t)
@@ -269,10 +305,9 @@ QByteArray encode(const Table& t)
     for (int r = 0; r < rows; ++r) // varints take at most 5 bytes
         size += 5 + 5 * size_t(t.usedCols(r)) + size_t(t.rowUtf8(r).size());
     size_t formatCount = 0, heightCount = 0;
-    for (int r = 0; r < rows; ++r) {
+    for (int r = 0; r < rows; ++r)
         heightCount += t.rowHeight(r) >= 0;
-        formatCount += t.rowFormats(r).size();
-    }
+    forEachFormatRun(t, [&formatCount](int, int, int, const CellFormat&) { ++formatCount; });
     size += formatCount * kFormatSize + heightCount * kHeightSize;
 
     Writer w(static_cast<qsizetype>(size));
@@ -299,19 +334,17 @@ QByteArray encode(const Table& t)
         w.bytes(text.data(), size_t(text.size()));
     }
     w.u32(uint32_t(formatCount));
-    for (int r = 0; formatCount && r < rows; ++r) {
-        for (const auto& [c, f] : t.rowFormats(r)) {
-            w.u32(uint32_t(r));
-            w.u32(uint32_t(c));
-            w.u8(f.fields);
-            w.u8(styleOf(f));
-            w.u8(uint8_t(f.align));
-            w.u8(0);
-            w.u32(f.back);
-            w.u32(f.fore);
-            w.bytes(&f.fontSize, 4);
-        }
-    }
+    forEachFormatRun(t, [&w](int r, int c, int more, const CellFormat& f) {
+        w.u32(uint32_t(r));
+        w.u32(uint32_t(c));
+        w.u8(f.fields);
+        w.u8(styleOf(f));
+        w.u8(uint8_t(f.align));
+        w.u8(uint8_t(more));
+        w.u32(f.back);
+        w.u32(f.fore);
+        w.bytes(&f.fontSize, 4);
+    });
     w.u32(uint32_t(heightCount));
     for (int r = 0; r < rows; ++r) {
         if (t.rowHeight(r) >= 0) {
@@ -329,17 +362,17 @@ namespace {
 // row takes some bytes, so the counts are checked against the bytes the
 // file holds after the header: they cannot ask for more memory than the
 // input can justify.
-FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols)
+FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols, uint32_t& version)
 {
     if (r.left() < sizeof kMagic || std::memcmp(r.pos(), kMagic, sizeof kMagic) != 0)
         return FileStatus::fail(FileStatus::NotNative);
     r.skip(sizeof kMagic);
-    uint32_t version, flags;
+    uint32_t flags;
     if (!r.u32(version))
         return FileStatus::fail(FileStatus::Damaged);
     if (version > kVersion)
         return FileStatus::fail(FileStatus::Newer);
-    if (version != kVersion || !r.u32(flags) || flags != 0 || !r.u32(rows) || !r.u32(cols))
+    if (version < 1 || !r.u32(flags) || flags != 0 || !r.u32(rows) || !r.u32(cols))
         return FileStatus::fail(FileStatus::Damaged);
     if (rows > uint32_t(Table::kMaxRows) || cols > uint32_t(Table::kMaxCols))
         return FileStatus::fail(FileStatus::TooLarge);
@@ -353,12 +386,12 @@ FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols
 FileStatus decode(QByteArrayView bytes, Table& out)
 {
     Reader r(bytes);
-    uint32_t rows, cols;
-    if (FileStatus s = readHeader(r, size_t(bytes.size()), rows, cols); !s)
+    uint32_t rows, cols, version;
+    if (FileStatus s = readHeader(r, size_t(bytes.size()), rows, cols, version); !s)
         return s;
 
     Table t(static_cast<int>(rows), static_cast<int>(cols));
-    if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t) ||
+    if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t, version) ||
         !decodeHeights(r, t) || r.left() != 0)
         return FileStatus::fail(FileStatus::Damaged);
     out = std::move(t);
@@ -396,8 +429,8 @@ FileStatus load(const QString& path, Table& out)
     if (got < 0)
         return readError();
     Reader r(QByteArrayView(head, got));
-    uint32_t rows, cols;
-    if (FileStatus s = readHeader(r, size_t(std::max<qint64>(size, got)), rows, cols); !s)
+    uint32_t rows, cols, version;
+    if (FileStatus s = readHeader(r, size_t(std::max<qint64>(size, got)), rows, cols, version); !s)
         return s;
 
     // Read rather than map: a file cut short by another program while it is

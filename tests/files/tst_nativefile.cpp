@@ -51,7 +51,7 @@ struct Parts
     QByteArray magic = QByteArray("\x89"
                                   "CVT\r\n\x1a\n",
                                   8);
-    QByteArray head = Bytes().u32(1).u32(0).u32(3).u32(2).b; // version, flags, rows, cols
+    QByteArray head = Bytes().u32(2).u32(0).u32(3).u32(2).b; // version, flags, rows, cols
     QByteArray columns = Bytes()
                              .i32(1440)
                              .i32(TypeText)
@@ -171,6 +171,7 @@ class TestNativeFile : public QObject
     void malformed();
     void truncatedAtEveryOffset();
     void trailingGarbage();
+    void formatRunsStaySmall();
     void saveFailureKeepsOldFile();
     void saveIntoMissingFolder();
     void loadMissingFile();
@@ -258,7 +259,7 @@ void TestNativeFile::malformed_data()
         "magic damaged by text transfer", [](Parts& p) { p.magic.replace("\r\n", "\n"); },
         kNotOurs);
     row(
-        "future version", [](Parts& p) { p.head = Bytes().u32(2).u32(0).u32(3).u32(2).b; }, kNewer);
+        "future version", [](Parts& p) { p.head = Bytes().u32(3).u32(0).u32(3).u32(2).b; }, kNewer);
     row(
         "version 0", [](Parts& p) { p.head = Bytes().u32(0).u32(0).u32(3).u32(2).b; }, kDamaged);
     row(
@@ -362,7 +363,31 @@ void TestNativeFile::malformed_data()
     row(
         "unknown style bit", [](Parts& p) { p.formats[13] = 0x9; }, kDamaged);
     row(
-        "padding not zero", [](Parts& p) { p.formats[15] = 1; }, kDamaged);
+        "run of rows in version 1",
+        [](Parts& p) {
+            p.head = Bytes().u32(1).u32(0).u32(3).u32(2).b;
+            p.formats[15] = 1;
+        },
+        kDamaged);
+    const QByteArray v2 = Bytes().u32(2).u32(0).u32(3).u32(2).b;
+    row(
+        "run past the last row",
+        [&v2](Parts& p) {
+            p.head = v2;
+            p.formats[15] = 3;
+        },
+        kDamaged);
+    row(
+        "runs overlap",
+        [&v2](Parts& p) {
+            p.head = v2;
+            p.formats[15] = 1; // rows 0 and 1
+            QByteArray next = p.formats.mid(4);
+            next[3] = 1; // row 1 again
+            next[11] = 0;
+            p.formats = Bytes().u32(2).raw(p.formats.mid(4)).raw(next).b;
+        },
+        kDamaged);
     row(
         "colour past 24 bits", [](Parts& p) { p.formats[23] = 1; }, kDamaged);
     row(
@@ -538,6 +563,42 @@ void TestNativeFile::userTexts()
     QFETCH(QString, detail);
     QFETCH(QString, text);
     QCOMPARE(userText(FileStatus{FileStatus::Code(code), detail}), text);
+}
+
+// A block formatted over many rows is stored as runs: the file grows by a
+// record per 256 rows and column, and reads back cell for cell.
+void TestNativeFile::formatRunsStaySmall()
+{
+    Parts p;
+    // Files of version 1 read as they always did.
+    Parts v1;
+    v1.head = Bytes().u32(1).u32(0).u32(3).u32(2).b;
+    Table old;
+    QVERIFY(NativeFile::decode(v1.join(), old));
+    QVERIFY(old == expectedSmall());
+
+    p.formats[15] = 2; // the cell and the two rows below it
+    Table decoded;
+    QVERIFY(NativeFile::decode(p.join(), decoded));
+    for (int r = 0; r < 3; ++r)
+        QCOMPARE(decoded.format(r, 1).fore, 0x0000ffu);
+    QVERIFY(!decoded.format(0, 0).bold);
+
+    constexpr int rows = 200001;
+    Table t(rows, 10);
+    const qsizetype plain = NativeFile::encode(t).size();
+    t.changeFormats(1, 0, rows - 1, 9, [](CellFormat& f) { f.bold = true; });
+    CellFormat red;
+    red.fields = CellFormat::HasBack;
+    red.back = 0xff;
+    t.setFormat(1000, 4, red); // breaks one column's run
+    const QByteArray bytes = NativeFile::encode(t);
+    // 10 columns, 200,000 rows in runs of 256, plus the broken run.
+    QVERIFY2(bytes.size() - plain < 10 * (rows / 256 + 3) * 24,
+             qPrintable(QString::number(bytes.size() - plain)));
+    Table back;
+    QVERIFY(NativeFile::decode(bytes, back));
+    QVERIFY(back == t);
 }
 
 QTEST_GUILESS_MAIN(TestNativeFile)
