@@ -97,9 +97,10 @@ void RecoveryCopy::setInterval(int ms)
 
 void RecoveryCopy::onTableChanged()
 {
-    // The first change starts the clock; later ones ride on it, so a long
-    // session of typing writes once per interval, not once per keystroke.
-    if (!m_timer.isActive())
+    // The first unsaved change starts the clock; later ones ride on it, so
+    // a long session of typing writes once per interval, not once per
+    // keystroke. Loading a file changes the table too, but nothing unsaved.
+    if (m_doc.IsModified() && !m_timer.isActive())
         m_timer.start();
 }
 
