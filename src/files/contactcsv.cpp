@@ -2,6 +2,7 @@
 
 #include "files/vcardcard.h"
 #include "files/vcardcolumns.h"
+#include "files/vcardvalues.h"
 #include "grid/table.h"
 
 #include <QHash>
@@ -199,8 +200,7 @@ bool hasTitle(const Table& t, const char* title)
 
 bool isOutlook(const Table& t)
 {
-    return hasTitle(t, "E-mail Address") || hasTitle(t, "Business Street") ||
-           hasTitle(t, "Home Street");
+    return hasTitle(t, "E-mail Address") || hasTitle(t, "Business Street");
 }
 
 // Google writes "* Mobile" for the first of a kind, and lower case for its
@@ -368,6 +368,17 @@ Table convert(const Table& source, ColumnRoles* layout, Report* report, const Ro
                 name = said.join(u' ');
         }
         builder.put(title(Name), name.toUtf8());
+        // The parts of the name are what a vCard's N says; the writer keeps
+        // it while the name stands as it was.
+        if (std::any_of(std::begin(parts), std::end(parts), [](const QString& p) { return !p.isEmpty(); })) {
+            QByteArray n = "=" + title(Name).toUtf8() + "\tN:";
+            for (int i : {Family_, Given, Middle, Prefix, Suffix}) {
+                if (i != Family_)
+                    n += ';';
+                n += VcardValues::escaped(parts[i].toUtf8());
+            }
+            builder.keep(n);
+        }
         // Addresses by label: the parts of one place share one number.
         QHash<QString, int> addressNumber;
         for (size_t c = 0; c < cols.size(); ++c) {
@@ -375,7 +386,9 @@ Table convert(const Table& source, ColumnRoles* layout, Report* report, const Ro
             if (s.skip || s.googleLabel || s.name != NoName || s.birthPart >= 0)
                 continue;
             const QString text = source.text(row, int(c));
-            if (text.isEmpty())
+            // Outlook writes "0.0.00" (or "0/0/00") for no birthday.
+            if (text.isEmpty() || (s.kind == Birthday && !text.contains(QRegularExpression(
+                                                              QStringLiteral("[1-9]")))))
                 continue;
             QString label = s.label;
             if (s.google > 0) {

@@ -373,7 +373,6 @@ int columnNamed(const Table& table, const QString& item)
 // titles say (or by the roles given): no name in an address, no phone lost.
 int asContacts(const Options& o, Table& table)
 {
-    ContactCsv::Report report;
     if (o.roles) {
         ContactCsv::Roles roles;
         int* const at[] = {&roles.street, &roles.phone, &roles.email, &roles.web};
@@ -384,17 +383,13 @@ int asContacts(const Options& o, Table& table)
                     QStringLiteral("--roles: no column '%1' in %2")
                         .arg(o.roles->at(i).trimmed(), QDir::toNativeSeparators(o.in)));
         }
-        table = ContactCsv::convert(table, nullptr, &report, &roles);
+        table = ContactCsv::convert(table, nullptr, nullptr, &roles);
         return 0;
     }
     if (ContactCsv::recognise(table) == ContactCsv::Family::None)
         return fileError(o.in, QStringLiteral("the column titles name no contact fields; give "
                                               "the columns with --roles street,phone,email,web"));
-    table = ContactCsv::convert(table, nullptr, &report);
-    say(QStringLiteral("%1: read as %2: %3 columns recognised, %4 kept as they are")
-            .arg(QDir::toNativeSeparators(o.in), ContactCsv::familyName(report.family))
-            .arg(report.recognised.size())
-            .arg(report.kept));
+    table = ContactCsv::convert(table, nullptr, nullptr);
     return 0;
 }
 
