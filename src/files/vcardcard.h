@@ -47,7 +47,8 @@ class TableBuilder
     QHash<QByteArray, int> m_index;
     std::vector<QByteArray> m_cells; // the card being read, by column
     std::vector<int> m_filled;       // its columns that hold text
-    bool m_overflow = false;         // it needs more columns than a table has
+    bool m_overflow = false;
+    qint64 m_card = 0;                // cards read so far         // it needs more columns than a table has
 };
 
 } // namespace corvanta::VcardCards

@@ -56,6 +56,7 @@ struct TableBuilder::Col
     bool kept = false;
     int xColumn = -1;
     int maxChars = 0;
+    qint64 card = -1; // the last card that put a value here
 };
 
 TableBuilder::TableBuilder() : m_table(1, 0) {}
@@ -89,7 +90,7 @@ void TableBuilder::set(int col, QByteArrayView text)
         return;
     }
     QByteArray& cell = m_cells[size_t(col)];
-    if (!cell.isEmpty() || std::find(m_filled.begin(), m_filled.end(), col) != m_filled.end()) {
+    if (m_cols[size_t(col)].card == m_card) {
         // Two values for one column: one cell keeps both, a line apart.
         if (!text.isEmpty()) {
             if (!cell.isEmpty())
@@ -99,6 +100,7 @@ void TableBuilder::set(int col, QByteArrayView text)
     } else {
         cell = text.toByteArray();
         m_filled.push_back(col);
+        m_cols[size_t(col)].card = m_card;
     }
     m_cols[size_t(col)].maxChars =
         std::max(m_cols[size_t(col)].maxChars, charsOfFirstLine(cell));
@@ -147,6 +149,7 @@ FileStatus TableBuilder::endCard()
         m_cells[size_t(c)] = QByteArray();
     m_filled.clear();
     m_overflow = false;
+    ++m_card;
     return status;
 }
 

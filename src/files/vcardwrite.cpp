@@ -234,19 +234,22 @@ void RecordWriter::labelled(Kind kind)
 {
     const std::vector<int>& cols = m_c.kinds[size_t(kind)];
     // The values of one label in number order; an empty one before a
-    // filled one of the same label holds its place.
+    // filled one of the same label holds its place. One pass from the end
+    // finds which those are.
+    std::vector<bool> write(cols.size(), false);
+    QHash<QString, bool> filledAfter;
+    for (size_t i = cols.size(); i-- > 0;) {
+        if (!free(cols[i]))
+            continue;
+        bool& after = filledAfter[m_c.of[size_t(cols[i])].label];
+        after = after || !m_t.isEmpty(m_row, cols[i]);
+        write[i] = after;
+    }
     for (size_t i = 0; i < cols.size(); ++i) {
-        const int col = cols[i];
-        if (!free(col))
+        if (!write[i])
             continue;
-        const Column& k = m_c.of[size_t(col)];
-        bool later = false;
-        for (size_t j = i; j < cols.size() && !later; ++j)
-            later = m_c.of[size_t(cols[j])].label == k.label && free(cols[j]) &&
-                    !m_t.isEmpty(m_row, cols[j]);
-        if (!later)
-            continue;
-        const QByteArrayView text = cell(col);
+        const Column& k = m_c.of[size_t(cols[i])];
+        const QByteArrayView text = cell(cols[i]);
         const bool uri = m_w.v4 && kind == Phone && !uriOfPhone(text).isEmpty();
         m_w.property(defaultHead(kind, k.label, m_w.v4, uri), valueOf(kind, text, uri));
     }
