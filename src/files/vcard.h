@@ -38,6 +38,12 @@ FileStatus decode(QByteArrayView bytes, Table& out, ReadInfo* info = nullptr);
 QByteArray encode(const Table& table, const ColumnRoles& roles = {},
                   Version version = Version::Same);
 
+// The records of `cards` (a table decode made) with their columns where
+// `doc` has the same titles (case and outer spaces aside); columns `doc`
+// lacks come after its last one, in their order. What Append of a vCard
+// file puts below a document's records.
+Table matchedTo(const Table& doc, Table&& cards);
+
 // Reads a regular file of at most kMaxInputBytes (src/files/safefile.h).
 FileStatus load(const QString& path, Table& out, ReadInfo* info = nullptr);
 // Writes through AtomicFile: a failure leaves any old file as it was.

@@ -110,7 +110,8 @@ QString labelOfTypes(const QList<QByteArray>& upperWords)
             std::any_of(std::begin(kLabelWords), std::end(kLabelWords),
                         [&](const LabelWord& lw) { return w == lw.type; }))
             continue;
-        QString word = QString::fromUtf8(w).toLower();
+        // Brackets would end the label inside a title.
+        QString word = QString::fromUtf8(w).toLower().replace(u'(', u'[').replace(u')', u']');
         if (!word.isEmpty())
             word[0] = word[0].toUpper();
         if (!words.contains(word))

@@ -355,6 +355,13 @@ bool Reader::decodeLine(QByteArrayView line, Lines& lines, Property& p)
     if (!splitLine(line, m_raw))
         return false;
     const QByteArrayView ng = m_raw.nameAndGroup;
+    // Names and groups are letters, digits and dashes; anything else is
+    // no property.
+    if (ng.isEmpty() || !std::all_of(ng.begin(), ng.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                   c == '-' || c == '_' || c == '.';
+        }))
+        return false;
     const qsizetype dot = ng.lastIndexOf('.');
     p.group = dot < 0 ? QByteArray() : ng.first(dot).toByteArray();
     const QByteArrayView name = ng.sliced(dot + 1);

@@ -2,6 +2,7 @@
 // title some card has a value for, laid out once all cards are read.
 #include "files/vcardcard.h"
 
+#include "files/vcard.h"
 #include "table/addressdefaults.h"
 
 #include <algorithm>
@@ -295,3 +296,44 @@ Table TableBuilder::finish(ColumnRoles* roles)
 }
 
 } // namespace corvanta::VcardCards
+
+namespace corvanta::Vcard {
+
+Table matchedTo(const Table& doc, Table&& cards)
+{
+    // Where each column of the cards goes: the first column of doc with its
+    // title that no other took, or a new one after doc's last.
+    QHash<QString, std::vector<int>> free; // title -> doc's columns, left to right
+    for (int c = doc.colCount() - 1; c >= 0; --c)
+        free[doc.text(0, c).trimmed().toLower()].push_back(c);
+    std::vector<int> to(size_t(cards.colCount()));
+    int next = doc.colCount();
+    for (int c = 0; c < cards.colCount(); ++c) {
+        std::vector<int>& same = free[cards.text(0, c).trimmed().toLower()];
+        if (!same.empty()) {
+            to[size_t(c)] = same.back();
+            same.pop_back();
+        } else {
+            to[size_t(c)] = next++;
+        }
+    }
+    Table out(cards.rowCount(), std::min(next, int(Table::kMaxCols)));
+    std::vector<QByteArrayView> views;
+    for (int r = 0; r < cards.rowCount(); ++r) {
+        views.assign(size_t(out.colCount()), QByteArrayView());
+        int used = 0;
+        for (int c = 0; c < cards.usedCols(r); ++c) {
+            if (to[size_t(c)] >= out.colCount() || cards.isEmpty(r, c))
+                continue;
+            views[size_t(to[size_t(c)])] = cards.utf8(r, c);
+            used = std::max(used, to[size_t(c)] + 1);
+        }
+        out.setValidRowUtf8(r, views.data(), used);
+    }
+    for (int c = 0; c < cards.colCount(); ++c)
+        if (to[size_t(c)] < out.colCount())
+            out.setColumn(to[size_t(c)], cards.column(c));
+    return out;
+}
+
+} // namespace corvanta::Vcard

@@ -110,6 +110,7 @@ class TstVcard : public QObject
     void nameKeptAsRead_data();
     void nameKeptAsRead();
     void writerFollowsTheRoles();
+    void appendedCardsMatchTitles();
     void refusesWhatIsNoVcard_data();
     void refusesWhatIsNoVcard();
     void writesFoldedEscapedCrlf();
@@ -400,6 +401,25 @@ void TstVcard::writerFollowsTheRoles()
     QCOMPARE(cell(back, 1, "City"), QStringLiteral("Springfield"));
     QCOMPARE(cell(back, 1, "Email"), QStringLiteral("ann@acme.example"));
     QCOMPARE(cell(back, 1, "Web Site"), QStringLiteral("https://acme.example"));
+}
+
+void TstVcard::appendedCardsMatchTitles()
+{
+    Table a, b;
+    QVERIFY(Vcard::decode("BEGIN:VCARD\nFN:Ann\nORG:Acme\nADR:;;1 Elm;Rome;;;Italy\nEND:VCARD\n", a));
+    QVERIFY(Vcard::decode("BEGIN:VCARD\nFN:Bob\nORG:Globex\nTITLE:Engineer\nEND:VCARD\n", b));
+    const Table m = Vcard::matchedTo(a, std::move(b));
+    QCOMPARE(m.colCount(), a.colCount() + 1);
+    QCOMPARE(m.text(0, a.colCount()), QStringLiteral("Job Title"));
+    QCOMPARE(m.text(1, a.colCount()), QStringLiteral("Engineer"));
+    // Under the document's titles: Bob's organization, and no country.
+    for (int c = 0; c < a.colCount(); ++c) {
+        QVERIFY(m.text(0, c).isEmpty() || m.text(0, c) == a.text(0, c));
+        if (a.text(0, c) == u"Organization")
+            QCOMPARE(m.text(1, c), QStringLiteral("Globex"));
+        if (a.text(0, c) == u"Country")
+            QCOMPARE(m.text(1, c), QString());
+    }
 }
 
 void TstVcard::refusesWhatIsNoVcard_data()
