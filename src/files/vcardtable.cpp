@@ -260,9 +260,16 @@ Table TableBuilder::finish(ColumnRoles* roles)
 
     const QList<AddressDefaults::Column>& defaults = AddressDefaults::columns();
     ColumnRoles found{-1, -1, -1, -1};
+    // The title row in one go: a row is one packed block, rebuilt by each
+    // change of a cell.
+    std::vector<QByteArray> titles;
+    titles.resize(size_t(cols));
+    for (int i = 0; i < cols; ++i)
+        titles[size_t(i)] = m_cols[size_t(order[size_t(i)])].title.toUtf8();
+    std::vector<QByteArrayView> titleViews(titles.begin(), titles.end());
+    m_table.setRowUtf8(0, titleViews.data(), cols);
     for (int i = 0; i < cols; ++i) {
         const Col& c = m_cols[size_t(order[size_t(i)])];
-        m_table.setText(0, i, c.title);
         ColumnAttr a;
         int least = 900;
         for (const AddressDefaults::Column& d : defaults)
