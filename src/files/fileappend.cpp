@@ -4,6 +4,7 @@
 #include "files/delimited.h"
 #include "files/filecommands.h"
 #include "files/gridfile.h"
+#include "files/vcard.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -94,6 +95,10 @@ void FileAppend::appendFile(const QString& path)
         return;
     }
     Table records = m_fc->gridModel()->takeTable();
+    // Cards lay out their own columns: they go under the titles they share
+    // with the document, and the others after its last column.
+    if (what == GridFile::Vcard)
+        records = Vcard::matchedTo(m_fa->table(), std::move(records));
 
     const Table& doc = m_fa->table();
     const int cols = std::max(doc.colCount(), records.colCount());

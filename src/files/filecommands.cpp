@@ -60,8 +60,12 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
       m_dialog(dialog),
       m_loader([this](TableModel& model, const QString& path, int what, bool withTitles,
                       QString* error, Delimited::ReadInfo* info) {
-          // A vCard's values go to the columns the roles name.
-          return GridFile::load(model, path, what, withTitles, error, info, m_doc.roles());
+          // A vCard opened lays out its own columns, and the roles follow.
+          ColumnRoles roles = m_doc.roles();
+          const bool ok = GridFile::load(model, path, what, withTitles, error, info, &roles);
+          if (ok && &model == m_fa->gridModel())
+              m_doc.setRoles(roles);
+          return ok;
       })
 {
     // Every change of the document's table, whoever makes it (an edit, a

@@ -21,14 +21,17 @@ QString unknownKind(int what)
 } // namespace
 
 bool load(TableModel& model, const QString& path, int what, bool withTitles, QString* error,
-          Delimited::ReadInfo* info, const ColumnRoles& roles)
+          Delimited::ReadInfo* info, ColumnRoles* vcardRoles)
 {
     Table fresh;
     FileStatus status;
     if (what == Native) {
         status = NativeFile::load(path, fresh);
     } else if (what == Vcard) {
-        status = Vcard::load(path, fresh, roles);
+        Vcard::ReadInfo read;
+        status = Vcard::load(path, fresh, &read);
+        if (status && vcardRoles)
+            *vcardRoles = read.roles;
     } else if (what == Comma || what == Tab) {
         const int firstRow = withTitles ? 0 : model.fixedRows();
         if (!withTitles) {

@@ -22,13 +22,15 @@ enum What : int { Native = 0, Comma = 3, Tab = 4, Vcard = 5 };
 // file is read below the fixed title row, whose cells stay as they are.
 // Comma text is split at the delimiter the text itself uses (comma,
 // semicolon or TAB, see Delimited::sniff). A vCard file always gives a
-// title row and one record per card, its columns placed by `roles`.
+// title row and one record per card, laid out by what the cards hold;
+// `vcardRoles`, when given, learns where that layout put the street block,
+// the phone, the e-mail and the web site.
 // Returns false with an error text (naming the reason) when the file cannot
 // be read; the table is then left as it was. `info`, when given, learns how
 // a delimited file was read.
 bool load(TableModel& model, const QString& path, int what, bool withTitles,
           QString* error = nullptr, Delimited::ReadInfo* info = nullptr,
-          const ColumnRoles& roles = {});
+          ColumnRoles* vcardRoles = nullptr);
 // Without titles a delimited file leaves out the fixed title row.
 // `encoding` applies to delimited text only; with windows-1252, a character
 // it lacks fails the save (check with Delimited::canEncode first).

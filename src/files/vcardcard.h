@@ -1,106 +1,54 @@
 #pragma once
 
-// What the vCard reader gathers from a card before the table is laid out;
-// shared by the reader (vcardread.cpp) and the table it builds
-// (vcardtable.cpp).
+// The table a vCard file makes, built a card at a time by the reader
+// (vcardread.cpp) and laid out once every card is in (vcardtable.cpp).
 #include "files/filestatus.h"
 #include "files/vcardcolumns.h"
+#include "grid/table.h"
+#include "table/columnroles.h"
 
 #include <QByteArray>
+#include <QHash>
 
-#include <algorithm>
-#include <array>
-#include <initializer_list>
+#include <memory>
 #include <vector>
 
-namespace corvanta {
+namespace corvanta::VcardCards {
 
-class Table;
-
-namespace VcardCards {
-
-using VcardColumns::kKinds;
-
-// PREF runs from 1 (most preferred) to 100; a value without one comes last.
-constexpr int kNoPreference = 101;
-
-struct Value
+class TableBuilder
 {
-    QByteArray text;
-    int rank = kNoPreference;
+  public:
+    TableBuilder();
+    ~TableBuilder();
+
+    // A value of the card being read, for the column `title`. A field of a
+    // column without a property (X-CORVANTA-FIELD) is `custom`; its
+    // `number` tells the second field of one title in a card from the
+    // first, and `xColumn` is where it stood in the table that wrote it.
+    void put(const QString& title, QByteArrayView text);
+    void putCustom(const QByteArray& title, int number, int xColumn, QByteArrayView text);
+    // What the card keeps that no column shows (the hidden column's cell).
+    void keep(QByteArrayView text);
+    // The card's record; a card without any value makes none.
+    FileStatus endCard();
+
+    // The columns in their order, with titles, types and widths that fit
+    // what they hold; `roles` learns where the street block, the phone,
+    // the e-mail and the web site are.
+    Table finish(ColumnRoles* roles);
+
+  private:
+    struct Col;
+    int column(const QByteArray& key, const QString& title, int xColumn);
+    void set(int col, QByteArrayView text);
+
+    Table m_table;
+    std::vector<Col> m_cols;
+    QHash<QByteArray, int> m_index;
+    std::vector<QByteArray> m_cells; // the card being read, by column
+    std::vector<int> m_filled;       // its columns that hold text
+    bool m_overflow = false;
+    qint64 m_card = 0;                // cards read so far         // it needs more columns than a table has
 };
 
-// ADR: post office box, extended address, street, locality, region,
-// postal code, country.
-struct Adr
-{
-    std::array<QByteArray, 7> parts;
-    int rank = kNoPreference;
-};
-
-struct Extra
-{
-    QByteArray title;
-    int column = -1;
-    QByteArray text;
-};
-
-struct Card
-{
-    QByteArray fn, n;
-    std::array<std::vector<Value>, kKinds> values; // Phone, Email, Web
-    std::vector<Adr> adrs;
-    std::array<QByteArray, kKinds> single; // Organization .. Nickname, Note
-    std::vector<Extra> extras;
-    bool own = false;
-
-    // Empty values at the end of a list hold no column's place.
-    void trim()
-    {
-        for (std::vector<Value>& list : values)
-            while (!list.empty() && list.back().text.isEmpty())
-                list.pop_back();
-        while (!adrs.empty() && std::all_of(adrs.back().parts.begin(), adrs.back().parts.end(),
-                                            [](const QByteArray& t) { return t.isEmpty(); }))
-            adrs.pop_back();
-    }
-
-    // A card without any text makes no record.
-    bool hasText() const
-    {
-        auto filled = [](const QByteArray& t) { return !t.isEmpty(); };
-        if (!fn.isEmpty() || !n.isEmpty() || std::any_of(single.begin(), single.end(), filled))
-            return true;
-        for (const std::vector<Value>& list : values)
-            for (const Value& v : list)
-                if (!v.text.isEmpty())
-                    return true;
-        for (const Adr& a : adrs)
-            if (std::any_of(a.parts.begin(), a.parts.end(), filled))
-                return true;
-        return std::any_of(extras.begin(), extras.end(),
-                           [](const Extra& e) { return !e.text.isEmpty(); });
-    }
-};
-
-// The non-empty `parts` in `order`, separated by `sep`.
-inline QByteArray joined(const std::vector<QByteArray>& parts, std::initializer_list<int> order,
-                         QByteArrayView sep)
-{
-    QByteArray out;
-    for (int i : order) {
-        if (size_t(i) >= parts.size() || parts[size_t(i)].isEmpty())
-            continue;
-        if (!out.isEmpty())
-            out += sep;
-        out += parts[size_t(i)];
-    }
-    return out;
-}
-
-// Lays the cards out as the table's records: the default columns placed by
-// `roles`, then the added ones (docs/vcard.md). Reorders each card's values.
-FileStatus buildTable(std::vector<Card>& cards, const ColumnRoles& roles, Table& out);
-
-} // namespace VcardCards
-} // namespace corvanta
+} // namespace corvanta::VcardCards

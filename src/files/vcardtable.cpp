@@ -1,293 +1,346 @@
-// The table a vCard file makes: one record per card, its values in the
-// columns the roles and the added columns' titles give them.
+// The table a vCard file makes: one record per card, a column for each
+// title some card has a value for, laid out once all cards are read.
 #include "files/vcardcard.h"
 
-#include "grid/table.h"
+#include "files/vcard.h"
 #include "table/addressdefaults.h"
 
+#include <algorithm>
 #include <map>
-#include <type_traits>
 
 namespace corvanta::VcardCards {
 
-namespace {
-
 using namespace VcardColumns;
 
-// The preferred value of a list, or the first of the most preferred.
-template <typename T> size_t preferred(const std::vector<T>& values)
-{
-    size_t best = 0;
-    for (size_t i = 1; i < values.size(); ++i)
-        if (values[i].rank < values[best].rank)
-            best = i;
-    return best;
-}
+namespace {
 
-QByteArray oneLine(const Adr& a)
-{
-    const std::vector<QByteArray> parts(a.parts.begin(), a.parts.end());
-    return joined(parts, {2, 1, 0, 3, 4, 5, 6}, ", ");
-}
+constexpr char kCustomKey = '\x01';
+constexpr QByteArrayView kKeptKey = "\x02";
 
-QByteArray streetOf(const Adr& a)
-{
-    const std::vector<QByteArray> parts(a.parts.begin(), a.parts.end());
-    return joined(parts, {2, 1, 0}, ", ");
-}
-
-int widthOf(Kind kind)
-{
-    switch (kind) {
-    case Birthday:
-        return 1100;
-    case Note:
-    case Address:
-        return 2400;
-    default:
-        return 1300;
-    }
-}
-
-// The cells of one record, by column.
-class RowCells
-{
-  public:
-    explicit RowCells(int cols) : m_cells(size_t(cols)) {}
-    void set(int col, QByteArray text)
-    {
-        if (col >= 0 && size_t(col) < m_cells.size())
-            m_cells[size_t(col)] = std::move(text);
-    }
-    qsizetype bytes() const
-    {
-        qsizetype n = 0;
-        for (const QByteArray& c : m_cells)
-            n += c.size();
-        return n;
-    }
-    void put(Table& t, int row) const
-    {
-        std::vector<QByteArrayView> views(m_cells.begin(), m_cells.end());
-        t.setRowUtf8(row, views.data(), int(views.size()));
-    }
-
-  private:
-    std::vector<QByteArray> m_cells;
+// Where a column stands: the name, the first address, the phones, e-mails
+// and web sites, then the rest, the custom fields and the hidden column.
+enum Rank {
+    RankName,
+    RankFirstAddress,
+    RankPhone,
+    RankEmail,
+    RankWeb,
+    RankOrganization,
+    RankJobTitle,
+    RankBirthday,
+    RankNickname,
+    RankAddress,
+    RankNote,
+    RankCustom,
+    RankKept,
 };
 
-// Where each card's properties go, and the table they make.
-class Builder
+int charsOfFirstLine(QByteArrayView text)
 {
-  public:
-    Builder(std::vector<Card>& cards, const Plan& plan) : m_cards(cards), m_plan(plan) {}
-    FileStatus build(Table& out);
-
-  private:
-    bool hasRole(Kind kind) const
-    {
-        return (kind == Phone   ? m_plan.phone
-                : kind == Email ? m_plan.mail
-                : kind == Web   ? m_plan.web
-                                : m_plan.street) >= 0;
+    int n = 0;
+    for (const char c : text) {
+        if (c == '\n')
+            break;
+        if ((uchar(c) & 0xC0) != 0x80)
+            ++n;
     }
-    int count(const Card& c, Kind kind) const
-    {
-        const size_t n = kind == Address ? c.adrs.size() : c.values[kind].size();
-        return int(std::min<size_t>(n, size_t(Table::kMaxCols)));
-    }
-    // Which custom column the k-th extra titled `title` of a card goes to.
-    int customColumn(const Extra& e, int k);
-    void fillRow(const Card& card, RowCells& cells);
-
-    // Puts the value a role takes first, and drops the empty ones that
-    // would end the list of further values: they fill no column.
-    void arrange(Card& c) const;
-
-    std::vector<Card>& m_cards;
-    const Plan& m_plan;
-    std::array<int, kKinds> m_width{}; // columns of each added kind
-    std::array<int, kKinds> m_start{};
-    std::vector<QByteArray> m_customTitles;               // Other columns, in order
-    std::map<QByteArray, std::vector<int>> m_customIndex; // title -> its columns
-};
-
-int Builder::customColumn(const Extra& e, int k)
-{
-    const auto it = m_customIndex.find(e.title);
-    if (it == m_customIndex.end() || size_t(k) >= it->second.size())
-        return -1;
-    return it->second[size_t(k)];
-}
-
-// Base columns a written file names by number: free ones of the defaults.
-bool freeBaseColumn(const Plan& plan, int col)
-{
-    return col >= 1 && col < plan.baseCols && !plan.isRoleColumn(col);
-}
-
-void Builder::arrange(Card& c) const
-{
-    auto blank = [](const auto& v) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Adr>)
-            return std::all_of(v.parts.begin(), v.parts.end(),
-                               [](const QByteArray& t) { return t.isEmpty(); });
-        else
-            return v.text.isEmpty();
-    };
-    auto tidy = [&](auto& list, bool role) {
-        if (role && !list.empty())
-            std::rotate(list.begin(), list.begin() + qsizetype(preferred(list)),
-                        list.begin() + qsizetype(preferred(list)) + 1);
-        while (list.size() > (role ? 1u : 0u) && blank(list.back()))
-            list.pop_back();
-    };
-    for (Kind kind : {Phone, Email, Web})
-        tidy(c.values[kind], hasRole(kind));
-    tidy(c.adrs, hasRole(Address));
-}
-
-FileStatus Builder::build(Table& out)
-{
-    for (Card& c : m_cards)
-        arrange(c);
-    for (size_t i = 0; i < m_cards.size(); ++i) {
-        const Card& c = m_cards[i];
-        for (Kind kind : {Phone, Email, Web, Address})
-            m_width[kind] = std::max(m_width[kind], count(c, kind) - (hasRole(kind) ? 1 : 0));
-        for (Kind kind : {Organization, JobTitle, Birthday, Nickname, Note})
-            m_width[kind] = std::max(m_width[kind], c.single[kind].isEmpty() ? 0 : 1);
-        if (m_plan.street >= 0 && !c.adrs.empty() && !c.adrs.front().parts[6].isEmpty())
-            m_width[Country] = 1;
-        // Custom columns: the k-th extra of a title needs k + 1 columns of it.
-        std::map<QByteArray, int> seen;
-        for (const Extra& e : c.extras) {
-            if (freeBaseColumn(m_plan, e.column))
-                continue;
-            const int k = seen[e.title]++;
-            if (customColumn(e, k) < 0) {
-                if (m_customTitles.size() >= size_t(Table::kMaxCols))
-                    return FileStatus::fail(FileStatus::TooManyFields, QString::number(i + 1));
-                m_customIndex[e.title].push_back(int(m_customTitles.size()));
-                m_customTitles.push_back(e.title);
-            }
-        }
-        qint64 total = m_plan.baseCols + qint64(m_customTitles.size());
-        for (int w : m_width)
-            total += w;
-        if (total > Table::kMaxCols)
-            return FileStatus::fail(FileStatus::TooManyFields, QString::number(i + 1));
-    }
-    m_width[Other] = int(m_customTitles.size());
-    int at = m_plan.baseCols;
-    for (int k = 0; k < kKinds; ++k) {
-        m_start[size_t(k)] = at;
-        at += m_width[size_t(k)];
-    }
-    const int cols = at;
-
-    Table t(int(m_cards.size()) + 1, cols);
-    const QList<AddressDefaults::Column>& defaults = AddressDefaults::columns();
-    auto base = [&](int col, int index) {
-        if (col < 0)
-            return;
-        t.setText(0, col, defaults[index].title);
-        ColumnAttr a;
-        a.width = defaults[index].width;
-        t.setColumn(col, a);
-    };
-    base(0, 0);
-    for (int i = 0; i < 4 && m_plan.street >= 0; ++i)
-        base(m_plan.street + i, 1 + i);
-    base(m_plan.phone, 5);
-    base(m_plan.mail, 6);
-    base(m_plan.web, 7);
-    for (int k = 0; k < Other; ++k) {
-        const auto kind = Kind(k);
-        const int first = isRepeated(kind) && hasRole(kind) ? 2 : 1;
-        for (int j = 0; j < m_width[kind]; ++j) {
-            const int col = m_start[kind] + j;
-            t.setText(0, col, title(kind, first + j));
-            ColumnAttr a;
-            a.width = widthOf(kind);
-            if (kind == Birthday)
-                a.type = TypeDate;
-            t.setColumn(col, a);
-        }
-    }
-    for (size_t i = 0; i < m_customTitles.size(); ++i)
-        t.setUtf8(0, m_start[Other] + int(i), m_customTitles[i]);
-
-    for (size_t i = 0; i < m_cards.size(); ++i) {
-        RowCells cells(cols);
-        fillRow(m_cards[i], cells);
-        // A row's text is kept with 32-bit offsets.
-        if (cells.bytes() > 0x7fffffff)
-            return FileStatus::fail(FileStatus::RowTooLong, QString::number(i + 1));
-        cells.put(t, int(i) + 1);
-        // A written file names the free default columns by number, with
-        // their titles.
-        for (const Extra& e : m_cards[i].extras)
-            if (freeBaseColumn(m_plan, e.column) && t.isEmpty(0, e.column) && !e.title.isEmpty())
-                t.setUtf8(0, e.column, e.title);
-    }
-    out = std::move(t);
-    return {};
-}
-
-void Builder::fillRow(const Card& c, RowCells& cells)
-{
-    cells.set(0, c.fn.isEmpty() ? c.n : c.fn);
-    for (Kind kind : {Phone, Email, Web, Address}) {
-        const int n = count(c, kind);
-        if (n == 0)
-            continue;
-        const size_t chosen = hasRole(kind) ? 0 : size_t(n); // arrange() put it first
-        int extra = 0;
-        for (int i = 0; i < n; ++i) {
-            if (size_t(i) == chosen)
-                continue;
-            const int col = m_start[kind] + extra++;
-            cells.set(col, kind == Address ? oneLine(c.adrs[size_t(i)])
-                                           : c.values[kind][size_t(i)].text);
-        }
-        if (chosen == size_t(n))
-            continue;
-        if (kind != Address) {
-            const int role = kind == Phone   ? m_plan.phone
-                             : kind == Email ? m_plan.mail
-                                             : m_plan.web;
-            cells.set(role, c.values[kind][chosen].text);
-            continue;
-        }
-        const Adr& a = c.adrs[chosen];
-        cells.set(m_plan.street, streetOf(a));
-        for (int j = 0; j < 3; ++j)
-            cells.set(m_plan.street + 1 + j, a.parts[size_t(3 + j)]);
-        if (m_width[Country] > 0)
-            cells.set(m_start[Country], a.parts[6]);
-    }
-    for (Kind kind : {Organization, JobTitle, Birthday, Nickname, Note})
-        if (m_width[kind] > 0)
-            cells.set(m_start[kind], c.single[kind]);
-    std::map<QByteArray, int> seen;
-    for (const Extra& e : c.extras) {
-        if (freeBaseColumn(m_plan, e.column)) {
-            cells.set(e.column, e.text);
-            continue;
-        }
-        const int k = customColumn(e, seen[e.title]++);
-        if (k >= 0)
-            cells.set(m_start[Other] + k, e.text);
-    }
+    return n;
 }
 
 } // namespace
 
-FileStatus buildTable(std::vector<Card>& cards, const ColumnRoles& roles, Table& out)
+struct TableBuilder::Col
 {
-    const Plan plan = planFor(roles);
-    return Builder(cards, plan).build(out);
+    QString title;
+    Column parsed;
+    bool custom = false;
+    bool kept = false;
+    int xColumn = -1;
+    int maxChars = 0;
+    qint64 card = -1; // the last card that put a value here
+};
+
+TableBuilder::TableBuilder() : m_table(1, 0) {}
+TableBuilder::~TableBuilder() = default;
+
+int TableBuilder::column(const QByteArray& key, const QString& title, int xColumn)
+{
+    if (const auto it = m_index.constFind(key); it != m_index.constEnd())
+        return *it;
+    // Room is left for the columns finish() may add.
+    if (m_cols.size() + 8 >= size_t(Table::kMaxCols))
+        return -1;
+    Col c;
+    c.title = title;
+    c.custom = key.startsWith(kCustomKey);
+    c.kept = key == kKeptKey;
+    c.parsed = c.custom || c.kept ? Column{} : parse(title);
+    c.xColumn = xColumn;
+    const int col = int(m_cols.size());
+    m_cols.push_back(std::move(c));
+    m_index.insert(key, col);
+    m_table.setColCount(col + 1);
+    m_cells.emplace_back();
+    return col;
+}
+
+void TableBuilder::set(int col, QByteArrayView text)
+{
+    if (col < 0) {
+        m_overflow = true;
+        return;
+    }
+    QByteArray& cell = m_cells[size_t(col)];
+    if (m_cols[size_t(col)].card == m_card) {
+        // Two values for one column: one cell keeps both, a line apart.
+        if (!text.isEmpty()) {
+            if (!cell.isEmpty())
+                cell += '\n';
+            cell += text;
+        }
+    } else {
+        cell = text.toByteArray();
+        m_filled.push_back(col);
+        m_cols[size_t(col)].card = m_card;
+    }
+    m_cols[size_t(col)].maxChars =
+        std::max(m_cols[size_t(col)].maxChars, charsOfFirstLine(cell));
+}
+
+void TableBuilder::put(const QString& title, QByteArrayView text)
+{
+    set(column(title.toUtf8(), title, -1), text);
+}
+
+void TableBuilder::putCustom(const QByteArray& title, int number, int xColumn, QByteArrayView text)
+{
+    const QByteArray key = kCustomKey + QByteArray::number(number) + kCustomKey + title;
+    set(column(key, QString::fromUtf8(title), xColumn), text);
+}
+
+void TableBuilder::keep(QByteArrayView text)
+{
+    set(column(kKeptKey.toByteArray(), kKeptTitle, -1), text);
+}
+
+FileStatus TableBuilder::endCard()
+{
+    const bool any = std::any_of(m_filled.begin(), m_filled.end(), [&](int c) {
+        return !m_cols[size_t(c)].kept && !m_cells[size_t(c)].isEmpty();
+    });
+    FileStatus status;
+    if (m_overflow) {
+        status = FileStatus::fail(FileStatus::TooManyFields, QString::number(m_table.rowCount()));
+    } else if (any) {
+        const int row = m_table.rowCount();
+        if (row >= Table::kMaxRows) {
+            status = FileStatus::fail(FileStatus::TooManyRows);
+        } else {
+            int used = 0;
+            for (int c : m_filled)
+                used = std::max(used, c + 1);
+            std::vector<QByteArrayView> views{size_t(used), QByteArrayView()};
+            for (int c : m_filled)
+                views[size_t(c)] = m_cells[size_t(c)];
+            m_table.setRowCount(row + 1);
+            m_table.setRowUtf8(row, views.data(), used);
+        }
+    }
+    for (int c : m_filled)
+        m_cells[size_t(c)] = QByteArray();
+    m_filled.clear();
+    m_overflow = false;
+    ++m_card;
+    return status;
+}
+
+Table TableBuilder::finish(ColumnRoles* roles)
+{
+    // The columns every address table has, when no card filled them.
+    auto ensure = [&](Kind kind, const QString& label = {}, int number = 1) {
+        const QString t = title(kind, label, number);
+        if (!m_index.contains(t.toUtf8()))
+            column(t.toUtf8(), t, -1);
+    };
+    auto anyOf = [&](Kind kind) {
+        return std::any_of(m_cols.begin(), m_cols.end(), [&](const Col& c) {
+            return !c.custom && !c.kept && c.parsed.kind == kind;
+        });
+    };
+    ensure(Name);
+    if (!anyOf(Street) && !anyOf(City) && !anyOf(State) && !anyOf(Zip))
+        ensure(Street);
+    // Each address keeps the four parts the map reads side by side.
+    std::map<std::pair<QString, int>, int> groups; // label, number -> first seen
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        const Col& c = m_cols[i];
+        if (!c.custom && !c.kept && isAddressPart(c.parsed.kind))
+            groups.try_emplace({c.parsed.label, c.parsed.number}, int(i));
+    }
+    for (const auto& [group, first] : groups)
+        for (Kind part : {Street, City, State, Zip})
+            ensure(part, group.first, group.second);
+    if (!anyOf(Phone))
+        ensure(Phone);
+    if (!anyOf(Email))
+        ensure(Email);
+    if (!anyOf(Web))
+        ensure(Web);
+
+    // Groups of one label stay together, in the order the file shows them.
+    std::map<std::pair<int, QString>, int> labelSeen; // kind, label -> first seen
+    for (size_t i = 0; i < m_cols.size(); ++i)
+        labelSeen.try_emplace({m_cols[i].parsed.kind, m_cols[i].parsed.label}, int(i));
+    int firstGroup = -1;
+    for (const auto& [group, first] : groups)
+        if (firstGroup < 0 || first < firstGroup)
+            firstGroup = first;
+    struct Key
+    {
+        int rank, group, number, part, seen;
+        auto operator<=>(const Key&) const = default;
+    };
+    std::vector<Key> keys(m_cols.size());
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        const Col& c = m_cols[i];
+        const Kind k = c.parsed.kind;
+        Key key{RankCustom, 0, 0, 0, int(i)};
+        if (c.kept) {
+            key.rank = RankKept;
+        } else if (!c.custom && isAddressPart(k)) {
+            const int g = groups.at({c.parsed.label, c.parsed.number});
+            key = {g == firstGroup ? RankFirstAddress : RankAddress, g, 0, int(k), int(i)};
+        } else if (!c.custom && k != Other) {
+            static const std::map<Kind, Rank> kRanks = {
+                {Name, RankName},         {Phone, RankPhone},
+                {Email, RankEmail},       {Web, RankWeb},
+                {Organization, RankOrganization}, {JobTitle, RankJobTitle},
+                {Birthday, RankBirthday}, {Nickname, RankNickname},
+                {Note, RankNote},         {Address, RankAddress},
+            };
+            key = {kRanks.at(k), labelSeen.at({int(k), c.parsed.label}), c.parsed.number, 0, int(i)};
+        }
+        keys[i] = key;
+    }
+    std::vector<int> order(m_cols.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+    // A field the writer placed by number goes back to that place.
+    std::vector<int> placed;
+    std::erase_if(order, [&](int c) {
+        if (m_cols[size_t(c)].custom && m_cols[size_t(c)].xColumn >= 1) {
+            placed.push_back(c);
+            return true;
+        }
+        return false;
+    });
+    std::stable_sort(placed.begin(), placed.end(),
+                     [&](int a, int b) { return m_cols[a].xColumn < m_cols[b].xColumn; });
+    for (int c : placed) {
+        const size_t at = std::min(order.size(), size_t(m_cols[size_t(c)].xColumn));
+        order.insert(order.begin() + qsizetype(at), c);
+    }
+
+    // Every row once more, its cells in the new order.
+    const int cols = int(order.size());
+    m_table.setColCount(cols);
+    std::vector<QByteArrayView> views{size_t(cols), QByteArrayView()};
+    for (int r = 1; r < m_table.rowCount(); ++r) {
+        const int used = m_table.usedCols(r);
+        int last = 0;
+        for (int i = 0; i < cols; ++i) {
+            views[size_t(i)] = order[size_t(i)] < used ? m_table.utf8(r, order[size_t(i)])
+                                                       : QByteArrayView();
+            if (!views[size_t(i)].isEmpty())
+                last = i + 1;
+        }
+        m_table.setValidRowUtf8(r, views.data(), last);
+    }
+
+    const QList<AddressDefaults::Column>& defaults = AddressDefaults::columns();
+    ColumnRoles found{-1, -1, -1, -1};
+    // The title row in one go: a row is one packed block, rebuilt by each
+    // change of a cell.
+    std::vector<QByteArray> titles;
+    titles.resize(size_t(cols));
+    for (int i = 0; i < cols; ++i)
+        titles[size_t(i)] = m_cols[size_t(order[size_t(i)])].title.toUtf8();
+    std::vector<QByteArrayView> titleViews(titles.begin(), titles.end());
+    m_table.setRowUtf8(0, titleViews.data(), cols);
+    for (int i = 0; i < cols; ++i) {
+        const Col& c = m_cols[size_t(order[size_t(i)])];
+        ColumnAttr a;
+        int least = 900;
+        for (const AddressDefaults::Column& d : defaults)
+            if (d.title == c.title)
+                least = d.width;
+        // Wide enough for what the column holds, within reason.
+        a.width = std::clamp(c.maxChars * 100 + 300, least, 4800);
+        if (c.kept) {
+            a.hidden = true;
+            a.width = 2400;
+        } else if (!c.custom && c.parsed.kind == Birthday) {
+            a.type = TypeDate;
+        }
+        m_table.setColumn(i, a);
+        if (c.custom || c.kept)
+            continue;
+        const Kind k = c.parsed.kind;
+        if (k == Street && found.map < 0 &&
+            groups.at({c.parsed.label, c.parsed.number}) == firstGroup)
+            found.map = i;
+        else if (k == Phone && found.phone < 0)
+            found.phone = i;
+        else if (k == Email && found.mail < 0)
+            found.mail = i;
+        else if (k == Web && found.website < 0)
+            found.website = i;
+    }
+    if (roles)
+        *roles = found;
+    return std::move(m_table);
 }
 
 } // namespace corvanta::VcardCards
+
+namespace corvanta::Vcard {
+
+Table matchedTo(const Table& doc, Table&& cards)
+{
+    // Where each column of the cards goes: the first column of doc with its
+    // title that no other took, or a new one after doc's last.
+    QHash<QString, std::vector<int>> free; // title -> doc's columns, left to right
+    for (int c = doc.colCount() - 1; c >= 0; --c)
+        free[doc.text(0, c).trimmed().toLower()].push_back(c);
+    std::vector<int> to(size_t(cards.colCount()));
+    int next = doc.colCount();
+    for (int c = 0; c < cards.colCount(); ++c) {
+        std::vector<int>& same = free[cards.text(0, c).trimmed().toLower()];
+        if (!same.empty()) {
+            to[size_t(c)] = same.back();
+            same.pop_back();
+        } else {
+            to[size_t(c)] = next++;
+        }
+    }
+    Table out(cards.rowCount(), std::min(next, int(Table::kMaxCols)));
+    std::vector<QByteArrayView> views;
+    for (int r = 0; r < cards.rowCount(); ++r) {
+        views.assign(size_t(out.colCount()), QByteArrayView());
+        int used = 0;
+        for (int c = 0; c < cards.usedCols(r); ++c) {
+            if (to[size_t(c)] >= out.colCount() || cards.isEmpty(r, c))
+                continue;
+            views[size_t(to[size_t(c)])] = cards.utf8(r, c);
+            used = std::max(used, to[size_t(c)] + 1);
+        }
+        out.setValidRowUtf8(r, views.data(), used);
+    }
+    for (int c = 0; c < cards.colCount(); ++c)
+        if (to[size_t(c)] < out.colCount())
+            out.setColumn(to[size_t(c)], cards.column(c));
+    return out;
+}
+
+} // namespace corvanta::Vcard

@@ -1,5 +1,7 @@
 #include "tools/contactaddress.h"
 
+#include <QLocale>
+
 #include <QRegularExpression>
 #include <QUrlQuery>
 
@@ -16,6 +18,22 @@ QString columnIntro(const QString& what, int col, const QString& title)
            kCrLf;
 }
 
+// The two-letter code of a country named in English or by its code; the
+// menu's own when the name says nothing QLocale knows.
+QString countryCode(const QString& country, bool canada)
+{
+    if (country.size() == 2 && country.at(0).isLetter() && country.at(1).isLetter())
+        return country.toLower();
+    if (country.compare(u"USA", Qt::CaseInsensitive) == 0)
+        return QStringLiteral("us");
+    for (int t = 1; t <= int(QLocale::LastTerritory); ++t) {
+        const auto territory = QLocale::Territory(t);
+        if (QLocale::territoryToString(territory).compare(country, Qt::CaseInsensitive) == 0)
+            return QLocale::territoryToCode(territory).toLower();
+    }
+    return canada ? QStringLiteral("ca") : QStringLiteral("us");
+}
+
 QString filled(QString text, const PostalAddress& a, bool canada, bool encode)
 {
     const auto value = [encode](const QString& v) {
@@ -25,6 +43,11 @@ QString filled(QString text, const PostalAddress& a, bool canada, bool encode)
     text.replace(QStringLiteral("{city}"), value(a.city));
     text.replace(QStringLiteral("{state}"), value(a.state));
     text.replace(QStringLiteral("{zip}"), value(a.zip));
+    if (!a.country.isEmpty()) {
+        text.replace(QStringLiteral("{country}"), value(a.country));
+        text.replace(QStringLiteral("{code}"), value(countryCode(a.country, canada)));
+        return text;
+    }
     text.replace(QStringLiteral("{country}"),
                  canada ? QStringLiteral("Canada") : QStringLiteral("USA"));
     text.replace(QStringLiteral("{code}"), canada ? QStringLiteral("ca") : QStringLiteral("us"));

@@ -20,12 +20,15 @@ struct PostalAddress
     QString city;
     QString state;
     QString zip;
+    QString country; // the record's own; empty: the one the Tools menu names
 };
 
 // The map address template's settings key and its default. The template is
 // plain text with the fields {street}, {city}, {state}, {zip}, {country}
-// ("USA" or "Canada") and {code} ("us" or "ca"); each query value is
-// percent-encoded whole after the fields are filled in.
+// ("USA" or "Canada", or the address's own country) and {code} ("us" or
+// "ca", or the code of the address's country when its English name or
+// two-letter code says it); each query value is percent-encoded whole
+// after the fields are filled in.
 QString mapTemplateKey();
 QString defaultMapTemplate();
 // An empty template means the default.

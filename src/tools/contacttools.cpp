@@ -2,6 +2,7 @@
 
 #include "commands/commandset.h"
 #include "files/document.h"
+#include "files/vcardcolumns.h"
 #include "grid/gridwidget.h"
 #include "platform/platform.h"
 #include "platform/valuestore.h"
@@ -100,7 +101,19 @@ void ContactTools::mnuTools_InternetMap_Click()
     if (title(col).isEmpty())
         warn(streetWarning(col, title(col)));
     const int r = m_fa->CurRow();
-    const PostalAddress address{cell(r, col), cell(r, col + 1), cell(r, col + 2), cell(r, col + 3)};
+    PostalAddress address{cell(r, col), cell(r, col + 1), cell(r, col + 2), cell(r, col + 3), {}};
+    // The record's own country, when the table has a column for it: the
+    // one of the street's address ("Country (Home)" beside "Street
+    // (Home)"), or else one titled "Country".
+    const VcardColumns::Column street = VcardColumns::parse(title(col));
+    const QString own = VcardColumns::title(VcardColumns::Country, street.label, street.number);
+    for (const QString& wanted : {own, QStringLiteral("Country")}) {
+        for (int c = 0; c < m_fa->ColCount() && address.country.isEmpty(); ++c)
+            if (m_fa->CellText(0, c).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+                address.country = cell(r, c).trimmed();
+        if (!address.country.isEmpty())
+            break;
+    }
     m_platform.openUrl(
         mapUrl(m_settings.read(mapTemplateKey()), address, m_mapCountry == QLatin1String("ca")));
 }

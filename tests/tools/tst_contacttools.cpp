@@ -64,7 +64,7 @@ class TestContactTools : public QObject
 
 void TestContactTools::mapAddress_data()
 {
-    QTest::addColumn<QStringList>("address"); // street, city, state, zip
+    QTest::addColumn<QStringList>("address"); // street, city, state, zip[, country]
     QTest::addColumn<QByteArray>("query");
 
     QTest::newRow("San Jose") << QStringList{"12 Main St", "San Jose", "CA", ""}
@@ -73,13 +73,21 @@ void TestContactTools::mapAddress_data()
         << QStringList{"Straße 5 & Co #2 a+b", "Zürich", "ZH", "8001"}
         << QByteArray("Stra%C3%9Fe%205%20%26%20Co%20%232%20a%2Bb%2C%20Z%C3%BCrich%2C%20ZH%208001%"
                       "2C%20USA");
+    QTest::newRow("the record's own country")
+        << QStringList{"1 Rue Verte", "Paris", "", "75001", "France"}
+        << QByteArray("1%20Rue%20Verte%2C%20Paris%2C%20%2075001%2C%20France");
 }
 
 void TestContactTools::mapAddress()
 {
     QFETCH(QStringList, address);
     QFETCH(QByteArray, query);
-    setRecord(2, QStringList{"Name"} + address);
+    QStringList cells = QStringList{"Name"} + address.mid(0, 4);
+    if (address.size() > 4) {
+        fa()->SetCellText(0, 8, "Country");
+        cells << "" << "" << "" << address[4];
+    }
+    setRecord(2, cells);
     fa()->SelectRange(2, 3);
     m_w->document().MakeModified(false);
     run("mnuTools_InternetMap");

@@ -2,10 +2,12 @@
 // TAB-delimited text with the same code the address book uses. Usage and
 // the layout file are described in docs/convert.md.
 
+#include "files/contactcsv.h"
 #include "files/delimited.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
 #include "files/vcard.h"
+#include "files/vcardcolumns.h"
 #include "grid/table.h"
 #include "layoutfile.h"
 #include "printpdf.h"
@@ -38,7 +40,8 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "or without one), or windows-1252, and written as UTF-8 with CRLF line\n"
                     "ends. Comma text may be separated by semicolons or TABs instead: a first\n"
                     "line \"sep=;\" or the first 20 lines tell which. vCard 2.1, 3.0 and 4.0\n"
-                    "are read; 3.0 is written unless --vcard-version says 4.0. OUT is replaced\n"
+                    "are read; cards keep the version they had (2.1 becomes 3.0), other\n"
+                    "records are 3.0, unless --vcard-version says. OUT is replaced\n"
                     "only once it has been written completely.\n"
                     "\n"
                     "Formats follow the file extension, or the options:\n"
@@ -54,7 +57,7 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "  --delimiter D   the delimiter of delimited IN and OUT: one character,\n"
                     "                  or tab, comma or semicolon; IN is then not sniffed\n"
                     "  --vcard-version V\n"
-                    "                  vCard OUT in version V: 3.0 (the default) or 4.0\n"
+                    "                  vCard OUT in version V for every card: 3.0 or 4.0\n"
                     "  --no-titles     delimited IN: the first line is a record, not the column\n"
                     "                  titles; delimited OUT: do not write the title row\n"
                     "  --layout FILE   apply column widths, types, formats and cell formatting\n"
@@ -62,6 +65,12 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "  --as-shown      write each cell as the table shows it: Number, Money\n"
                     "                  and Date values through their column format, Checkbox\n"
                     "                  cells as True or False\n"
+                    "  --roles LIST    delimited IN to vCard OUT: the columns of the street (the\n"
+                    "                  first of street, city, state, zip code), phone, e-mail\n"
+                    "                  and web site, numbers from 0 or titles joined by commas\n"
+                    "                  (an empty item for none); without it the titles of\n"
+                    "                  Google, Outlook, Thunderbird and plain English contact\n"
+                    "                  exports are recognised, and other text is refused\n"
                     "  --strict        fail when delimited IN holds bytes that are not valid\n"
                     "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
                     "PDF options:\n"
@@ -83,7 +92,8 @@ struct Options
     QString in, out, layout;
     std::optional<Format> from, to;
     std::optional<char> delimiter;
-    Vcard::Version vcardVersion = Vcard::Version::V3;
+    std::optional<QStringList> roles;
+    Vcard::Version vcardVersion = Vcard::Version::Same;
     bool titles = true;
     bool strict = false;
     PrintRequest print;
@@ -207,8 +217,9 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption columns("columns", {}, "LIST");
     const QCommandLineOption delimiter("delimiter", {}, "D");
     const QCommandLineOption vcardVersion("vcard-version", {}, "V");
+    const QCommandLineOption roles("roles", {}, "LIST");
     parser.addOptions({help, version, noTitles, strict, asShown, from, to, layout, labels,
-                       landscape, scale, columns, delimiter, vcardVersion});
+                       landscape, scale, columns, delimiter, vcardVersion, roles});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -224,7 +235,8 @@ int parseArguments(const QStringList& args, Options& o)
         } else if (const QString last = args.value(args.size() - 1);
                    last == u"--from" || last == u"--to" || last == u"--layout" ||
                    last == u"--labels" || last == u"--scale" || last == u"--columns" ||
-                   last == u"--delimiter" || last == u"--vcard-version") {
+                   last == u"--delimiter" || last == u"--vcard-version" ||
+                   last == u"--roles") {
             // Only the last argument can lack its value.
             at = args.size() - 1;
             text = QStringLiteral("option %1 needs a value").arg(last);
@@ -278,6 +290,11 @@ int parseArguments(const QStringList& args, Options& o)
                 QStringLiteral("unknown vCard version '%1' (use 3.0 or 4.0)").arg(value));
     }
     o.asShown = parser.isSet(asShown);
+    if (parser.isSet(roles)) {
+        o.roles = parser.value(roles).split(u',');
+        if (o.roles->size() != 4)
+            return usageError(QStringLiteral("--roles needs four items: street,phone,email,web"));
+    }
     for (const QCommandLineOption* option : {&from, &to, &layout}) {
         for (const QString& value : parser.values(*option)) {
             const QString name = option->names().constFirst();
@@ -314,6 +331,8 @@ int parseArguments(const QStringList& args, Options& o)
             QStringLiteral("cannot tell the format of '%1' from its name; use --to").arg(o.out));
     if (*o.from == Format::Pdf)
         return usageError(QStringLiteral("cannot read PDF; IN must be native or delimited"));
+    if (o.roles && ((*o.from != Format::Comma && *o.from != Format::Tab) || *o.to != Format::Vcard))
+        return usageError(QStringLiteral("--roles needs delimited IN and vCard OUT"));
     const bool printOptions =
         parser.isSet(labels) || o.print.landscape || o.print.scale || o.print.columns;
     if (printOptions && *o.to != Format::Pdf)
@@ -339,6 +358,47 @@ void writeAsShown(Table& table)
     }
 }
 
+// A column named by its number from 0 or by its title; -1 for an empty
+// item, -2 for one the table does not have.
+int columnNamed(const Table& table, const QString& item)
+{
+    const QString t = item.trimmed();
+    if (t.isEmpty())
+        return -1;
+    bool ok = false;
+    const int n = t.toInt(&ok);
+    if (ok)
+        return n >= 0 && n < table.colCount() ? n : -2;
+    for (int c = 0; c < table.colCount(); ++c)
+        if (table.text(0, c).trimmed().compare(t, Qt::CaseInsensitive) == 0)
+            return c;
+    return -2;
+}
+
+// Comma text from webmail and mail programs becomes contacts by what its
+// titles say (or by the roles given): no name in an address, no phone lost.
+int asContacts(const Options& o, Table& table)
+{
+    if (o.roles) {
+        ContactCsv::Roles roles;
+        int* const at[] = {&roles.street, &roles.phone, &roles.email, &roles.web};
+        for (int i = 0; i < 4; ++i) {
+            *at[i] = columnNamed(table, o.roles->at(i));
+            if (*at[i] == -2)
+                return usageError(
+                    QStringLiteral("--roles: no column '%1' in %2")
+                        .arg(o.roles->at(i).trimmed(), QDir::toNativeSeparators(o.in)));
+        }
+        table = ContactCsv::convert(table, nullptr, nullptr, &roles);
+        return 0;
+    }
+    if (ContactCsv::recognise(table) == ContactCsv::Family::None)
+        return fileError(o.in, QStringLiteral("the column titles name no contact fields; give "
+                                              "the columns with --roles street,phone,email,web"));
+    table = ContactCsv::convert(table, nullptr, nullptr);
+    return 0;
+}
+
 int run(const Options& o)
 {
     Table table;
@@ -346,8 +406,15 @@ int run(const Options& o)
         if (const FileStatus s = NativeFile::load(o.in, table); !s)
             return fileError(o.in, userText(s));
     } else if (*o.from == Format::Vcard) {
-        if (const FileStatus s = Vcard::load(o.in, table); !s)
+        Vcard::ReadInfo info;
+        if (const FileStatus s = Vcard::load(o.in, table, &info); !s)
             return fileError(o.in, userText(s));
+        if (info.repairedCards > 0)
+            say(QStringLiteral("%1: warning: %2 without END:VCARD, closed where the next began")
+                    .arg(QDir::toNativeSeparators(o.in))
+                    .arg(info.repairedCards == 1
+                             ? QStringLiteral("1 card")
+                             : QStringLiteral("%1 cards").arg(info.repairedCards)));
     } else {
         // The address book's own import: a one-cell table that the text
         // fills from the title row, or from the first record without titles.
@@ -367,6 +434,18 @@ int run(const Options& o)
                     .arg(info.replacedBytes == 1 ? QStringLiteral("byte")
                                                  : QStringLiteral("bytes")));
         }
+    }
+
+    // What a card kept beyond its columns is vCard text: of use to a vCard
+    // or a native document only.
+    if (*o.from == Format::Vcard && *o.to != Format::Vcard && *o.to != Format::Native) {
+        for (int c = table.colCount() - 1; c > 0; --c)
+            if (table.column(c).hidden && table.text(0, c) == VcardColumns::kKeptTitle)
+                table.removeColumns(c, 1);
+    }
+    if ((*o.from == Format::Comma || *o.from == Format::Tab) && *o.to == Format::Vcard) {
+        if (const int status = asContacts(o, table); status != 0)
+            return status;
     }
 
     if (!o.layout.isEmpty()) {
