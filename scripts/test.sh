@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
-# Build and run the whole test suite: once normally, once under
-# AddressSanitizer + UndefinedBehaviorSanitizer. Ends with ctest's summary.
+# Build and run the whole test suite: once under AddressSanitizer +
+# UndefinedBehaviorSanitizer, once normally. Ends with ctest's summary;
+# the time each phase took (wall, and processor time of all its
+# processes) is printed before the last one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
 jobs=$(nproc)
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j"$jobs"
-( cd build/asan && ctest --output-on-failure -j"$jobs" -LE fuzz ) || asan_failed=1
-cmake --preset default >/dev/null
-cmake --build --preset default -j"$jobs"
+times_file=$(mktemp)
+trap 'rm -f "$times_file"' EXIT
+
+# timed NAME COMMAND...: runs COMMAND and notes how long it took.
+timed() {
+  local name=$1 TIMEFORMAT
+  shift
+  TIMEFORMAT="$name: %0R s wall, %0U s user + %0S s sys"
+  { time "$@" 2>&3; } 3>&2 2>>"$times_file"
+}
+
+timed "setup" scripts/setup.sh
+timed "ASan configure" cmake --preset asan >/dev/null
+timed "ASan build" cmake --build --preset asan -j"$jobs"
+asan_failed=0
+( cd build/asan && timed "ASan ctest" ctest --output-on-failure -j"$jobs" -LE fuzz ) || asan_failed=1
+timed "configure" cmake --preset default >/dev/null
+timed "build" cmake --build --preset default -j"$jobs"
+echo "Time of each phase:"
+sed 's/^/  /' "$times_file"
 cd build/default
-if [ "${asan_failed:-0}" = 1 ]; then
+if [ "$asan_failed" = 1 ]; then
   echo "Sanitizer run failed (see above)"
   ctest --output-on-failure -j"$jobs" -LE fuzz || true
   exit 1

@@ -70,7 +70,7 @@ void CountCommands::recordStep(int delta)
     const QString text = cc->rowText();
     // A box that holds no count steps from the table's own.
     const int value = text.isEmpty() ? 0 : boxValue(text).value_or(m.fa->RowCount() - 1);
-    if (delta > 0 && value < kMaxRecords)
+    if (delta > 0 && value < m_maxRecords)
         cc->setRowText(QString::number(value + 1));
     else if (delta < 0 && value >= 1)
         cc->setRowText(QString::number(value - 1));
@@ -107,7 +107,7 @@ void CountCommands::applyRecordBox()
         m.counts->showCounts(m.fa->RowCount() - 1, m.fa->ColCount());
         return;
     }
-    const int records = std::min(*v, kMaxRecords);
+    const int records = std::min(*v, m_maxRecords);
     m.counts->setRowText(QString::number(records));
     setRecordCount(records);
     m.doc->MakeModified(true);

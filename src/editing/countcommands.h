@@ -25,6 +25,10 @@ class CountCommands : public QObject
 
     void install(CommandSet& commands);
 
+    // The records' limit is kMaxRecords; tests lower it to try the bound
+    // on a small table.
+    void setMaxRecords(int records) { m_maxRecords = records; }
+
     void recordStep(int delta); // the record arrows, and Add Row for +1
     void columnStep(int delta);
     void applyRecordBox(); // Enter in txtRow
@@ -46,6 +50,7 @@ class CountCommands : public QObject
     GridWidget* activeGrid() const;
 
     EditTargets m;
+    int m_maxRecords = kMaxRecords;
 };
 
 } // namespace corvanta

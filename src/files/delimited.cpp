@@ -950,7 +950,7 @@ FileStatus load(const QString& path, char delimiter, Table& out, int firstRow, R
 }
 
 FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow,
-                TextEncoding encoding)
+                TextEncoding encoding, const FreeSpaceQuery& freeSpace)
 {
     if (FileStatus s = usableArguments(delimiter, 0); !s)
         return s;
@@ -963,7 +963,7 @@ FileStatus save(const Table& table, const QString& path, char delimiter, int fir
     if (!file.open(QIODevice::WriteOnly))
         return FileStatus::fail(FileStatus::Io, file.errorString());
     QString why;
-    if (!AtomicFile::fitsFreeSpace(path, minimumSize(table, firstRow, encoding), &why))
+    if (!AtomicFile::fitsFreeSpace(path, minimumSize(table, firstRow, encoding), &why, freeSpace))
         return FileStatus::fail(FileStatus::Io, why);
     Output out(qsizetype(1) << 20, &file, encoding);
     out.writeRaw(byteOrderMark(encoding));

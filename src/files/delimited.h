@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "files/filestatus.h"
+#include "files/safefile.h"
 #include "files/textencoding.h"
 
 namespace corvanta {
@@ -72,7 +73,8 @@ FileStatus load(const QString& path, char delimiter, Table& out, int firstRow = 
 // the target's file system is refused before writing; a character the
 // encoding lacks fails with Unencodable, and nothing is written.
 FileStatus save(const Table& table, const QString& path, char delimiter, int firstRow = 0,
-                TextEncoding encoding = TextEncoding::Utf8);
+                TextEncoding encoding = TextEncoding::Utf8,
+                const FreeSpaceQuery& freeSpace = systemFreeSpace);
 
 } // namespace Delimited
 } // namespace corvanta

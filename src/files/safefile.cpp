@@ -413,15 +413,20 @@ void AtomicFile::discard()
     }
 }
 
-bool AtomicFile::fitsFreeSpace(const QString& targetPath, qint64 bytes, QString* why)
+qint64 systemFreeSpace(const QString& folder)
+{
+    const QStorageInfo storage(folder);
+    if (!storage.isValid() || !storage.isReady())
+        return -1;
+    return ::geteuid() == 0 ? storage.bytesFree() : storage.bytesAvailable();
+}
+
+bool AtomicFile::fitsFreeSpace(const QString& targetPath, qint64 bytes, QString* why,
+                               const FreeSpaceQuery& freeSpace)
 {
     // The old file stays until the rename, so its space does not count.
-    const QStorageInfo storage(QFileInfo(targetPath).absolutePath());
-    if (!storage.isValid() || !storage.isReady())
-        return true;
-    // Root may also use the blocks a file system keeps in reserve.
-    const qint64 free = ::geteuid() == 0 ? storage.bytesFree() : storage.bytesAvailable();
-    if (bytes <= free)
+    const qint64 free = freeSpace(QFileInfo(targetPath).absolutePath());
+    if (free < 0 || bytes <= free)
         return true;
     if (why) {
         const QLocale c = QLocale::c();

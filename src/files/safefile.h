@@ -6,6 +6,7 @@
 
 #include "files/filestatus.h"
 
+#include <functional>
 #include <sys/types.h>
 
 class QFile;
@@ -23,6 +24,13 @@ inline constexpr qint64 kMaxInputBytes = qint64(2) << 30;
 
 // The system's own text for an errno value ("No space left on device").
 QString systemReason(int errnum);
+
+// The room, in bytes, that the file system holding `folder` has for a new
+// file; negative when it cannot be told. Savers take the query as an
+// argument so that a test can decide how full the disk is.
+using FreeSpaceQuery = std::function<qint64(const QString& folder)>;
+// The real file system's: root may also use the blocks kept in reserve.
+qint64 systemFreeSpace(const QString& folder);
 
 // Opens `path` for reading into `file` (which must not be open), refusing
 // anything that is not a regular file or that is larger than `maxBytes`.
@@ -69,7 +77,8 @@ class AtomicFile : public QIODevice
 
     // False, with the reason in `why`, when the file system of `targetPath`
     // has less free space than `bytes`. True when the space cannot be told.
-    static bool fitsFreeSpace(const QString& targetPath, qint64 bytes, QString* why);
+    static bool fitsFreeSpace(const QString& targetPath, qint64 bytes, QString* why,
+                              const FreeSpaceQuery& freeSpace = systemFreeSpace);
 
   protected:
     qint64 readData(char* data, qint64 maxSize) override;

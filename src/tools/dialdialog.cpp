@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvanta {
 
@@ -131,11 +132,13 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
 
     m_portText->setText(setting(m_settings, kCommPortKey, QStringLiteral("2")));
     m_longDis->setText(setting(m_settings, kLongDisKey, QStringLiteral("1")));
-    // A value that is no number (or out of range) reads as off.
+    // A value that is no number (or out of range) reads as off. As for
+    // every integer setting, halves go to the even neighbour (nearbyint in
+    // the default rounding mode), so 0.5 is off and 1.5 too.
     bool ok = false;
     const double dialOne =
         m_settings.read(QString::fromLatin1(kDialOneKey)).trimmed().toDouble(&ok);
-    m_dialone = ok && qRound(dialOne) == 1 ? 1 : 0;
+    m_dialone = ok && std::nearbyint(dialOne) == 1.0 ? 1 : 0;
     m_dialOne->setChecked(m_dialone == 1);
     setIdle(true);
     applyForm(false);

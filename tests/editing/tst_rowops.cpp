@@ -19,6 +19,7 @@
 #include "shellharness.h"
 #include "table/tablecommands.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -269,6 +270,7 @@ void TestRowOps::moveRows()
     QCOMPARE(fa->CellText(2, 0), rec(1));
     QVERIFY(fa->CellProp(PropFontBold, 2, 0).toBool());
     QCOMPARE(fa->CurRow(), 2);
+    QCOMPARE(win.w->commands().action("mnuUndo")->text(), QString("&Undo Move Down"));
 }
 
 void TestRowOps::moveAtEnds()
@@ -276,9 +278,14 @@ void TestRowOps::moveAtEnds()
     Window win(5);
     GridWidget* fa = win.fa();
     const Table before = win.table();
+    QAction* undo = win.w->commands().action("mnuUndo");
+    const QString history = undo->text();
+    win.clip.held = "kept";
     fa->SelectRange(1, 0, 2, 7);
     win.run("mnuMoveUp");
     QVERIFY(win.table() == before);
+    QCOMPARE(win.clip.held, QString("kept"));
+    QCOMPARE(undo->text(), history);
     fa->SelectRange(4, 0, 5, 7);
     win.run("mnuMoveDown");
     QVERIFY(win.table() == before);
@@ -288,6 +295,7 @@ void TestRowOps::moveAtEnds()
     win.run("mnuMoveUp");
     QCOMPARE(fa->CellText(5, 0), rec(3));
     QCOMPARE(fa->CellText(3, 0), rec(4));
+    QCOMPARE(undo->text(), QString("&Undo Move Up"));
 }
 
 void TestRowOps::stamp()
@@ -388,14 +396,18 @@ void TestRowOps::clipboardBlockMode()
     win.undoRedo(before, win.table());
 
     // Text from another program, pasted from one cell, takes its room.
+    // Away from the table's end, which would clip a wrong range too.
     win.clip.held = "x1\tx2\r\ny1\ty2\r\n";
-    fa->SelectRange(4, 6);
+    fa->SelectRange(3, 5);
     win.key(Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(fa->CellText(4, 6), QString("x1"));
-    QCOMPARE(fa->CellText(4, 7), QString("x2"));
-    QCOMPARE(fa->CellText(5, 6), QString("y1"));
+    QCOMPARE(fa->CellText(3, 5), QString("x1"));
+    QCOMPARE(fa->CellText(3, 6), QString("x2"));
+    QCOMPARE(fa->CellText(4, 5), QString("y1"));
+    QCOMPARE(fa->CellText(4, 6), QString("y2"));
+    QCOMPARE(fa->CellText(3, 7), rec(3, 7));
+    QCOMPARE(fa->CellText(5, 5), rec(5, 5));
     QCOMPARE(fa->ColCount(), 8);
-    QCOMPARE(fa->SelEndRow(), 5);
+    QCOMPARE(fa->SelEndRow(), 4);
 }
 
 void TestRowOps::cutNeedsClipboard()
@@ -561,15 +573,25 @@ void TestRowOps::countBoxes()
     txtRow->clear();
     QTest::mouseClick(rowUp, Qt::LeftButton);
     QCOMPARE(win.fa()->RowCount(), 2);
+    QTest::mouseClick(rowDown, Qt::LeftButton);
+    QCOMPARE(txtRow->text(), QString("0"));
+    QCOMPARE(win.fa()->RowCount(), 1);
 
+    // The bound does not depend on the table's size, so a small one shows it.
+    win.w->editing().counts()->setMaxRecords(60);
     win.w->document().MakeModified(false);
-    txtRow->setText("200000");
+    txtRow->setText("59");
     QTest::mouseClick(rowUp, Qt::LeftButton);
-    QCOMPARE(txtRow->text(), QString("200001"));
-    QCOMPARE(win.fa()->RowCount(), 200002);
+    QCOMPARE(txtRow->text(), QString("60"));
+    QCOMPARE(win.fa()->RowCount(), 61);
     QTest::mouseClick(rowUp, Qt::LeftButton);
-    QCOMPARE(txtRow->text(), QString("200001"));
+    QCOMPARE(txtRow->text(), QString("60"));
+    QCOMPARE(win.fa()->RowCount(), 61);
     QVERIFY(win.w->document().IsModified());
+    txtRow->setText("61");
+    QTest::keyClick(txtRow, Qt::Key_Return);
+    QCOMPARE(txtRow->text(), QString("60"));
+    QCOMPARE(win.fa()->RowCount(), 61);
 
     win.fa()->SetColCount(201);
     win.w->tableCommands().fa_Click();
@@ -664,8 +686,9 @@ void TestRowOps::sortByType_data()
         << QStringList{"Apple", "apple", "Ärger", "b", "zebra", ""};
     QTest::newRow("number") << int(TypeNumber) << QStringList{"10", "9", "", "-2", "x", "1,000"}
                             << QStringList{"-2", "9", "10", "1,000", "x", ""};
-    QTest::newRow("money") << int(TypeMoney) << QStringList{"$5.00", "($3.00)", "$12.50"}
-                           << QStringList{"($3.00)", "$5.00", "$12.50"};
+    // The bracketed value is the largest without its sign.
+    QTest::newRow("money") << int(TypeMoney) << QStringList{"$5.00", "($30.00)", "$12.50", "$1.00"}
+                           << QStringList{"($30.00)", "$1.00", "$5.00", "$12.50"};
     QTest::newRow("date") << int(TypeDate)
                           << QStringList{"2021-03-01", "1999-12-31", "2021-02-28T10:00:00"}
                           << QStringList{"1999-12-31", "2021-02-28T10:00:00", "2021-03-01"};

@@ -1,4 +1,5 @@
 #include "../support/childprocess.h"
+#include "../support/testfiles.h"
 #include "files/delimited.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
@@ -7,8 +8,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -57,16 +59,6 @@ Rows padded(Rows rows)
     return rows;
 }
 
-Table tableOf(const Rows& rows)
-{
-    const Rows p = padded(rows);
-    Table t(int(p.size()), p.isEmpty() ? 0 : int(p.first().size()));
-    for (int r = 0; r < p.size(); ++r)
-        for (int c = 0; c < p[r].size(); ++c)
-            t.setText(r, c, p[r][c]);
-    return t;
-}
-
 QByteArray utf16(const QString& text, QStringConverter::Encoding enc)
 {
     QStringEncoder encoder(enc, QStringEncoder::Flag::WriteBom);
@@ -106,8 +98,15 @@ Table generatedTable(int rows, int cols, quint32 seed)
     return t;
 }
 
+// A file system with `bytes` free, whatever the real disk holds.
+FreeSpaceQuery roomFor(qint64 bytes)
+{
+    return [bytes](const QString&) { return bytes; };
+}
+
 // Saves `t` as comma text to `path` with writes past `fileLimit` failing,
-// and says what came of it and whether it took under a second.
+// on a disk with room for far more, and says what came of it and whether
+// it took under a second of processor time (machine load does not count).
 QByteArray saveLimited(const Table& t, const QString& path, rlim_t fileLimit)
 {
     return inChild(
@@ -115,31 +114,23 @@ QByteArray saveLimited(const Table& t, const QString& path, rlim_t fileLimit)
             const rlimit limit = {fileLimit, fileLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             ::signal(SIGXFSZ, SIG_IGN);
-            QElapsedTimer timer;
-            timer.start();
-            const FileStatus s = Delimited::save(t, path, ',', 0);
-            const qint64 ms = timer.elapsed();
+            const std::clock_t start = std::clock();
+            const FileStatus s =
+                Delimited::save(t, path, ',', 0, TextEncoding::Utf8, roomFor(qint64(1) << 50));
+            const qint64 ms = qint64(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
             return userText(s).toUtf8() +
                    (ms < 1000 ? QByteArray(", quickly") : ", in " + QByteArray::number(ms) + " ms");
         },
-        30);
+        60);
 }
 
-// Runs `body` in a child process that the alarm ends after `seconds`, so a
-// read that blocks or aborts fails the test instead of hanging or killing
-// it. Returns the child's exit status, or minus the signal that ended it.
-int inChild(unsigned seconds, const std::function<int()>& body)
+// The address space the process holds now, in bytes.
+rlim_t addressSpace()
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::alarm(seconds);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return rlim_t(statm.readLine().split(' ').value(0).toULongLong()) * rlim_t(::getpagesize());
 }
 
 // The codes both readers give for `path`, packed into one exit status.
@@ -898,8 +889,6 @@ void TestDelimited::saveStopsAtFirstFailedWrite()
 {
     QTemporaryDir dir;
     const Table t(200000, Table::kMaxCols);
-    if (QStorageInfo(dir.path()).bytesAvailable() < (qint64(4) << 30))
-        QSKIP("needs 4 GB free, or the free-space check refuses the save first");
     const QString path = dir.filePath("wide.csv");
     QCOMPARE(saveLimited(t, path, 64 * 1024), QByteArray(::strerror(EFBIG)) + ", quickly");
     QVERIFY(!QFile::exists(path));
@@ -907,21 +896,21 @@ void TestDelimited::saveStopsAtFirstFailedWrite()
 }
 
 // Text that cannot fit the file system is refused before a byte is
-// written. (The file-size limit only keeps a faulty writer from filling
-// the disk.)
+// written; text that just fits is saved. (The file-size limit only keeps a
+// faulty writer from filling the disk.)
 void TestDelimited::saveRefusedBeyondFreeSpace()
 {
     QTemporaryDir dir;
-    const qint64 free = QStorageInfo(dir.path()).bytesFree();
-    const qint64 rows = free / (Table::kMaxCols + 1) + 1000;
-    if (rows > Table::kMaxRows)
-        QSKIP("the file system has more room than the largest table needs");
-    const Table t(int(rows), Table::kMaxCols);
-    const QString path = dir.filePath("huge.csv");
-    const QByteArray result = saveLimited(t, path, 1024 * 1024);
-    QVERIFY2(result.startsWith(QByteArray(::strerror(ENOSPC)) + " (the file needs "),
-             result.constData());
+    const Table t = tableOf({{"Name", "City"}, {"Ann", "Rome"}});
+    const QString path = dir.filePath("small.csv");
+    const qint64 size = Delimited::encode(t, ',').size();
+    QCOMPARE(size, 21);
+    const FileStatus s = Delimited::save(t, path, ',', 0, TextEncoding::Utf8, roomFor(size - 1));
+    QCOMPARE(userText(s),
+             QString(::strerror(ENOSPC)) + " (the file needs 21 bytes, 20 bytes are free)");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QVERIFY(Delimited::save(t, path, ',', 0, TextEncoding::Utf8, roomFor(size)));
+    QCOMPARE(QFileInfo(path).size(), size);
 }
 
 // How a text was read, the same from memory and from a file, also when the
@@ -1038,7 +1027,9 @@ void TestDelimited::readersSurviveMemoryLimit()
     QTemporaryDir dir;
     const QString text = dir.filePath("huge.csv");
     const QString native = dir.filePath("huge.cvt");
-    const qint64 size = qint64(3) << 29; // 1.5 GiB
+    // Three times the room the child has left (below), and sparse: the
+    // readers run out of memory long before the end, whatever the disk.
+    const qint64 size = qint64(3) << 28;
     for (const QString& path : {text, native}) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -1048,9 +1039,11 @@ void TestDelimited::readersSurviveMemoryLimit()
                                24));
         QVERIFY(f.resize(size));
     }
+    // The alarm only ends a reader that hangs; a sound one takes seconds.
     auto limited = [](const std::function<int()>& body) {
-        return inChild(120, [&] {
-            const rlimit limit{rlim_t(2) << 30, rlim_t(2) << 30};
+        return inChild(600, [&] {
+            const rlim_t room = addressSpace() + (rlim_t(256) << 20);
+            const rlimit limit{room, room};
             if (::setrlimit(RLIMIT_AS, &limit) != 0)
                 return 99;
             return body();

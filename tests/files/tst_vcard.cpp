@@ -43,7 +43,7 @@ const QByteArray kV21 =
     "ADR;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=C3=9Fe 1;Berlin;;=\r\n"
     "10115;Germany\r\n"
     "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine=\r\n"
-    " two, C:\\path\r\n"
+    " two, C:\\new\r\n"
     "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
     "/9j/4AAQSkZJRgABAQEASABIAAD\r\n"
     "AAQSkZJRgABAQEASABIAAD/9j/4\r\n"
@@ -140,7 +140,7 @@ void TstVcard::readsRealWorldShapes_data()
     QTest::newRow("2.1 country") << kV21 << "Country (Home)"
                                  << "Germany";
     QTest::newRow("2.1 note: CRLF, fold, backslash") << kV21 << "Note"
-                                                     << "Line one\nLine two, C:\\path";
+                                                     << "Line one\nLine two, C:\\new";
     QTest::newRow("3.0 FN over N") << kV30 << "Name"
                                    << "Ann Lee";
     QTest::newRow("3.0 ORG parts") << kV30 << "Organization"

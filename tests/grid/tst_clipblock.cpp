@@ -1,3 +1,4 @@
+#include "../support/testfiles.h"
 #include "grid/clipblock.h"
 #include "grid/table.h"
 
@@ -20,15 +21,6 @@ Rows parsed(const QString& text)
         out << row;
     }
     return out;
-}
-
-Table tableOf(const Rows& rows, int cols)
-{
-    Table t(int(rows.size()), cols);
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            t.setText(r, c, rows[r][c]);
-    return t;
 }
 
 Rows textsOf(const Table& t, int row1, int col1, int row2, int col2)

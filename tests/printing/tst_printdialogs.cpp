@@ -4,6 +4,7 @@
 #include "printing/printcommands.h"
 #include "printing/sheetlayout.h"
 #include "shellharness.h"
+#include "widgettesting.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -40,29 +41,6 @@ void inModal(const std::function<void()>& open, const std::function<void(QDialog
     open();
     poll.stop();
     QVERIFY2(ran, "no modal dialog came up");
-}
-
-template <typename T> T* child(QWidget& parent, const char* name)
-{
-    T* w = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no %s", name);
-    return w;
-}
-
-// Clicks a button near its left end, where a radio button or a check box
-// has its indicator and caption.
-void click(QWidget& parent, const char* name)
-{
-    auto* b = child<QAbstractButton>(parent, name);
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(10, b->width() / 2), b->height() / 2));
-}
-
-// Clicks a cell of a grid (table row `row`) the way a user does.
-void clickCell(GridWidget* grid, int row, int col, Qt::KeyboardModifiers mods = {})
-{
-    const QModelIndex index = grid->model()->index(row - grid->FixedRowCount(), col);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, mods, grid->visualRect(index).center());
 }
 
 // What the print preview would have shown.
@@ -160,7 +138,7 @@ void TestPrintDialogs::sheetDialogDefaults()
             [&](QDialog& d) {
                 QCOMPARE(d.objectName(), QStringLiteral("frmPrintSheet"));
                 QCOMPARE(d.windowTitle(), QStringLiteral("Print Sheet "));
-                GridWidget* fd = child<GridWidget>(d, "fd");
+                GridWidget* fd = child<GridWidget>(&d, "fd");
                 QCOMPARE(fd->RowCount(), m_fa->ColCount() + 1);
                 QCOMPARE(fd->ColCount(), 3);
                 QCOMPARE(fd->CellText(0, 2), QStringLiteral("Print"));
@@ -169,13 +147,13 @@ void TestPrintDialogs::sheetDialogDefaults()
                 QCOMPARE(fd->CellText(4, 1), QStringLiteral("State"));
                 QCOMPARE(fd->CellCheckAt(4, 2), int(CheckUnchecked));
                 QCOMPARE(fd->CellCheckAt(3, 2), int(CheckChecked));
-                QCOMPARE(child<QLineEdit>(d, "txtScale")->text(), QStringLiteral("75"));
-                QVERIFY(child<QRadioButton>(d, "OpOrin_0")->isChecked());
-                QCOMPARE(child<QRadioButton>(d, "OpOrin_1")->text(), QStringLiteral("Landscape"));
-                QVERIFY(child<QRadioButton>(d, "OpDataSource_0")->isChecked());
-                QCOMPARE(child<QRadioButton>(d, "OpDataSource_1")->text(),
+                QCOMPARE(child<QLineEdit>(&d, "txtScale")->text(), QStringLiteral("75"));
+                QVERIFY(child<QRadioButton>(&d, "OpOrin_0")->isChecked());
+                QCOMPARE(child<QRadioButton>(&d, "OpOrin_1")->text(), QStringLiteral("Landscape"));
+                QVERIFY(child<QRadioButton>(&d, "OpDataSource_0")->isChecked());
+                QCOMPARE(child<QRadioButton>(&d, "OpDataSource_1")->text(),
                          QStringLiteral("Slected rows (2)"));
-                click(d, "cmdCancel");
+                click(&d, "cmdCancel");
                 QVERIFY(!d.isVisible());
             });
     QCOMPARE(m_probe.calls, 0);
@@ -216,10 +194,10 @@ void TestPrintDialogs::sheetScale()
     QFETCH(QString, shown);
     inModal([&] { press(Qt::Key_F4); },
             [&](QDialog& d) {
-                auto* scale = child<QLineEdit>(d, "txtScale");
+                auto* scale = child<QLineEdit>(&d, "txtScale");
                 scale->selectAll();
                 QTest::keyClicks(scale, typed);
-                click(d, button.toLatin1().constData());
+                click(&d, button.toLatin1().constData());
                 QCOMPARE(scale->text(), shown);
             });
     if (button == u"cmdPrint") {
@@ -234,13 +212,13 @@ void TestPrintDialogs::sheetPrintsTheChoice()
     clickCell(m_fa, 4, 0);
     inModal([&] { press(Qt::Key_F4); },
             [&](QDialog& d) {
-                GridWidget* fd = child<GridWidget>(d, "fd");
+                GridWidget* fd = child<GridWidget>(&d, "fd");
                 clickCell(fd, 2, 2); // Street's "Print"
                 QTest::keyClick(fd, Qt::Key_Space);
                 QCOMPARE(fd->CellCheckAt(2, 2), int(CheckUnchecked));
-                click(d, "OpOrin_1");
-                click(d, "OpDataSource_1");
-                click(d, "cmdPrint");
+                click(&d, "OpOrin_1");
+                click(&d, "OpDataSource_1");
+                click(&d, "cmdPrint");
                 QVERIFY(d.isVisible()); // the dialog stays open after printing
             });
     QCOMPARE(m_probe.calls, 1);
@@ -271,7 +249,7 @@ void TestPrintDialogs::cancelledPreviewChangesNothing()
                         if (preview)
                             preview->reject();
                     });
-                    click(d, "cmdPrint");
+                    click(&d, "cmdPrint");
                 });
         QVERIFY(previewShown);
     }
@@ -287,7 +265,7 @@ void TestPrintDialogs::labelDialogDefaults()
             [&](QDialog& d) {
                 QCOMPARE(d.objectName(), QStringLiteral("frmReportOptions"));
                 QCOMPARE(d.windowTitle(), QStringLiteral("Address Labels Printing"));
-                GridWidget* fd = child<GridWidget>(d, "fd");
+                GridWidget* fd = child<GridWidget>(&d, "fd");
                 QCOMPARE(fd->RowCount(), 6);
                 QCOMPARE(fd->ColCount(), 7);
                 QCOMPARE(fd->CellText(0, 3), QStringLiteral("Separator"));
@@ -298,24 +276,24 @@ void TestPrintDialogs::labelDialogDefaults()
                 QCOMPARE(fd->CellText(2, 2), QStringLiteral("Name"));
                 QCOMPARE(fd->CellCheckAt(1, 1), int(CheckUnchecked));
                 QCOMPARE(fd->CellCheckAt(5, 1), int(CheckUnchecked));
-                auto* format = child<QComboBox>(d, "cboLabelFormat");
+                auto* format = child<QComboBox>(&d, "cboLabelFormat");
                 QCOMPARE(format->count(), 3);
                 QCOMPARE(format->currentText(), QStringLiteral("3 x 10"));
-                QVERIFY(child<QLabel>(d, "Image1")->isVisible());
-                QVERIFY(!child<QLabel>(d, "Image3")->isVisible());
-                auto* size = child<QComboBox>(d, "cboFontSize");
+                QVERIFY(child<QLabel>(&d, "Image1")->isVisible());
+                QVERIFY(!child<QLabel>(&d, "Image3")->isVisible());
+                auto* size = child<QComboBox>(&d, "cboFontSize");
                 QCOMPARE(size->currentText(), QStringLiteral("10"));
                 format->setCurrentText(QStringLiteral("2 x 5"));
-                QVERIFY(child<QLabel>(d, "Image3")->isVisible());
-                QVERIFY(!child<QLabel>(d, "Image1")->isVisible());
+                QVERIFY(child<QLabel>(&d, "Image3")->isVisible());
+                QVERIFY(!child<QLabel>(&d, "Image1")->isVisible());
                 QCOMPARE(size->currentText(), QStringLiteral("16"));
-                QVERIFY(child<QCheckBox>(d, "chkSkip")->isChecked());
-                auto* country = child<QLineEdit>(d, "txtCountry");
+                QVERIFY(child<QCheckBox>(&d, "chkSkip")->isChecked());
+                auto* country = child<QLineEdit>(&d, "txtCountry");
                 QCOMPARE(country->text(), QStringLiteral("U.S.A."));
                 QVERIFY(!country->isEnabled());
-                click(d, "chkCountry");
+                click(&d, "chkCountry");
                 QVERIFY(country->isEnabled());
-                QCOMPARE(child<QPushButton>(d, "cmdReset")->toolTip(),
+                QCOMPARE(child<QPushButton>(&d, "cmdReset")->toolTip(),
                          QStringLiteral("Reset to standard 3-line address pattern"));
             });
 }
@@ -324,7 +302,7 @@ void TestPrintDialogs::labelPatternDropLists()
 {
     inModal([&] { press(Qt::Key_F5); },
             [&](QDialog& d) {
-                GridWidget* fd = child<GridWidget>(d, "fd");
+                GridWidget* fd = child<GridWidget>(&d, "fd");
                 clickCell(fd, 3, 4);
                 QStringList titles{"  "};
                 for (int c = 0; c < m_fa->ColCount(); ++c)
@@ -343,14 +321,14 @@ void TestPrintDialogs::labelPatternDropLists()
                 fd->SetCellText(3, 4, QStringLiteral("City"));
                 QTest::keyClick(fd, Qt::Key_Up);
                 QTest::keyClick(fd, Qt::Key_Space);
-                click(d, "cmdSample");
-                QCOMPARE(child<QLabel>(d, "lbSample_1")->text(), QString());
-                QCOMPARE(child<QLabel>(d, "lbSample_2")->text(),
+                click(&d, "cmdSample");
+                QCOMPARE(child<QLabel>(&d, "lbSample_1")->text(), QString());
+                QCOMPARE(child<QLabel>(&d, "lbSample_2")->text(),
                          QStringLiteral("Street 1, City 1"));
-                click(d, "cmdReset");
-                click(d, "cmdSample");
-                QCOMPARE(child<QLabel>(d, "lbSample_1")->text(), QStringLiteral("Name 1"));
-                QCOMPARE(child<QLabel>(d, "lbSample_2")->text(), QStringLiteral("Street 1"));
+                click(&d, "cmdReset");
+                click(&d, "cmdSample");
+                QCOMPARE(child<QLabel>(&d, "lbSample_1")->text(), QStringLiteral("Name 1"));
+                QCOMPARE(child<QLabel>(&d, "lbSample_2")->text(), QStringLiteral("Street 1"));
             });
 }
 
@@ -362,17 +340,17 @@ void TestPrintDialogs::labelPreviewAndSelectedRows()
     QCOMPARE(m_fa->PickedRowCount(), 2);
     inModal([&] { press(Qt::Key_F5); },
             [&](QDialog& d) {
-                QCOMPARE(child<QRadioButton>(d, "OpDataSource_1")->text(),
+                QCOMPARE(child<QRadioButton>(&d, "OpDataSource_1")->text(),
                          QStringLiteral("Slected rows (2)"));
-                click(d, "cmdSample");
-                QCOMPARE(child<QLabel>(d, "lbSample_0")->text(), QString());
-                QCOMPARE(child<QLabel>(d, "lbSample_3")->text(),
+                click(&d, "cmdSample");
+                QCOMPARE(child<QLabel>(&d, "lbSample_0")->text(), QString());
+                QCOMPARE(child<QLabel>(&d, "lbSample_3")->text(),
                          QStringLiteral("City 1, ST 10001"));
-                click(d, "OpDataSource_1");
-                click(d, "cmdPrint");
+                click(&d, "OpDataSource_1");
+                click(&d, "cmdPrint");
                 QCOMPARE(m_probe.labelRows, (std::vector<int>{5, 9}));
-                click(d, "OpDataSource_0");
-                click(d, "cmdPrint");
+                click(&d, "OpDataSource_0");
+                click(&d, "cmdPrint");
             });
     QCOMPARE(m_probe.calls, 2);
     QCOMPARE(m_probe.labelRows, (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 9, 10}));
@@ -382,11 +360,11 @@ void TestPrintDialogs::labelOffsetIsKept()
 {
     inModal([&] { press(Qt::Key_F5); },
             [&](QDialog& d) {
-                auto* right = child<QDoubleSpinBox>(d, "txtOffsetRight");
+                auto* right = child<QDoubleSpinBox>(&d, "txtOffsetRight");
                 QCOMPARE(right->value(), 0.0);
                 right->setValue(1.5);
-                child<QDoubleSpinBox>(d, "txtOffsetDown")->setValue(-2);
-                click(d, "cmdPrint");
+                child<QDoubleSpinBox>(&d, "txtOffsetDown")->setValue(-2);
+                click(&d, "cmdPrint");
             });
     QCOMPARE(m_h->settings->read(QString::fromLatin1(LabelDialog::kOffsetRightKey)),
              QStringLiteral("1.5"));
@@ -398,7 +376,7 @@ void TestPrintDialogs::labelOffsetIsKept()
     QCOMPARE(name->y, LabelLayout::kMarginTop + 240 - 113);
     inModal(
         [&] { press(Qt::Key_F5); },
-        [&](QDialog& d) { QCOMPARE(child<QDoubleSpinBox>(d, "txtOffsetDown")->value(), -2.0); });
+        [&](QDialog& d) { QCOMPARE(child<QDoubleSpinBox>(&d, "txtOffsetDown")->value(), -2.0); });
 }
 
 QTEST_MAIN(TestPrintDialogs)

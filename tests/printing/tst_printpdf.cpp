@@ -1,6 +1,7 @@
 // End to end: the converter writes PDF, pdftotext reads the words back, and
 // each text of the page model must sit where the model put it.
 
+#include "../support/converter.h"
 #include "files/delimited.h"
 #include "grid/table.h"
 #include "printing/labellayout.h"
@@ -43,15 +44,6 @@ QList<Word> wordsOf(const QString& pdf, int page)
                       m.captured(3).toDouble(), m.captured(4).toDouble()});
     }
     return words;
-}
-
-int convert(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(CORVANTA_CONVERT_PATH), args);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return p.exitCode();
 }
 
 // Every text of the page model must be found in the PDF: its first word at
@@ -152,7 +144,7 @@ void TestPrintPdf::labels()
     QFETCH(QString, format);
     QFETCH(int, pages);
     const QString pdf = m_dir.filePath(format + ".pdf");
-    QCOMPARE(convert({"--labels", format, m_csv, pdf}), 0);
+    QCOMPARE(convert({"--labels", format, m_csv, pdf}).exitCode, 0);
     std::vector<int> rows;
     for (int r = 1; r < m_table.rowCount(); ++r)
         rows.push_back(r);
@@ -189,7 +181,7 @@ void TestPrintPdf::sheet()
     QFETCH(bool, landscape);
     QFETCH(int, scale);
     const QString pdf = m_dir.filePath(QStringLiteral("sheet.pdf"));
-    QCOMPARE(convert(options + QStringList{m_csv, pdf}), 0);
+    QCOMPARE(convert(options + QStringList{m_csv, pdf}).exitCode, 0);
     SheetOptions o;
     o.landscape = landscape;
     o.scale = scale;
@@ -225,7 +217,7 @@ void TestPrintPdf::refusals()
     QFETCH(QStringList, args);
     QFETCH(int, status);
     const QString out = m_dir.filePath(QStringLiteral("refused.pdf"));
-    QCOMPARE(convert(args + QStringList{m_csv, out}), status);
+    QCOMPARE(convert(args + QStringList{m_csv, out}).exitCode, status);
     QVERIFY(!QFile::exists(out));
 }
 

@@ -9,6 +9,7 @@
 #include "shell/startup.h"
 #include "shell/tipsdialog.h"
 #include "shellharness.h"
+#include "widgettesting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,13 +55,6 @@ TipsDialog* openTips(MainWindow& w)
 QString shown(TipsDialog* d)
 {
     return d->findChild<QLabel*>("Label2")->text();
-}
-
-void click(QWidget* parent, const char* name)
-{
-    auto* b = parent->findChild<QAbstractButton*>(QString::fromLatin1(name));
-    QVERIFY2(b, name);
-    QTest::mouseClick(b, Qt::LeftButton);
 }
 
 } // namespace

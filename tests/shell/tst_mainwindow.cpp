@@ -8,6 +8,7 @@
 #include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "table/tablecommands.h"
+#include "widgettesting.h"
 
 #include <QAction>
 #include <QLabel>
@@ -29,14 +30,6 @@ const QString kQuestion =
     QStringLiteral("Changes have been made. Do you want to save the changes?");
 const QString kCloseQuestion =
     QStringLiteral("Changes have been made. Do you want to save the changes before exit Corvanta?");
-
-QAction* act(MainWindow& w, const char* name)
-{
-    QAction* a = w.commands().action(QString::fromLatin1(name));
-    if (!a)
-        qWarning("no action %s", name);
-    return a;
-}
 
 QString panel(MainWindow& w, int i)
 {
@@ -874,17 +867,13 @@ void TestMainWindow::faClickShowsCell()
     fa->SetCellText(4, 0, "Dee");
     fa->SetCellProp(PropFontBold, 4, 0, true);
     fa->SetCellProp(PropFontUnderline, 4, 0, true);
-    const auto click = [fa](int row, int col) {
-        QTest::mouseClick(fa->viewport(), Qt::LeftButton, {},
-                          fa->visualRect(fa->gridModel()->cellIndex(row, col)).center());
-    };
-    click(4, 0);
+    clickCell(fa, 4, 0);
     QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), true);
     QCOMPARE(w.commands().toolbarButton("Italic")->isChecked(), false);
     QCOMPARE(w.commands().toolbarButton("Underline")->isChecked(), true);
     QCOMPARE(panel(w, 6), QString("4 / 10"));
     QCOMPARE(w.fb()->CellText(1, 1), QString("Dee"));
-    click(5, 0);
+    clickCell(fa, 5, 0);
     QCOMPARE(w.commands().toolbarButton("Bold")->isChecked(), false);
     QCOMPARE(w.fb()->CellText(1, 1), QString());
     // A table without records.

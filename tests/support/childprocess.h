@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <cstdio>
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +37,23 @@ inline QByteArray inChild(const std::function<QByteArray()>& fn, unsigned second
     if (WIFSIGNALED(status))
         return "killed by signal " + QByteArray::number(WTERMSIG(status));
     return out;
+}
+
+// Runs `body` in a child process that the alarm ends after `seconds`, so a
+// read that blocks or aborts fails the test instead of hanging or killing
+// it. Returns the child's exit status, or minus the signal that ended it.
+inline int inChild(unsigned seconds, const std::function<int()>& body)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(seconds);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 } // namespace corvanta

@@ -2,10 +2,9 @@
 
 #include "commands/commandset.h"
 #include "shell/mainwindow.h"
+#include "testfiles.h"
 
 #include <QAction>
-#include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QTest>
 
@@ -20,19 +19,6 @@ inline void trigger(MainWindow& w, const char* name)
     QVERIFY2(a, name);
     QVERIFY2(a->isEnabled(), name);
     a->trigger();
-}
-
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace corvanta

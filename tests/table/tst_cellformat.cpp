@@ -9,6 +9,7 @@
 #include "table/cellformatcommands.h"
 #include "table/tablecommands.h"
 #include "table/undocommands.h"
+#include "widgettesting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,14 +21,6 @@
 using namespace corvanta;
 
 namespace {
-
-QAction* act(MainWindow& w, const char* name)
-{
-    QAction* a = w.commands().action(QString::fromLatin1(name));
-    if (!a)
-        qFatal("no action %s", name);
-    return a;
-}
 
 CellFormatCommands* formatting(MainWindow& w)
 {

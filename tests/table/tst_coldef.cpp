@@ -7,6 +7,7 @@
 #include "table/coldefdialog.h"
 #include "table/columndefinecommands.h"
 #include "table/undocommands.h"
+#include "widgettesting.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,14 +33,6 @@ void fillTable(GridWidget& fa, int cols)
         fa.SetCellText(0, c, QStringLiteral("T%1").arg(c));
         fa.SetCellText(1, c, QStringLiteral("r1c%1").arg(c));
     }
-}
-
-void click(QWidget* dlg, const char* name)
-{
-    auto* b = dlg->findChild<QAbstractButton*>(QString::fromLatin1(name));
-    QVERIFY2(b, name);
-    QVERIFY2(b->isVisible() || !dlg->isVisible(), name);
-    b->click();
 }
 
 // Picks `choice` in the drop-down editor of fd's cell, as a user does.
@@ -197,6 +190,13 @@ void TestColDef::addInsertDelete()
     // None of them touches the count box.
     QCOMPARE(txtCol(&dlg), QString("3"));
     QCOMPARE(dlg.result().definitions.size(), size_t(4));
+    // The last definition stays: a table keeps one column.
+    for (int i = 0; i < 4; ++i) {
+        fd->SelectRange(1, 1);
+        click(&dlg, "cmdCol_2");
+    }
+    QCOMPARE(fd->RowCount(), 2);
+    QCOMPARE(fd->CellText(1, 0), QString("1"));
 }
 
 void TestColDef::upDownLimits_data()
@@ -340,9 +340,13 @@ void TestColDef::acceptCutsColumnsAndUndoes()
         click(dlg, "UpDownCol_Down");
         click(dlg, "UpDownCol_Down");
         choose(dlg->fd(), 1, 2, "Money");
+        dlg->fd()->SetCellCheckAt(4, 8, CheckChecked); // e-mail in column 3
         click(dlg, "cmdBtn_0");
     });
+    const int mailBefore = w.document().roles().mail;
+    QVERIFY(mailBefore != 3);
     w.commands().action("mnuColDef")->trigger();
+    QCOMPARE(w.document().roles().mail, 3);
     QCOMPARE(fa->ColCount(), 8);
     QCOMPARE(fa->ColumnType(0), int(TypeMoney));
     QCOMPARE(fa->ColumnAlign(0), int(AlignRight));
@@ -356,9 +360,11 @@ void TestColDef::acceptCutsColumnsAndUndoes()
     undo->undo();
     QVERIFY(fa->table() == before);
     QCOMPARE(w.fb()->RowCount(), 11);
+    QCOMPARE(w.document().roles().mail, mailBefore);
     undo->redo();
     QCOMPARE(fa->ColCount(), 8);
     QCOMPARE(fa->ColumnType(0), int(TypeMoney));
+    QCOMPARE(w.document().roles().mail, 3);
 }
 
 void TestColDef::insertShiftsAttributesNotCells()

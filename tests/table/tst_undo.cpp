@@ -9,6 +9,7 @@
 #include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "table/tablecommands.h"
+#include "widgettesting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,11 +20,6 @@ using namespace corvanta;
 
 namespace {
 
-QAction* act(MainWindow& w, const char* name)
-{
-    return w.commands().action(QString::fromLatin1(name));
-}
-
 void startShown(MainWindow& w)
 {
     w.show();
@@ -31,19 +27,6 @@ void startShown(MainWindow& w)
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.tableCommands().mnuMouseMode_Click(1);
-}
-
-// Types `text` into cell (row, col) of `grid` and enters it.
-void typeInto(GridWidget* grid, int row, int col, const QString& text)
-{
-    grid->setFocus();
-    grid->SelectRange(row, col);
-    QTest::keyClick(grid, text.at(0).toLatin1());
-    QWidget* editor = QApplication::focusWidget();
-    QVERIFY(editor && editor != grid);
-    QTest::keyClicks(editor, text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(grid->CellText(row, col), text);
 }
 
 void keys(QKeyCombination k)

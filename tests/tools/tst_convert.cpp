@@ -1,3 +1,5 @@
+#include "../support/converter.h"
+#include "../support/testfiles.h"
 #include "files/nativefile.h"
 #include "grid/table.h"
 
@@ -17,45 +19,6 @@
 using namespace corvanta;
 
 namespace {
-
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// `fileSizeLimit` > 0 runs the converter under that RLIMIT_FSIZE with
-// SIGXFSZ ignored, so a write past it fails as on a full disk.
-Result convert(const QStringList& args, rlim_t fileSizeLimit = 0)
-{
-    QProcess p;
-    if (fileSizeLimit > 0) {
-        p.setChildProcessModifier([fileSizeLimit] {
-            const rlimit limit = {fileSizeLimit, fileSizeLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            ::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
-        });
-    }
-    p.start(QStringLiteral(CORVANTA_CONVERT_PATH), args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 const QByteArray kCsv = QByteArray("Name,City,Zip Code,Balance\r\n"
                                    "Ann,Rome,00501,12.5\r\n"
@@ -140,7 +103,7 @@ void TestConvert::roundTrip()
         text.replace(',', '\t');
     writeFile(path(textName), text);
 
-    Result r = convert(toNativeOptions + QStringList{path(textName), path(nativeName)});
+    ConvertResult r = convert(toNativeOptions + QStringList{path(textName), path(nativeName)});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exitCode, 0);
 
@@ -186,7 +149,8 @@ void TestConvert::layout()
                                    "cell 1 0 bold italic fore=#C00000 back=#FFFFC0\n"
                                    "cell 2 Balance underline size=12 align=center\n"
                                    "row 2 height=480\r\n");
-    const Result r = convert({"--layout", path("book.layout"), path("in.csv"), path("book.cvt")});
+    const ConvertResult r =
+        convert({"--layout", path("book.layout"), path("in.csv"), path("book.cvt")});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exitCode, 0);
 
@@ -221,7 +185,7 @@ void TestConvert::asShown()
                                 "column Born type=date format=\"dd-Mmm-yyyy\"\n"
                                 "column Member type=checkbox\n"
                                 "column Share type=number format=\"#,###.00\"\n");
-    const Result r =
+    const ConvertResult r =
         convert({"--layout", path("l.layout"), "--as-shown", path("in.csv"), path("out.csv")});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exitCode, 0);
@@ -351,7 +315,7 @@ void TestConvert::failures()
     for (const QString& o : outputs)
         writeFile(o, "old " + o.toUtf8());
 
-    const Result r = convert(args);
+    const ConvertResult r = convert(args);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.startsWith(expand(message)), qPrintable(r.err));
     QVERIFY(r.err.endsWith(u'\n'));
@@ -401,7 +365,7 @@ void TestConvert::specialTargets()
     struct stat before = {}, after = {};
     QCOMPARE(::lstat(o.constData(), &before), 0);
 
-    const Result r = convert({path("in.csv"), out});
+    const ConvertResult r = convert({path("in.csv"), out});
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, QStringLiteral("corvanta-convert: %1: %2\n").arg(out, reason));
     QCOMPARE(::lstat(o.constData(), &after), 0);
@@ -426,7 +390,7 @@ void TestConvert::replacedFileKeepsModeAndNoTemp()
     const QString stale = path(".out.csv.corvanta-save-Ab12Cd");
     writeFile(stale, "half");
 
-    const Result r = convert({path("in.csv"), out});
+    const ConvertResult r = convert({path("in.csv"), out});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(readFile(out), kCsv);
@@ -456,7 +420,7 @@ void TestConvert::writeFailureNamesCause()
     const QString out = path(outName);
     writeFile(out, "old");
 
-    const Result r = convert({path("in.csv"), out}, 64 * 1024);
+    const ConvertResult r = convert({path("in.csv"), out}, 64 * 1024);
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, QStringLiteral("corvanta-convert: %1: %2\n").arg(out, ::strerror(EFBIG)));
     QCOMPARE(readFile(out), QByteArray("old"));
@@ -467,7 +431,7 @@ void TestConvert::writeFailureNamesCause()
 void TestConvert::help()
 {
     for (const char* option : {"--help", "-h"}) {
-        const Result r = convert({option});
+        const ConvertResult r = convert({option});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith(QStringLiteral("Usage: corvanta-convert [options] IN OUT")));
         QVERIFY(r.out.contains(QStringLiteral("--no-titles")));
@@ -569,7 +533,7 @@ void TestConvert::specialInputs()
     };
     for (QString& a : args)
         a = expand(a);
-    const Result r = convert(args);
+    const ConvertResult r = convert(args);
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, expand(message));
     QVERIFY(!QFile::exists(path("out.cvt")) && !QFile::exists(path("out.csv")));
@@ -597,7 +561,7 @@ void TestConvert::badBytes()
     QFETCH(QString, message);
 
     writeFile(path("in.csv"), QString("Name,City\r\nZoë,Ñandú\r\nJosé,Köln").toUtf8() + "\xFF\r\n");
-    const Result r = convert(options + QStringList{path("in.csv"), path("out.cvt")});
+    const ConvertResult r = convert(options + QStringList{path("in.csv"), path("out.cvt")});
     QCOMPARE(r.exitCode, exitCode);
     QCOMPARE(r.err, QString(message).replace("IN", path("in.csv")));
     QCOMPARE(QFile::exists(path("out.cvt")), exitCode == 0);
@@ -690,7 +654,7 @@ void TestConvert::vcardAndDelimiters()
             out = a = path(a.toLower());
     }
     writeFile(in, input);
-    const Result r = convert(args);
+    const ConvertResult r = convert(args);
     QCOMPARE(r.exitCode, exitCode);
     if (exitCode != 0) {
         QVERIFY(!r.err.isEmpty());

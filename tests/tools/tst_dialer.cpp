@@ -9,6 +9,7 @@
 #include "platform/valuestore.h"
 #include "shellharness.h"
 #include "tools/dialdialog.h"
+#include "widgettesting.h"
 
 #include <QCheckBox>
 #include <QHash>
@@ -36,11 +37,6 @@ class MemoryStore : public ValueStore
 };
 
 const QString kPickUp = QStringLiteral("Pick up the phone and either press Enter or click OK");
-
-template <typename T> T* child(QWidget* w, const char* name)
-{
-    return w->findChild<T*>(QString::fromLatin1(name));
-}
 
 QString status(DialDialog& d)
 {
@@ -247,6 +243,8 @@ void TestDialer::settingsRead_data()
                                 << " 9 " << false << false;
     QTest::newRow("number text") << QStringList{"4", "1", "1.0", "False"} << "4"
                                  << "1" << true << false;
+    QTest::newRow("half goes to even 0") << QStringList{"4", "1", "0.5", "False"} << "4"
+                                         << "1" << false << false;
 }
 
 void TestDialer::settingsRead()

@@ -5,6 +5,7 @@
 #include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "tools/finddialog.h"
+#include "widgettesting.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -43,12 +44,6 @@ void fill(GridWidget* fa)
 QString at(GridWidget* fa)
 {
     return QStringLiteral("%1,%2").arg(fa->CurRow()).arg(fa->CurCol());
-}
-
-void clickCell(GridWidget* fa, int row, int col)
-{
-    const QRect r = fa->visualRect(fa->gridModel()->cellIndex(row, col));
-    QTest::mouseClick(fa->viewport(), Qt::LeftButton, {}, r.center());
 }
 
 } // namespace

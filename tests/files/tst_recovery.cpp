@@ -2,6 +2,7 @@
 // gone once it is saved or declined, and offered back after a crash.
 #include "../support/childprocess.h"
 #include "../support/shellharness.h"
+#include "../support/widgettesting.h"
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "files/recoverycopy.h"
@@ -25,18 +26,11 @@ QStringList copiesIn(const QString& folder)
     return QDir(folder).entryList({"*.cvt"}, QDir::Files);
 }
 
-// Types `text` into the table's cell as a user does: the first key opens
-// the editor, Return enters it.
+// Types `text` into the table's cell in cell mode, as a user does.
 void typeInto(MainWindow& w, int row, int col, const QString& text)
 {
-    GridWidget* fa = w.fa();
     w.tableCommands().mnuMouseMode_Click(1);
-    fa->setFocus();
-    fa->SelectRange(row, col);
-    QTest::keyClick(fa, text.at(0).toLatin1());
-    QWidget* editor = QApplication::focusWidget();
-    QTest::keyClicks(editor, text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
+    typeInto(w.fa(), row, col, text);
 }
 
 } // namespace

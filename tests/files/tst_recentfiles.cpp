@@ -1,6 +1,7 @@
 // File > Recent Files: what was opened or saved, newest first, reopened the
 // way it was read, and kept between runs.
 #include "../support/shellharness.h"
+#include "../support/testfiles.h"
 #include "commands/commandset.h"
 #include "files/document.h"
 #include "files/filecommands.h"
@@ -15,13 +16,6 @@
 using namespace corvanta;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The visible entries of the submenu, as the user reads them.
 QStringList shownEntries(MainWindow& w)
