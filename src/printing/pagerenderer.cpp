@@ -1,6 +1,10 @@
 #include "printing/pagerenderer.h"
 
+#include "files/safefile.h"
+
+#include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
@@ -26,26 +30,48 @@ QFont fontOf(const PageFont& f)
     return font;
 }
 
+QPageSize pageSizeOf(const PaperSize& paper)
+{
+    // A standard size keeps its name in the PDF and in the print dialog.
+    return QPageSize(QSizeF(paper.width / 20.0, paper.height / 20.0), QPageSize::Point, paper.name,
+                     QPageSize::FuzzyMatch);
+}
+
 void prepare(QPagedPaintDevice& device, const PageSource& source)
 {
     device.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::Letter),
+        QPageLayout(pageSizeOf(source.paper()),
                     source.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait,
                     QMarginsF(0, 0, 0, 0)));
 }
 
-bool paintAll(const PageSource& source, QPagedPaintDevice& device)
+bool paintAll(const PageSource& source, QPagedPaintDevice& device,
+              const std::function<bool()>& stop)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     const int pages = source.pageCount();
     for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !device.newPage())
+        if (i > 0 && !device.newPage()) {
+            painter.end();
             return false;
+        }
         render(painter, source.page(i));
+        if (stop && stop()) {
+            painter.end();
+            return false;
+        }
     }
-    return painter.end();
+    return painter.end() && !(stop && stop());
+}
+
+// While the preview draws its own pages, the printer paints through the
+// preview's engine, which records pictures; a real print paints on the
+// printer's own engine.
+bool previewing(QPrinter& printer)
+{
+    return printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Picture;
 }
 
 } // namespace
@@ -74,7 +100,13 @@ void render(QPainter& painter, const Page& page)
             flags |= item.align == 4 ? Qt::AlignHCenter
                                      : (item.align == 7 ? Qt::AlignRight : Qt::AlignLeft);
             painter.setPen(Qt::black);
-            painter.drawText(QRect(item.x, item.y, item.w, item.h), flags, item.text);
+            // A value that does not fit is cut with an ellipsis, as the table
+            // shows it, so that a cut phone number never looks whole.
+            const QFontMetricsF metrics(painter.font(), painter.device());
+            const QString text = metrics.horizontalAdvance(item.text) <= item.w
+                                     ? item.text
+                                     : metrics.elidedText(item.text, Qt::ElideRight, item.w);
+            painter.drawText(QRect(item.x, item.y, item.w, item.h), flags, text);
             break;
         }
         case PageItem::Line:
@@ -102,14 +134,23 @@ void render(QPainter& painter, const Page& page)
     painter.restore();
 }
 
-bool print(const PageSource& source, QPagedPaintDevice& device)
+bool print(const PageSource& source, QPagedPaintDevice& device, const std::function<bool()>& stop)
 {
     prepare(device, source);
-    return paintAll(source, device);
+    return paintAll(source, device, stop);
 }
 
-bool print(const PageSource& source, QPrinter& printer)
+PaperSize paperOf(const QPrinter& printer)
 {
+    const QPageSize size = printer.pageLayout().pageSize();
+    const QSizeF points = size.size(QPageSize::Point);
+    return {size.name(), int(std::lround(points.width() * 20)),
+            int(std::lround(points.height() * 20))};
+}
+
+bool print(PageSource& source, QPrinter& printer)
+{
+    source.setPaper(paperOf(printer));
     // The page model's positions are the paper's, not the printable area's.
     printer.setFullPage(true);
     return print(source, static_cast<QPagedPaintDevice&>(printer));
@@ -121,20 +162,60 @@ bool writePdf(const PageSource& source, QIODevice& out, const QString& title)
     writer.setResolution(1440);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Corvanta Address Book"));
-    return print(source, writer);
+    // A file that failed a write fails every later one: stop there rather
+    // than draw the remaining pages for nothing.
+    const auto* file = dynamic_cast<const AtomicFile*>(&out);
+    return print(source, writer, [file] { return file && file->failed(); });
 }
 
-void preview(const PageSource& source, QWidget* parent, const QString& title)
+bool writePdfFile(const PageSource& source, const QString& path, const QString& title,
+                  QString* error)
+{
+    if (!AtomicFile::fitsFreeSpace(path, source.minimumPdfBytes(), error))
+        return false;
+    AtomicFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (!writePdf(source, file, title)) {
+        *error = file.failed() ? file.errorString() : QStringLiteral("cannot write the PDF");
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void preview(PageSource& source, QWidget* parent, const QString& title, const PrintFailed& failed)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
     printer.setFullPage(true);
+    // Pages for the paper in the printer, unless the source brings its own
+    // (a label sheet), which the printer then takes.
+    source.setPaper(paperOf(printer));
     prepare(printer, source);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("printPreview"));
     dialog.setWindowTitle(title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&source](QPrinter* p) { print(source, *p); });
+                     [&source, &failed](QPrinter* p) {
+                         if (previewing(*p) || p->outputFormat() != QPrinter::PdfFormat ||
+                             p->outputFileName().isEmpty()) {
+                             print(source, *p);
+                             return;
+                         }
+                         // A PDF file is saved as a document is: the old file
+                         // stays until the new one is whole.
+                         source.setPaper(paperOf(*p));
+                         QString error;
+                         if (!writePdfFile(source, p->outputFileName(), p->docName(), &error) &&
+                             failed)
+                             failed(error);
+                     });
     dialog.exec();
 }
 
