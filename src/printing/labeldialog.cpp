@@ -289,7 +289,7 @@ void LabelDialog::filterSheets()
     for (int i = 0; i < m_sheets->count(); ++i) {
         QListWidgetItem* item = m_sheets->item(i);
         const QString text = item->text();
-        bool shown = maker.isEmpty() || text.startsWith(maker + u' ');
+        bool shown = maker.isEmpty() || text.startsWith(maker + u' ', Qt::CaseInsensitive);
         for (const QString& w : words)
             shown = shown && text.contains(w, Qt::CaseInsensitive);
         item->setHidden(!shown);

@@ -238,8 +238,9 @@ LabelTemplates LabelTemplates::load(const QString& folder)
 QStringList LabelTemplates::makers() const
 {
     QStringList out;
+    // One entry for a maker the files spell in two ways ("APLI", "Apli").
     for (const LabelSheet& s : m_sheets)
-        if (out.isEmpty() || out.last() != s.maker)
+        if (out.isEmpty() || out.last().compare(s.maker, Qt::CaseInsensitive) != 0)
             out.append(s.maker);
     return out;
 }

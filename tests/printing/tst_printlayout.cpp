@@ -386,6 +386,9 @@ void TestPrintLayout::templateLibrary()
       <Layout nx="1" ny="1" x0="50mm" y0="5mm" dx="0" dy="0"/>
     </Label-rectangle>
   </Template>
+  <Template brand="BOLT" part="Capital" size="A4">
+    <Label-rectangle id="0" width="1in" height="1in"><Layout nx="1" ny="1" x0="0" y0="0" dx="0" dy="0"/></Label-rectangle>
+  </Template>
   <Template brand="Bolt" part="Bad" size="Nowhere">
     <Label-rectangle id="0" width="1in" height="1in"><Layout nx="1" ny="1" x0="0" y0="0" dx="0" dy="0"/></Label-rectangle>
   </Template>
@@ -397,8 +400,9 @@ void TestPrintLayout::templateLibrary()
     for (const LabelSheet& s : lib.sheets())
         names.append(s.name);
     // Round discs and unknown paper are left out; products sort by number.
-    QCOMPARE(names, (QStringList{"Acme 5100", "Acme 15100", "Acme L5100", "Bolt Odd"}));
-    QCOMPARE(lib.makers(), (QStringList{"Acme", "Bolt"}));
+    QCOMPARE(names, (QStringList{"Acme 5100", "Acme 15100", "Acme L5100", "BOLT Capital",
+                                 "Bolt Odd"}));
+    QCOMPARE(lib.makers(), (QStringList{"Acme", "BOLT"})); // one entry per maker
     const LabelSheet* equiv = lib.named("acme  l5100");
     QVERIFY(equiv);
     QCOMPARE(equiv->paper, PaperSize::letter());
