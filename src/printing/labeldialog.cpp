@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,22 +31,33 @@ constexpr int kRows = LabelPattern::kLines + 1;
 constexpr std::array<int, 3> kColumnCells{2, 4, 6};
 constexpr std::array<int, 2> kSeparatorCells{3, 5};
 
-// A small picture of a label sheet: the page and its labels.
-QPixmap sheetPicture(const LabelFormat& format)
+constexpr int kTemplateItem = 4; // after the three formats and a separator
+
+// A small picture of a label sheet: the page and its labels, 88 pixels high.
+QPixmap sheetPicture(const PaperSize& paper, const std::vector<LabelRect>& labels)
 {
-    const int down = LabelLayout::bandsPerPage(format);
-    QPixmap picture(68, 88);
+    const double k = 87.0 / paper.height;
+    QPixmap picture(int(paper.width * k) + 1, 88);
     picture.fill(Qt::white);
     QPainter p(&picture);
     p.setPen(Qt::darkGray);
-    p.drawRect(0, 0, 67, 87);
-    const double w = 62.0 / format.across;
-    const double h = 80.0 / down;
+    p.drawRect(0, 0, picture.width() - 1, 87);
     p.setPen(Qt::gray);
-    for (int c = 0; c < format.across; ++c)
-        for (int r = 0; r < down; ++r)
-            p.drawRoundedRect(QRectF(3 + c * w + 1, 4 + r * h + 0.5, w - 2, h - 1), 1.5, 1.5);
+    for (const LabelRect& r : labels)
+        p.drawRoundedRect(QRectF(r.x * k, r.y * k, r.w * k, r.h * k), 1.5, 1.5);
     return picture;
+}
+
+QPixmap sheetPicture(const LabelFormat& format)
+{
+    std::vector<LabelRect> labels;
+    const int down = LabelLayout::bandsPerPage(format);
+    const int h = LabelLayout::kBandRows * format.rowHeight;
+    for (int r = 0; r < down; ++r)
+        for (int c = 0; c < format.across; ++c)
+            labels.push_back({format.labelX0 + c * format.labelPitch,
+                              LabelLayout::kMarginTop + r * h, format.labelWidth, h});
+    return sheetPicture(PaperSize(), labels);
 }
 
 QLabel* label(const QString& text, QWidget* parent)
@@ -58,9 +70,10 @@ QLabel* label(const QString& text, QWidget* parent)
 } // namespace
 
 LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previewer,
-                         LabelOffsetStore offsets, QWidget* parent)
+                         LabelOffsetStore offsets, const LabelTemplates& templates,
+                         QWidget* parent)
     : QDialog(parent), m_records(records), m_streetColumn(streetColumn),
-      m_previewer(std::move(previewer)), m_offsets(std::move(offsets))
+      m_previewer(std::move(previewer)), m_offsets(std::move(offsets)), m_templates(templates)
 {
     setObjectName(QStringLiteral("frmReportOptions"));
     setWindowTitle(QStringLiteral("Address Labels Printing"));
@@ -71,23 +84,7 @@ LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previe
     connect(m_fd->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { setDropListFor(current.column()); });
 
-    // The sheet.
-    auto* sheet = new QGroupBox(QStringLiteral("Label sheet"), this);
-    m_format = new QComboBox(sheet);
-    m_format->setObjectName(QStringLiteral("cboLabelFormat"));
-    auto* pictures = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        const LabelFormat& f = LabelFormat::all()[i];
-        m_format->addItem(f.name);
-        m_images[i] = new QLabel(sheet);
-        m_images[i]->setObjectName(QStringLiteral("Image%1").arg(i + 1));
-        m_images[i]->setPixmap(sheetPicture(f));
-        pictures->addWidget(m_images[i]);
-    }
-    pictures->addStretch();
-    auto* sheetLayout = new QVBoxLayout(sheet);
-    sheetLayout->addWidget(m_format);
-    sheetLayout->addLayout(pictures);
+    QWidget* sheet = buildSheetBox();
 
     auto* area = new QGroupBox(QStringLiteral("Print"), this);
     m_all = new QRadioButton(QStringLiteral("All"), area);
@@ -153,6 +150,9 @@ LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previe
         m_sample[i]->setMinimumHeight(m_sample[i]->fontMetrics().height());
         sampleLayout->addWidget(m_sample[i]);
     }
+    m_sampleImage = new QLabel(sample);
+    m_sampleImage->setObjectName(QStringLiteral("imgSample"));
+    sampleLayout->addWidget(m_sampleImage);
 
     auto button = [this](const QString& name, const QString& caption, const QString& tip) {
         auto* b = new QPushButton(caption, this);
@@ -170,7 +170,6 @@ LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previe
     connect(reset, &QPushButton::clicked, this, &LabelDialog::cmdReset_Click);
     connect(print, &QPushButton::clicked, this, &LabelDialog::cmdPrint_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_format, &QComboBox::currentTextChanged, this, &LabelDialog::showFormat);
 
     // The help beside the pattern.
     auto* help = new QGridLayout;
@@ -215,6 +214,101 @@ LabelDialog::LabelDialog(GridWidget& records, int streetColumn, Previewer previe
     print->setDefault(true);
 }
 
+QWidget* LabelDialog::buildSheetBox()
+{
+    auto* sheet = new QGroupBox(QStringLiteral("Label sheet"), this);
+    m_format = new QComboBox(sheet);
+    m_format->setObjectName(QStringLiteral("cboLabelFormat"));
+    auto* pictures = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        const LabelFormat& f = LabelFormat::all()[i];
+        m_format->addItem(f.name);
+        m_images[i] = new QLabel(sheet);
+        m_images[i]->setObjectName(QStringLiteral("Image%1").arg(i + 1));
+        m_images[i]->setPixmap(sheetPicture(f));
+        pictures->addWidget(m_images[i]);
+    }
+    m_sheetImage = new QLabel(sheet);
+    m_sheetImage->setObjectName(QStringLiteral("imgSheet"));
+    pictures->addWidget(m_sheetImage);
+    m_sheetInfo = label(QString(), sheet);
+    m_sheetInfo->setObjectName(QStringLiteral("lbSheetInfo"));
+    pictures->addWidget(m_sheetInfo, 1);
+    auto* layout = new QVBoxLayout(sheet);
+    layout->addWidget(m_format);
+    layout->addLayout(pictures);
+    connect(m_format, &QComboBox::currentTextChanged, this, &LabelDialog::showFormat);
+
+    if (m_templates.isEmpty()) {
+        auto* more = label(QStringLiteral("More label sheets, by maker and product, come with the "
+                                          "glabels-data package (read from %1).")
+                               .arg(LabelTemplates::defaultFolder()),
+                           sheet);
+        more->setObjectName(QStringLiteral("lbMoreSheets"));
+        layout->addWidget(more);
+        return sheet;
+    }
+    // The library: a maker, a search over names and descriptions, and the
+    // products that match.
+    m_maker = new QComboBox(sheet);
+    m_maker->setObjectName(QStringLiteral("cboLabelMaker"));
+    m_maker->addItem(QStringLiteral("All makers"));
+    m_maker->addItems(m_templates.makers());
+    m_search = new QLineEdit(sheet);
+    m_search->setObjectName(QStringLiteral("txtLabelSearch"));
+    m_search->setPlaceholderText(QStringLiteral("Search: 5160, L7160, address..."));
+    m_search->setClearButtonEnabled(true);
+    m_sheets = new QListWidget(sheet);
+    m_sheets->setObjectName(QStringLiteral("lstLabelSheets"));
+    for (const LabelSheet& s : m_templates.sheets()) {
+        auto* item = new QListWidgetItem(s.description.isEmpty()
+                                             ? s.name
+                                             : QStringLiteral("%1 (%2)").arg(s.name, s.description),
+                                         m_sheets);
+        item->setData(Qt::UserRole, s.name);
+    }
+    m_sheets->setMinimumHeight(120);
+    auto* find = new QHBoxLayout;
+    find->addWidget(m_maker);
+    find->addWidget(m_search, 1);
+    layout->addLayout(find);
+    layout->addWidget(m_sheets);
+    connect(m_maker, &QComboBox::currentIndexChanged, this, &LabelDialog::filterSheets);
+    connect(m_search, &QLineEdit::textChanged, this, &LabelDialog::filterSheets);
+    connect(m_sheets, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item)
+            pickSheet(item->data(Qt::UserRole).toString());
+    });
+    return sheet;
+}
+
+void LabelDialog::filterSheets()
+{
+    const QString maker = m_maker->currentIndex() > 0 ? m_maker->currentText() : QString();
+    const QStringList words = m_search->text().split(u' ', Qt::SkipEmptyParts);
+    for (int i = 0; i < m_sheets->count(); ++i) {
+        QListWidgetItem* item = m_sheets->item(i);
+        const QString text = item->text();
+        bool shown = maker.isEmpty() || text.startsWith(maker + u' ', Qt::CaseInsensitive);
+        for (const QString& w : words)
+            shown = shown && text.contains(w, Qt::CaseInsensitive);
+        item->setHidden(!shown);
+    }
+}
+
+void LabelDialog::pickSheet(const QString& name)
+{
+    // The format box keeps the three formats first; the sheet picked from
+    // the library follows them, after a separator.
+    if (m_format->count() <= kTemplateItem) {
+        m_format->insertSeparator(3);
+        m_format->addItem(name);
+    } else {
+        m_format->setItemText(kTemplateItem, name);
+    }
+    m_format->setCurrentIndex(kTemplateItem);
+}
+
 void LabelDialog::buildPattern()
 {
     setUpChoiceGrid(*m_fd, kRows,
@@ -254,8 +348,49 @@ void LabelDialog::showFormat(const QString& name)
         m_images[i]->setVisible(LabelFormat::all()[i].name == name);
     // The size box has its effect on the labels, so it starts at the sheet's
     // own size.
+    const LabelSheet* sheet = m_templates.named(name);
     if (const LabelFormat* f = LabelFormat::named(name))
         m_fontSize->setCurrentText(QString::number(f->points));
+    else if (sheet)
+        m_fontSize->setCurrentText(QString::number(LabelFormat::all().front().points));
+    m_sheetImage->setVisible(sheet != nullptr);
+    m_sheetInfo->setVisible(sheet != nullptr);
+    if (sheet) {
+        m_sheetImage->setPixmap(sheetPicture(sheet->paper, sheet->labels));
+        m_sheetInfo->setText(QStringLiteral("%1\n%2 x %3 mm, %4 a sheet, %5")
+                                 .arg(sheet->description)
+                                 .arg(sheet->labelWidth * 25.4 / 1440, 0, 'f', 1)
+                                 .arg(sheet->labelHeight * 25.4 / 1440, 0, 'f', 1)
+                                 .arg(sheet->perSheet())
+                                 .arg(sheet->paper.name.isEmpty() ? QStringLiteral("own paper")
+                                                                  : sheet->paper.name));
+    }
+    showSample();
+}
+
+void LabelDialog::showSample()
+{
+    if (!m_sampleImage || m_records.RowCount() < 2)
+        return;
+    LabelOptions o = options();
+    o.skipIncomplete = false;
+    o.offsetRightMm = o.offsetDownMm = 0;
+    LabelLayout layout(m_records.table(), pattern(), {1}, o);
+    // The first label as it prints, at screen size: its edge, and its lines
+    // cut where the label cuts them.
+    const LabelRect r = layout.labelRect(0);
+    constexpr double kPixelsPerTwip = 96.0 / 1440;
+    QPixmap picture(int(r.w * kPixelsPerTwip) + 2, int(r.h * kPixelsPerTwip) + 2);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::gray);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(0.5, 0.5, picture.width() - 1, picture.height() - 1), 4, 4);
+    p.translate(-r.x * kPixelsPerTwip + 1, -r.y * kPixelsPerTwip + 1);
+    PageRenderer::render(p, layout.page(0));
+    p.end();
+    m_sampleImage->setPixmap(picture);
 }
 
 bool LabelDialog::event(QEvent* event)
@@ -283,6 +418,8 @@ LabelOptions LabelDialog::options() const
 {
     LabelOptions o;
     o.format = m_format->currentText();
+    if (const LabelSheet* sheet = m_templates.named(o.format))
+        o.sheet = *sheet;
     o.skipIncomplete = m_skip->isChecked();
     o.streetColumn = m_streetColumn;
     o.cityColumn = m_streetColumn < 0 ? -1 : m_streetColumn + 1;
@@ -324,6 +461,7 @@ void LabelDialog::cmdSample_Click()
     const QStringList lines = layout.lines(1);
     for (int i = 0; i < LabelPattern::kLines; ++i)
         m_sample[i]->setText(lines.value(i));
+    showSample();
 }
 
 void LabelDialog::cmdPrint_Click()
@@ -336,7 +474,7 @@ void LabelDialog::cmdPrint_Click()
     }
     const std::vector<int> rows =
         m_all->isChecked() ? allRecordRows(m_records) : selectedRecordRows(m_records);
-    const LabelLayout layout(m_records.table(), pattern(), rows, o);
+    LabelLayout layout(m_records.table(), pattern(), rows, o);
     if (m_previewer)
         m_previewer(layout, this, QStringLiteral("Address Labels Printing"));
 }

@@ -13,6 +13,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QRadioButton;
 
 namespace corvanta {
@@ -37,8 +38,10 @@ class LabelDialog : public QDialog
     static constexpr const char* kOffsetDownKey = "LabelOffsetDown";
 
     // `streetColumn` and `cityColumn` decide which records are incomplete.
+    // `templates` are the label sheets offered below the built-in formats.
     LabelDialog(GridWidget& records, int streetColumn, Previewer previewer,
-                LabelOffsetStore offsets, QWidget* parent = nullptr);
+                LabelOffsetStore offsets, const LabelTemplates& templates,
+                QWidget* parent = nullptr);
 
     GridWidget* patternGrid() const { return m_fd; }
     LabelPattern pattern() const;
@@ -53,16 +56,27 @@ class LabelDialog : public QDialog
 
   private:
     void buildPattern();
+    QWidget* buildSheetBox();
     void setDropListFor(int col);
     void showFormat(const QString& name);
+    void filterSheets();
+    void pickSheet(const QString& name);
+    void showSample();
 
     GridWidget& m_records;
     int m_streetColumn;
     Previewer m_previewer;
     LabelOffsetStore m_offsets;
     GridWidget* m_fd = nullptr;
+    const LabelTemplates& m_templates;
     QComboBox* m_format = nullptr;
     std::array<QLabel*, 3> m_images{};
+    QLabel* m_sheetImage = nullptr;  // a template's sheet
+    QLabel* m_sampleImage = nullptr; // the first label as it prints
+    QLabel* m_sheetInfo = nullptr;
+    QComboBox* m_maker = nullptr;
+    QLineEdit* m_search = nullptr;
+    QListWidget* m_sheets = nullptr;
     QRadioButton* m_all = nullptr;
     QRadioButton* m_selected = nullptr;
     std::array<QLabel*, LabelPattern::kLines> m_sample{};

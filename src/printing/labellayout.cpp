@@ -3,6 +3,7 @@
 #include "printing/printedvalue.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvanta {
 
@@ -43,9 +44,15 @@ QString LabelPattern::separatorText(const QString& name)
 const std::vector<LabelFormat>& LabelFormat::all()
 {
     static const std::vector<LabelFormat> formats{
-        {QStringLiteral("3 x 10"), 3, 240, {3976, 3976, 3300}, QStringLiteral("Arial"), 10},
-        {QStringLiteral("2 x 10"), 2, 240, {6120, 5100}, QStringLiteral("Arial"), 10},
-        {QStringLiteral("2 x 5"), 2, 480, {6120, 5100}, QStringLiteral("Times New Roman"), 16},
+        // The US address sheets these cells were made for: 2 5/8 x 1 inch
+        // labels 2 25/32 inches apart from 5/32 inch in; 4 x 1 and 4 x 2
+        // inch labels 4 3/16 inches apart.
+        {QStringLiteral("3 x 10"), 3, 240, {3976, 3976, 3300}, QStringLiteral("Arial"), 10, 225,
+         4005, 3780},
+        {QStringLiteral("2 x 10"), 2, 240, {6120, 5100}, QStringLiteral("Arial"), 10, 225, 6030,
+         5760},
+        {QStringLiteral("2 x 5"), 2, 480, {6120, 5100}, QStringLiteral("Times New Roman"), 16, 234,
+         6030, 5760},
     };
     return formats;
 }
@@ -78,18 +85,32 @@ LabelLayout::LabelLayout(const Table& table, const LabelPattern& pattern,
         m_rows.push_back(row);
     }
 
-    // The country is the address's fourth line: below the pattern's third
-    // used line, or below its last one when it uses fewer.
-    if (!options.country.isEmpty()) {
-        int used = 0;
-        int below = 0;
-        for (int i = 0; i < LabelPattern::kLines && used < 3; ++i) {
-            if (pattern.lines[i].used) {
-                ++used;
-                below = i + 1;
-            }
+    // The address is the lines that name a column; the country goes on the
+    // line below its last one, never over a used line: below a fifth used
+    // line it takes the label's sixth row.
+    for (int i = 0; i < LabelPattern::kLines; ++i) {
+        if (m_lines[i].columns[0] >= 0) {
+            if (m_lastLine < 0)
+                m_firstLine = i;
+            m_lastLine = i;
         }
-        m_countryLine = std::min(below, LabelPattern::kLines - 1);
+    }
+    if (!options.country.isEmpty()) {
+        m_countryLine = m_lastLine + 1;
+        if (m_lastLine < 0)
+            m_firstLine = 0;
+        m_lastLine = m_countryLine;
+    }
+
+    if (const LabelSheet* s = sheet()) {
+        m_format.across = std::max(1, s->across());
+        m_templatePoints = m_format.points;
+        // A line is 1.2 times its font; smaller type when the block of
+        // lines would not fit inside the label's text margin.
+        const int rows = std::max(1, m_lastLine - m_firstLine + 1);
+        const double room = double(s->labelHeight - 2 * s->textMargin) / rows / 24.0;
+        m_templatePoints = std::max(1.0, std::min(m_templatePoints, room));
+        m_templateRow = int(std::lround(m_templatePoints * 24));
     }
 }
 
@@ -140,7 +161,9 @@ QStringList LabelLayout::lines(int tableRow) const
     QStringList out;
     for (const ResolvedLine& line : m_lines)
         out.append(compose(line, m_table, tableRow));
-    if (m_countryLine >= 0)
+    if (m_countryLine >= LabelPattern::kLines)
+        out.append(m_options.country);
+    else if (m_countryLine >= 0)
         out[m_countryLine] = m_options.country;
     return out;
 }
@@ -161,15 +184,22 @@ QString LabelLayout::cellText(int row, int col) const
         return {};
     const int line = (row - 1) % kBandRows;
     const qsizetype k = qsizetype((row - 1) / kBandRows) * m_format.across + (col - 1);
-    if (line >= LabelPattern::kLines || k >= qsizetype(m_rows.size()))
+    if (k >= qsizetype(m_rows.size()))
         return {};
     return lines(m_rows[k]).value(line);
 }
 
-int LabelLayout::bandsPerPage(const LabelFormat& format)
+int LabelLayout::bandsPerPage(const LabelFormat& format, const PaperSize& paper)
 {
     const int bandHeight = kBandRows * format.rowHeight;
-    return std::max(1, (Page().height - kMarginTop - kMarginBottom) / bandHeight);
+    return std::max(1, (paper.height - kMarginTop - kMarginBottom) / bandHeight);
+}
+
+int LabelLayout::labelsPerPage() const
+{
+    if (const LabelSheet* s = sheet())
+        return std::max(1, s->perSheet());
+    return bandsPerPage(m_format, m_options.paper) * m_format.across;
 }
 
 int LabelLayout::pageCount() const
@@ -178,15 +208,63 @@ int LabelLayout::pageCount() const
     return std::max(1, (labelCount() + per - 1) / per);
 }
 
+PaperSize LabelLayout::paper() const
+{
+    return sheet() ? sheet()->paper : m_options.paper;
+}
+
+void LabelLayout::setPaper(const PaperSize& paper)
+{
+    if (!sheet())
+        m_options.paper = paper;
+}
+
+LabelRect LabelLayout::labelRect(int onPage) const
+{
+    if (const LabelSheet* s = sheet())
+        return s->labels.at(size_t(std::clamp(onPage, 0, s->perSheet() - 1)));
+    const int col = onPage % m_format.across;
+    const int band = onPage / m_format.across;
+    const int h = kBandRows * m_format.rowHeight;
+    return {m_format.labelX0 + col * m_format.labelPitch, kMarginTop + band * h,
+            m_format.labelWidth, h};
+}
+
+void LabelLayout::placeTemplateLabel(Page& page, const LabelRect& label, const QStringList& text,
+                                     int font) const
+{
+    const int margin = sheet()->textMargin;
+    const int rows = m_lastLine - m_firstLine + 1;
+    const int top = label.y + (label.h - rows * m_templateRow) / 2;
+    const int x = label.x + margin;
+    const int w = std::max(0, label.w - 2 * margin);
+    for (int line = m_firstLine; line <= m_lastLine; ++line) {
+        const QString value = text.value(line);
+        if (!value.isEmpty())
+            page.addText(x, top + (line - m_firstLine) * m_templateRow, w, m_templateRow, value,
+                         font);
+    }
+}
+
 Page LabelLayout::page(int index) const
 {
     Page page;
+    const PaperSize on = paper();
+    page.width = on.width;
+    page.height = on.height;
     if (index < 0 || index >= pageCount())
         return page;
-    const int font = page.addFont(PageFont{m_format.font, m_format.points, false});
     const int per = labelsPerPage();
     const int first = index * per;
     const int last = std::min(labelCount(), first + per);
+    if (const LabelSheet* s = sheet()) {
+        const int font = page.addFont(PageFont{m_format.font, m_templatePoints, false});
+        for (int k = first; k < last; ++k)
+            placeTemplateLabel(page, s->labels[size_t(k - first)], lines(m_rows[k]), font);
+        page.shift(twipsFromMm(m_options.offsetRightMm), twipsFromMm(m_options.offsetDownMm));
+        return page;
+    }
+    const int font = page.addFont(PageFont{m_format.font, m_format.points, false});
     std::vector<int> columnX{kMarginLeft};
     for (int w : m_format.widths)
         columnX.push_back(columnX.back() + w);
@@ -197,9 +275,10 @@ Page LabelLayout::page(int index) const
         const int col = onPage % m_format.across;
         const int band = onPage / m_format.across;
         const int x = columnX[col] + kCellPadding;
-        const int w = m_format.widths[col] - kCellPadding;
+        const int labelRight = m_format.labelX0 + col * m_format.labelPitch + m_format.labelWidth;
+        const int w = std::max(0, std::min(columnX[col + 1], labelRight - kLabelMargin) - x);
         const QStringList text = lines(m_rows[k]);
-        for (int line = 0; line < LabelPattern::kLines; ++line) {
+        for (int line = 0; line < text.size(); ++line) {
             if (text[line].isEmpty())
                 continue;
             const int y = kMarginTop + (band * kBandRows + line) * m_format.rowHeight;

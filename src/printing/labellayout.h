@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/table.h"
+#include "printing/labelsheet.h"
 #include "printing/pagemodel.h"
 
 #include <QString>
@@ -44,7 +45,8 @@ struct ResolvedLine
 };
 
 // A label sheet: how many labels across, the sheet's row height and column
-// widths in twips, and its font.
+// widths in twips, and its font; and the labels the cells are printed on:
+// where the first starts, the pitch across and a label's width.
 struct LabelFormat
 {
     QString name;
@@ -53,6 +55,9 @@ struct LabelFormat
     std::vector<int> widths;
     QString font;
     double points = 10;
+    int labelX0 = 0;
+    int labelPitch = 0;
+    int labelWidth = 0;
 
     static const std::vector<LabelFormat>& all(); // "3 x 10", "2 x 10", "2 x 5"
     static const LabelFormat* named(const QString& name);
@@ -61,11 +66,15 @@ struct LabelFormat
 struct LabelOptions
 {
     QString format = QStringLiteral("3 x 10");
+    // A sheet of the template library; when set it replaces the format.
+    std::optional<LabelSheet> sheet;
+    // The printer's paper, for the built-in formats; a template brings its own.
+    PaperSize paper;
     // Skip a record whose street or city cell is empty (columns -1: none).
     bool skipIncomplete = false;
     int streetColumn = 1;
     int cityColumn = 2;
-    // Printed as the address's fourth line when not empty.
+    // Printed on the first line below the address when not empty.
     QString country;
     double fontPoints = 0; // 0: the format's size
     // Where the printer feeds the sheet off: the whole page moves by this.
@@ -77,7 +86,12 @@ struct LabelOptions
 // column (k mod across) + 1 and in the band of six rows after row
 // 6 × (k div across); its five lines fill the band's first five rows, and the
 // sixth is the gap to the next label. Pages hold whole bands: ten of them on
-// US Letter for the 240-twip rows, five for the 480-twip ones.
+// US Letter or A4 for the 240-twip rows, five for the 480-twip ones. A line
+// is cut at the right edge of its label, less a small margin.
+//
+// On a sheet of the template library each label is the maker's rectangle:
+// the used lines sit in it as one block, vertically centred within its text
+// margin, their font made smaller when the block would not fit.
 class LabelLayout : public PageSource
 {
   public:
@@ -86,6 +100,8 @@ class LabelLayout : public PageSource
     static constexpr int kMarginBottom = 720;
     static constexpr int kMarginLeft = 576; // 0.4 inch
     static constexpr int kCellPadding = 30;
+    // What text keeps from the right edge of a label (a sixteenth of an inch).
+    static constexpr int kLabelMargin = 90;
 
     // `rows` are the table rows to print, in order. The table must outlive
     // the layout.
@@ -99,7 +115,8 @@ class LabelLayout : public PageSource
     const LabelFormat& format() const { return m_format; }
     int labelCount() const { return int(m_rows.size()); }
     const std::vector<int>& printedRows() const { return m_rows; }
-    // The five lines of the label of a table row.
+    // The lines of the label of a table row: five, or six when the country
+    // goes below a fifth used line.
     QStringList lines(int tableRow) const;
 
     // The sheet: its last row and column, the print area ("A1:C8") and the
@@ -110,18 +127,33 @@ class LabelLayout : public PageSource
     QString cellText(int row, int col) const;
 
     // Whole bands of labels that fit between the page's margins.
-    static int bandsPerPage(const LabelFormat& format);
-    int labelsPerPage() const { return bandsPerPage(m_format) * m_format.across; }
+    static int bandsPerPage(const LabelFormat& format, const PaperSize& paper = {});
+    int labelsPerPage() const;
     int pageCount() const override;
     Page page(int index) const override;
+    PaperSize paper() const override;
+    void setPaper(const PaperSize& paper) override;
+    // The rectangle of the label at a place on a page (0 the first).
+    LabelRect labelRect(int onPage) const;
+    // The template's sheet, or null for a built-in format.
+    const LabelSheet* sheet() const { return m_options.sheet ? &*m_options.sheet : nullptr; }
 
   private:
+    void placeTemplateLabel(Page& page, const LabelRect& label, const QStringList& text,
+                            int font) const;
+
     const Table& m_table;
     LabelFormat m_format;
     LabelOptions m_options;
     std::array<ResolvedLine, LabelPattern::kLines> m_lines;
     std::vector<int> m_rows;
     int m_countryLine = -1; // 0-based, -1 without a country
+    // On a template: the lines from the first used to the last, the font
+    // size and the height of a line.
+    int m_firstLine = 0;
+    int m_lastLine = -1;
+    double m_templatePoints = 10;
+    int m_templateRow = 240;
 };
 
 } // namespace corvanta

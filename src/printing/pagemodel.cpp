@@ -6,6 +6,36 @@ namespace corvanta {
 
 PageSource::~PageSource() = default;
 
+qint64 PageSource::minimumPdfBytes() const
+{
+    return qint64(pageCount()) * kMinPdfPageBytes;
+}
+
+PaperSize PaperSize::letter()
+{
+    return {};
+}
+
+PaperSize PaperSize::a4()
+{
+    // 210 x 297 mm.
+    return {QStringLiteral("A4"), 11906, 16838};
+}
+
+std::optional<PaperSize> PaperSize::named(const QString& name)
+{
+    if (name.compare(u"letter", Qt::CaseInsensitive) == 0)
+        return letter();
+    if (name.compare(u"a4", Qt::CaseInsensitive) == 0)
+        return a4();
+    return std::nullopt;
+}
+
+PaperSize PaperSize::forLocale(const QLocale& locale)
+{
+    return locale.measurementSystem() == QLocale::ImperialUSSystem ? letter() : a4();
+}
+
 int Page::addFont(const PageFont& font)
 {
     const qsizetype at = fonts.indexOf(font);

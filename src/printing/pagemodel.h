@@ -3,8 +3,10 @@
 #include "grid/table.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace corvanta {
@@ -19,12 +21,29 @@ struct PageFont
     bool operator==(const PageFont&) const = default;
 };
 
+// A sheet of paper, upright, in twips.
+struct PaperSize
+{
+    QString name = QStringLiteral("Letter");
+    int width = 12240; // US Letter, 8.5 x 11 inches
+    int height = 15840;
+    bool operator==(const PaperSize&) const = default;
+
+    static PaperSize letter();
+    static PaperSize a4();
+    // "a4" or "letter", in any case; nothing for another name.
+    static std::optional<PaperSize> named(const QString& name);
+    // Letter where the locale measures in inches (the US), A4 elsewhere.
+    static PaperSize forLocale(const QLocale& locale);
+};
+
 // One thing drawn on a page. Positions and sizes are in twips from the
 // paper's top-left corner, so a page can be checked without a printer.
 struct PageItem
 {
     enum Kind : uint8_t {
-        Text, // one line in the rectangle, vertically centred, clipped to it
+        Text, // one line in the rectangle, vertically centred; a text wider
+              // than the rectangle is cut with an ellipsis, as on screen
         Line, // from (x, y) to (x + w, y + h)
         Box,  // a check box filling the rectangle, ticked or not
     };
@@ -40,8 +59,8 @@ struct PageItem
 // fonts and what is drawn on it.
 struct Page
 {
-    int width = 12240; // US Letter, 8.5 x 11 inches
-    int height = 15840;
+    int width = PaperSize().width;
+    int height = PaperSize().height;
     QList<PageFont> fonts;
     std::vector<PageItem> items;
 
@@ -53,6 +72,10 @@ struct Page
     void shift(int dx, int dy);
 };
 
+// The fewest bytes a page adds to a PDF: its page object, its content
+// stream and its place in the cross-reference table.
+inline constexpr qint64 kMinPdfPageBytes = 160;
+
 // Pages made one at a time, so that printing holds one page, not the whole
 // document. Every page is computed from its index alone.
 class PageSource
@@ -62,6 +85,14 @@ class PageSource
     virtual int pageCount() const = 0;
     virtual Page page(int index) const = 0;
     virtual bool landscape() const { return false; }
+    // The paper the pages are laid out on, upright.
+    virtual PaperSize paper() const = 0;
+    // Lays the pages out again on the paper the printer holds. A source whose
+    // paper is part of what it prints (a label sheet) keeps its own.
+    virtual void setPaper(const PaperSize& paper) = 0;
+    // A lower bound of the bytes a PDF of these pages takes, for refusing a
+    // file that cannot fit before a byte is written. Cheap: no page is made.
+    virtual qint64 minimumPdfBytes() const;
 };
 
 // Twips from millimetres, rounded once.

@@ -3,15 +3,24 @@
 #include "commands/commandset.h"
 #include "files/document.h"
 #include "grid/gridwidget.h"
+#include "platform/platform.h"
+#include "printing/labelsheet.h"
 #include "printing/printsheetdialog.h"
 
 namespace corvanta {
 
 PrintCommands::PrintCommands(GridWidget* records, Document* doc, LabelOffsetStore offsets,
-                             QWidget* window)
+                             Platform* platform, QWidget* window)
     : QObject(window), m_records(records), m_doc(doc), m_offsets(std::move(offsets)),
-      m_window(window), m_previewer(&PageRenderer::preview)
+      m_platform(platform), m_window(window)
 {
+    m_previewer = [this](PageSource& pages, QWidget* parent, const QString& title) {
+        PageRenderer::preview(pages, parent, title, [this](const QString& reason) {
+            if (m_platform)
+                m_platform->messageBox(QStringLiteral("Cannot print.\n") + reason, QString(),
+                                       MsgIcon::Critical, MsgButtons::Ok);
+        });
+    };
 }
 
 void PrintCommands::install(CommandSet& c)
@@ -29,7 +38,8 @@ void PrintCommands::mnuPrintSheet_Click()
 void PrintCommands::mnuPrintLabels_Click()
 {
     const int street = m_doc ? m_doc->roles().map : ColumnRoles().map;
-    LabelDialog dialog(*m_records, street, m_previewer, m_offsets, m_window);
+    LabelDialog dialog(*m_records, street, m_previewer, m_offsets,
+                       m_templates ? *m_templates : LabelTemplates::system(), m_window);
     dialog.exec();
 }
 

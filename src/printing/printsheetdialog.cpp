@@ -160,7 +160,7 @@ void PrintSheetDialog::cmdPrint_Click()
     options.scale = SheetLayout::scaleFromText(m_scale->text());
     m_scale->setText(QString::number(options.scale));
     options.rows = m_all->isChecked() ? allRecordRows(m_records) : selectedRecordRows(m_records);
-    const SheetLayout layout(m_records.table(), std::move(options));
+    SheetLayout layout(m_records.table(), std::move(options));
     if (m_previewer)
         m_previewer(layout, this, QStringLiteral("Print Sheet"));
 }

@@ -3,6 +3,7 @@
 #include "printing/printedvalue.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace corvanta {
@@ -46,15 +47,48 @@ SheetLayout::SheetLayout(const Table& table, SheetOptions options)
     : m_table(table), m_options(std::move(options))
 {
     m_options.scale = std::clamp(m_options.scale, kMinScale, kMaxScale);
-    if (m_options.landscape)
-        std::swap(m_paperWidth, m_paperHeight);
-
-    for (int c = 0; c < table.colCount(); ++c) {
-        if (const int w = sheetColumnWidth(c); w > 0) {
+    if (m_options.columns.empty()) {
+        for (int c = 0; c < table.colCount(); ++c) {
+            if (const int w = sheetColumnWidth(c); w > 0) {
+                m_cols.push_back(c);
+                m_widths.push_back(w);
+            }
+        }
+    } else {
+        for (int c : m_options.columns) {
+            if (c < 0 || c >= table.colCount())
+                continue;
             m_cols.push_back(c);
-            m_widths.push_back(w);
+            m_widths.push_back(widthOf(table.column(c)));
         }
     }
+    layOut();
+}
+
+void SheetLayout::setPaper(const PaperSize& paper)
+{
+    m_options.paper = paper;
+    layOut();
+}
+
+int SheetLayout::pageCount() const
+{
+    return int(std::min<qint64>(qint64(m_pagesDown) * pagesAcross(), INT_MAX));
+}
+
+qint64 SheetLayout::minimumPdfBytes() const
+{
+    // The pages of a sheet too large for a page count of its own.
+    return qint64(m_pagesDown) * pagesAcross() * kMinPdfPageBytes;
+}
+
+void SheetLayout::layOut()
+{
+    m_groups.clear();
+    m_paperWidth = m_options.paper.width;
+    m_paperHeight = m_options.paper.height;
+    if (m_options.landscape)
+        std::swap(m_paperWidth, m_paperHeight);
 
     // Columns go onto a page while they fit; one wider than the page gets a
     // page of its own and is cut at the margin.
@@ -93,9 +127,16 @@ int SheetLayout::sheetColumnWidth(int col) const
         return 0;
     const ColumnAttr& attr = m_table.column(col);
     const bool printed =
-        col < int(m_options.printed.size()) ? bool(m_options.printed[col]) : !attr.hidden;
-    if (!printed)
-        return 0;
+        !m_options.columns.empty()
+            ? std::find(m_options.columns.begin(), m_options.columns.end(), col) !=
+                  m_options.columns.end()
+        : col < int(m_options.printed.size()) ? bool(m_options.printed[col])
+                                              : !attr.hidden;
+    return printed ? widthOf(attr) : 0;
+}
+
+int SheetLayout::widthOf(const ColumnAttr& attr)
+{
     const int width = attr.width < 0 ? kDefaultColumnTwips : attr.width;
     return int(std::lround(width * 1.2));
 }

@@ -18,9 +18,13 @@ struct SheetOptions
     bool landscape = false;
     int scale = 75;        // per cent, 50 to 100
     std::vector<int> rows; // table rows to print, in order
+    // When not empty: the table columns printed, in this order (replaces
+    // `printed`).
+    std::vector<int> columns;
+    PaperSize paper; // upright; turned here for landscape
 };
 
-// The address table as a ruled sheet on US Letter pages: the page header,
+// The address table as a ruled sheet on the printer's paper: the page header,
 // the column titles as headings on every page, one sheet row per record and
 // each printed column 1.2 times as wide as in the table, all at the chosen
 // scale. A sheet wider or longer than a page flows onto further pages, down
@@ -59,11 +63,16 @@ class SheetLayout : public PageSource
     int pagesAcross() const { return int(m_groups.size()); }
     int rowsPerPage() const { return m_rowsPerPage; }
 
-    int pageCount() const override { return m_pagesDown * pagesAcross(); }
+    int pageCount() const override;
     Page page(int index) const override;
     bool landscape() const override { return m_options.landscape; }
+    PaperSize paper() const override { return m_options.paper; }
+    void setPaper(const PaperSize& paper) override;
+    qint64 minimumPdfBytes() const override;
 
   private:
+    static int widthOf(const ColumnAttr& attr);
+    void layOut();
     struct Group
     {
         int first = 0; // index into m_cols
@@ -78,8 +87,8 @@ class SheetLayout : public PageSource
     std::vector<Group> m_groups;
     int m_rowsPerPage = 1;
     int m_pagesDown = 1;
-    int m_paperWidth = 12240;
-    int m_paperHeight = 15840;
+    int m_paperWidth = 0;
+    int m_paperHeight = 0;
 };
 
 } // namespace corvanta

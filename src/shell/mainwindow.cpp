@@ -259,7 +259,7 @@ void MainWindow::wireCommands()
     (new PrintCommands(m_fa, m_doc,
                        {[this](const QString& n) { return settings().read(n); },
                         [this](const QString& n, const QString& v) { settings().write(n, v); }},
-                       this))
+                       &platform(), this))
         ->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
     m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, m_showTips, this);

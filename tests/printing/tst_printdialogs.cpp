@@ -1,6 +1,7 @@
 #include "files/document.h"
 #include "grid/gridwidget.h"
 #include "printing/labellayout.h"
+#include "printing/labelsheet.h"
 #include "printing/printcommands.h"
 #include "printing/sheetlayout.h"
 #include "shellharness.h"
@@ -12,10 +13,17 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -53,7 +61,7 @@ struct Probe
     std::vector<int> labelRows;
     Previewer previewer()
     {
-        return [this](const PageSource& source, QWidget*, const QString&) {
+        return [this](PageSource& source, QWidget*, const QString&) {
             ++calls;
             pages = source.pageCount();
             landscape = source.landscape();
@@ -86,6 +94,9 @@ class TestPrintDialogs : public QObject
     void labelPatternDropLists();
     void labelPreviewAndSelectedRows();
     void labelOffsetIsKept();
+    void labelDialogPicksATemplate();
+    void printToFileKeepsTheOldFile_data();
+    void printToFileKeepsTheOldFile();
 
   private:
     // The key on the main window, made active again as a window manager
@@ -101,6 +112,7 @@ class TestPrintDialogs : public QObject
     MainWindow* m_w = nullptr;
     GridWidget* m_fa = nullptr;
     Probe m_probe;
+    Previewer m_preview; // the real print preview
 };
 
 void TestPrintDialogs::init()
@@ -120,6 +132,7 @@ void TestPrintDialogs::init()
         m_fa->SetCellText(r, 4, QStringLiteral("1000%1").arg(r));
     }
     m_probe = Probe();
+    m_preview = m_w->findChild<PrintCommands*>()->previewer();
     m_w->findChild<PrintCommands*>()->setPreviewer(m_probe.previewer());
 }
 
@@ -233,7 +246,7 @@ void TestPrintDialogs::sheetPrintsTheChoice()
 
 void TestPrintDialogs::cancelledPreviewChangesNothing()
 {
-    m_w->findChild<PrintCommands*>()->setPreviewer(&PageRenderer::preview);
+    m_w->findChild<PrintCommands*>()->setPreviewer(m_preview);
     m_w->document().MakeModified(false);
     clickCell(m_fa, 3, 0);
     QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
@@ -261,8 +274,14 @@ void TestPrintDialogs::cancelledPreviewChangesNothing()
 
 void TestPrintDialogs::labelDialogDefaults()
 {
+    const LabelTemplates none;
+    m_w->findChild<PrintCommands*>()->setLabelTemplates(&none);
     inModal([&] { press(Qt::Key_F5); },
             [&](QDialog& d) {
+                // Without the template library the dialog says where more
+                // sheets come from.
+                QVERIFY(child<QLabel>(d, "lbMoreSheets")->text().contains("glabels-data"));
+                QVERIFY(!d.findChild<QListWidget*>("lstLabelSheets"));
                 QCOMPARE(d.objectName(), QStringLiteral("frmReportOptions"));
                 QCOMPARE(d.windowTitle(), QStringLiteral("Address Labels Printing"));
                 GridWidget* fd = child<GridWidget>(&d, "fd");
@@ -377,6 +396,116 @@ void TestPrintDialogs::labelOffsetIsKept()
     inModal(
         [&] { press(Qt::Key_F5); },
         [&](QDialog& d) { QCOMPARE(child<QDoubleSpinBox>(&d, "txtOffsetDown")->value(), -2.0); });
+}
+
+void TestPrintDialogs::labelDialogPicksATemplate()
+{
+    const LabelSheet* sheet = LabelTemplates::system().named("Avery L7160");
+    if (!sheet)
+        QSKIP("the label templates (glabels-data) are not installed; scripts/setup.sh installs "
+              "them");
+    inModal([&] { press(Qt::Key_F5); },
+            [&](QDialog& d) {
+                QTest::keyClicks(child<QLineEdit>(d, "txtLabelSearch"), "l7160");
+                auto* list = child<QListWidget>(d, "lstLabelSheets");
+                QListWidgetItem* first = nullptr;
+                for (int i = 0; i < list->count() && !first; ++i)
+                    if (!list->item(i)->isHidden())
+                        first = list->item(i);
+                QVERIFY(first);
+                QVERIFY(first->text().startsWith("Avery L7160"));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(first).center());
+                auto* format = child<QComboBox>(d, "cboLabelFormat");
+                QCOMPARE(format->currentText(), QStringLiteral("Avery L7160"));
+                for (int i = 0; i < 3; ++i)
+                    QCOMPARE(format->itemText(i), LabelFormat::all()[size_t(i)].name);
+                QVERIFY(child<QLabel>(d, "imgSheet")->isVisible());
+                QVERIFY(!child<QLabel>(d, "Image1")->isVisible());
+                click(d, "cmdPrint");
+            });
+    // The labels are laid on the sheet's A4 paper, the first inside the
+    // sheet's first rectangle.
+    QCOMPARE(m_probe.first.width, PaperSize::a4().width);
+    const auto name = std::find_if(m_probe.first.items.begin(), m_probe.first.items.end(),
+                                   [](const PageItem& i) { return i.text == u"Name 1"; });
+    QVERIFY(name != m_probe.first.items.end());
+    const LabelRect r = sheet->labels.front();
+    QVERIFY(name->x >= r.x && name->x + name->w <= r.x + r.w);
+    QVERIFY(name->y >= r.y && name->y + name->h <= r.y + r.h);
+}
+
+// Print to a PDF file from the print preview: a target that is not a
+// regular file is refused without opening it, and a write that fails (here
+// at a file-size limit, as on a full disk) leaves the old file whole; both
+// are reported.
+void TestPrintDialogs::printToFileKeepsTheOldFile_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << true << "out.pdf is not a regular file";
+    QTest::newRow("write fails") << false << "File too large";
+}
+
+void TestPrintDialogs::printToFileKeepsTheOldFile()
+{
+    QFETCH(bool, fifo);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.pdf");
+    if (fifo) {
+        QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
+    } else {
+        QFile old(out);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old pdf");
+    }
+    m_w->findChild<PrintCommands*>()->setPreviewer(m_preview);
+    m_h->platform.answers << MsgAnswer::Ok;
+    rlimit saved = {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    bool printed = false;
+    int previewPages = 0;
+    inModal([&] { press(Qt::Key_F4); },
+            [&](QDialog& d) {
+                QTimer::singleShot(0, [&] {
+                    auto* preview =
+                        qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+                    if (!preview)
+                        return;
+                    // What the preview's print button does once the print
+                    // dialog was answered with a PDF file.
+                    QPrinter* printer = preview->printer();
+                    printer->setOutputFormat(QPrinter::PdfFormat);
+                    printer->setOutputFileName(out);
+                    // The preview's own pages still draw on the screen, not
+                    // into the file.
+                    auto* pages = preview->findChild<QPrintPreviewWidget*>();
+                    pages->updatePreview();
+                    previewPages = pages->pageCount();
+                    const rlimit small = {1024, saved.rlim_max};
+                    ::setrlimit(RLIMIT_FSIZE, &small);
+                    emit preview->paintRequested(printer);
+                    ::setrlimit(RLIMIT_FSIZE, &saved);
+                    printed = true;
+                    preview->reject();
+                });
+                click(d, "cmdPrint");
+            });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(printed);
+    QVERIFY(previewPages > 0);
+    QCOMPARE(m_h->platform.messages.size(), 1);
+    QCOMPARE(m_h->platform.lastText(), "Cannot print.\n" + reason);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{"out.pdf"});
+    if (!fifo) {
+        QFile old(out);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old pdf"));
+    }
 }
 
 QTEST_MAIN(TestPrintDialogs)

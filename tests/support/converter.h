@@ -19,10 +19,17 @@ struct ConvertResult
 };
 
 // `fileSizeLimit` > 0 runs the converter under that RLIMIT_FSIZE with
-// SIGXFSZ ignored, so a write past it fails as on a full disk.
-inline ConvertResult convert(const QStringList& args, rlim_t fileSizeLimit = 0)
+// SIGXFSZ ignored, so a write past it fails as on a full disk. A `locale`
+// is set as LC_ALL, for outputs whose defaults follow it (the paper).
+inline ConvertResult convert(const QStringList& args, rlim_t fileSizeLimit = 0,
+                             const QString& locale = {})
 {
     QProcess p;
+    if (!locale.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        p.setProcessEnvironment(env);
+    }
     if (fileSizeLimit > 0) {
         p.setChildProcessModifier([fileSizeLimit] {
             const rlimit limit = {fileSizeLimit, fileSizeLimit};

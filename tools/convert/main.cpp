@@ -10,6 +10,7 @@
 #include "files/vcardcolumns.h"
 #include "grid/table.h"
 #include "layoutfile.h"
+#include "printing/labelsheet.h"
 #include "printpdf.h"
 #include "table/valueformat.h"
 
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 
 #include <cstdio>
 #include <memory>
@@ -75,8 +77,11 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "                  UTF-8 (by default they become U+FFFD, with a warning)\n"
                     "PDF options:\n"
                     "  --labels FORMAT mailing labels in the standard 3-line pattern on\n"
-                    "                  \"3 x 10\", \"2 x 10\" or \"2 x 5\" sheets, instead of\n"
-                    "                  the print sheet\n"
+                    "                  \"3 x 10\", \"2 x 10\" or \"2 x 5\" sheets, or on a maker's\n"
+                    "                  sheet such as \"Avery L7160\" (from the glabels-data\n"
+                    "                  package), instead of the print sheet\n"
+                    "  --paper PAPER   a4 or letter (default: letter where the locale measures\n"
+                    "                  in inches, a4 elsewhere); a maker's sheet has its own\n"
                     "  --landscape     print the sheet across the page\n"
                     "  --scale N       the sheet's scale in per cent, 50 to 100 (75)\n"
                     "  --columns LIST  the sheet's columns, numbers from 0 or titles joined\n"
@@ -215,11 +220,12 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption landscape("landscape");
     const QCommandLineOption scale("scale", {}, "N");
     const QCommandLineOption columns("columns", {}, "LIST");
+    const QCommandLineOption paper("paper", {}, "PAPER");
     const QCommandLineOption delimiter("delimiter", {}, "D");
     const QCommandLineOption vcardVersion("vcard-version", {}, "V");
     const QCommandLineOption roles("roles", {}, "LIST");
     parser.addOptions({help, version, noTitles, strict, asShown, from, to, layout, labels,
-                       landscape, scale, columns, delimiter, vcardVersion, roles});
+                       landscape, scale, columns, paper, delimiter, vcardVersion, roles});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -235,6 +241,7 @@ int parseArguments(const QStringList& args, Options& o)
         } else if (const QString last = args.value(args.size() - 1);
                    last == u"--from" || last == u"--to" || last == u"--layout" ||
                    last == u"--labels" || last == u"--scale" || last == u"--columns" ||
+                   last == u"--paper" ||
                    last == u"--delimiter" || last == u"--vcard-version" ||
                    last == u"--roles") {
             // Only the last argument can lack its value.
@@ -273,6 +280,14 @@ int parseArguments(const QStringList& args, Options& o)
     }
     if (parser.isSet(columns))
         o.print.columns = parser.value(columns).split(u',');
+    o.print.paper = PaperSize::forLocale(QLocale::system());
+    if (parser.isSet(paper)) {
+        const auto named = PaperSize::named(parser.value(paper));
+        if (!named)
+            return usageError(
+                QStringLiteral("unknown paper '%1' (use a4 or letter)").arg(parser.value(paper)));
+        o.print.paper = *named;
+    }
     for (const QString& value : parser.values(delimiter)) {
         o.delimiter = delimiterNamed(value);
         if (!o.delimiter)
@@ -333,12 +348,12 @@ int parseArguments(const QStringList& args, Options& o)
         return usageError(QStringLiteral("cannot read PDF; IN must be native or delimited"));
     if (o.roles && ((*o.from != Format::Comma && *o.from != Format::Tab) || *o.to != Format::Vcard))
         return usageError(QStringLiteral("--roles needs delimited IN and vCard OUT"));
-    const bool printOptions =
-        parser.isSet(labels) || o.print.landscape || o.print.scale || o.print.columns;
+    const bool printOptions = parser.isSet(labels) || o.print.landscape || o.print.scale ||
+                              o.print.columns || parser.isSet(paper);
     if (printOptions && *o.to != Format::Pdf)
-        return usageError(QStringLiteral("--labels, --landscape, --scale and --columns need a "
-                                         "PDF output"));
-    if (const QString bad = PrintPdf::check(o.print); !bad.isEmpty())
+        return usageError(QStringLiteral("--labels, --paper, --landscape, --scale and --columns "
+                                         "need a PDF output"));
+    if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
         return usageError(bad);
     return 0;
 }
@@ -463,8 +478,8 @@ int run(const Options& o)
     if (*o.to == Format::Pdf) {
         QString error;
         bool badColumn = false;
-        if (!PrintPdf::write(table, o.print, o.out, QFileInfo(o.in).completeBaseName(), &error,
-                             &badColumn)) {
+        if (!PrintPdf::write(table, o.print, LabelTemplates::system(), o.out,
+                             QFileInfo(o.in).completeBaseName(), &error, &badColumn)) {
             if (badColumn)
                 return usageError(error);
             return fileError(o.out, error);

@@ -1,11 +1,11 @@
 #include "printpdf.h"
 
-#include "files/safefile.h"
 #include "grid/table.h"
 #include "printing/labellayout.h"
 #include "printing/pagerenderer.h"
 #include "printing/sheetlayout.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace corvanta::PrintPdf {
@@ -36,13 +36,16 @@ std::vector<int> recordRows(const Table& table)
 
 } // namespace
 
-QString check(const PrintRequest& request)
+QString check(const PrintRequest& request, const LabelTemplates& templates)
 {
     if (!request.labels.isEmpty()) {
-        if (!LabelFormat::named(request.labels))
-            return QStringLiteral("unknown label format '%1' (use \"3 x 10\", \"2 x 10\" or "
-                                  "\"2 x 5\")")
-                .arg(request.labels);
+        if (!LabelFormat::named(request.labels) && !templates.named(request.labels))
+            return QStringLiteral("unknown label format '%1' (use \"3 x 10\", \"2 x 10\", "
+                                  "\"2 x 5\" or a maker and product such as \"Avery "
+                                  "L7160\"%2)")
+                .arg(request.labels, templates.isEmpty()
+                                         ? QStringLiteral("; those come with glabels-data")
+                                         : QString());
         if (request.landscape || request.scale || request.columns)
             return QStringLiteral("--landscape, --scale and --columns are for the sheet, not "
                                   "for labels");
@@ -53,8 +56,8 @@ QString check(const PrintRequest& request)
     return {};
 }
 
-bool write(const Table& table, const PrintRequest& request, const QString& out,
-           const QString& title, QString* error, bool* badColumn)
+bool write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
+           const QString& out, const QString& title, QString* error, bool* badColumn)
 {
     *badColumn = false;
     std::unique_ptr<PageSource> pages;
@@ -66,6 +69,9 @@ bool write(const Table& table, const PrintRequest& request, const QString& out,
         // skipped.
         LabelOptions options;
         options.format = request.labels;
+        if (const LabelSheet* sheet = templates.named(request.labels))
+            options.sheet = *sheet;
+        options.paper = request.paper;
         options.skipIncomplete = true;
         pages = std::make_unique<LabelLayout>(table, LabelPattern::standard(titles),
                                               recordRows(table), options);
@@ -74,8 +80,9 @@ bool write(const Table& table, const PrintRequest& request, const QString& out,
         options.landscape = request.landscape;
         options.scale = request.scale.value_or(SheetLayout::kDefaultScale);
         options.rows = recordRows(table);
+        options.paper = request.paper;
         if (request.columns) {
-            options.printed.assign(size_t(table.colCount()), false);
+            // In the order given; a column named twice prints once.
             for (const QString& name : *request.columns) {
                 const int col = columnNamed(table, name.trimmed());
                 if (col < 0) {
@@ -83,26 +90,15 @@ bool write(const Table& table, const PrintRequest& request, const QString& out,
                     *error = QStringLiteral("no column '%1'").arg(name.trimmed());
                     return false;
                 }
-                options.printed[size_t(col)] = true;
+                if (std::find(options.columns.begin(), options.columns.end(), col) ==
+                    options.columns.end())
+                    options.columns.push_back(col);
             }
         }
         pages = std::make_unique<SheetLayout>(table, std::move(options));
     }
 
-    AtomicFile file(out);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (!PageRenderer::writePdf(*pages, file, title)) {
-        *error = QStringLiteral("cannot write the PDF");
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return PageRenderer::writePdfFile(*pages, out, title, error);
 }
 
 } // namespace corvanta::PrintPdf

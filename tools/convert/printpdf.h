@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/pagemodel.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,13 +9,19 @@
 
 namespace corvanta {
 
+class LabelTemplates;
 class Table;
 
 // What the converter prints when OUT is a PDF: the print sheet, or with a
 // label format the mailing labels.
 struct PrintRequest
 {
-    QString labels; // "3 x 10", "2 x 10", "2 x 5"; empty for the sheet
+    // "3 x 10", "2 x 10", "2 x 5" or a sheet of the template library
+    // ("Avery L7160"); empty for the sheet
+    QString labels;
+    // The paper of the sheet and the built-in label formats; a template
+    // brings its own.
+    PaperSize paper;
     bool landscape = false;
     std::optional<int> scale;           // the sheet's scale, default 75
     std::optional<QStringList> columns; // the sheet's columns, default the visible ones
@@ -24,12 +32,13 @@ namespace PrintPdf {
 // Checks a request before anything is read: an unknown label format, a
 // scale outside 50..100, or sheet options given with labels. Empty when
 // it is sound, else the usage error.
-QString check(const PrintRequest& request);
+QString check(const PrintRequest& request, const LabelTemplates& templates);
 
-// Lays out and writes the PDF through AtomicFile. On failure returns false
-// with `error` set (`line` tells a bad column name from a write failure).
-bool write(const Table& table, const PrintRequest& request, const QString& out,
-           const QString& title, QString* error, bool* badColumn);
+// Lays out and writes the PDF as a document is saved (see
+// PageRenderer::writePdfFile). On failure returns false with `error` set
+// (`badColumn` tells a bad column name from a write failure).
+bool write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
+           const QString& out, const QString& title, QString* error, bool* badColumn);
 
 } // namespace PrintPdf
 
