@@ -502,6 +502,8 @@ void TestTableModel::tableChangedOnlyForTheDocument()
     f.model.setCellCheck(2, 1, CheckChecked); // a box of the view's own
     f.model.setAltRowColor(0xC0FFC0);
     f.model.setFixedRows(0);
+    f.model.setRowHeight(1, 600); // heights are how rows are looked at
+    f.model.setRowHeights(1, 2, 300);
     QCOMPARE(changed.count(), 0);
     QVERIFY(f.model.setData(f.model.index(1, 1), QStringLiteral("x")));
     f.model.setCellSetting(PropFontItalic, 1, 1, 2, 2, true);

@@ -3,6 +3,7 @@
 // the layout file are described in docs/convert.md.
 
 #include "files/delimited.h"
+#include "files/fileformat.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
 #include "files/vcard.h"
@@ -28,7 +29,13 @@ namespace {
 
 constexpr const char* kName = "corvanta-convert";
 
-enum class Format { Native, Comma, Tab, Vcard, Pdf };
+// A document format, or PDF (written only).
+struct Format
+{
+    std::optional<FileFormat> document; // none: PDF
+    bool isPdf() const { return !document; }
+    bool is(FileFormat f) const { return document == f; }
+};
 
 const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "\n"
@@ -110,32 +117,26 @@ int fileError(const QString& path, const QString& reason)
 std::optional<Format> formatNamed(const QString& name)
 {
     const QString n = name.toLower();
-    if (n == u"native" || n == u"cvt")
-        return Format::Native;
-    if (n == u"csv" || n == u"comma")
-        return Format::Comma;
-    if (n == u"tab" || n == u"txt" || n == u"tsv")
-        return Format::Tab;
-    if (n == u"vcf" || n == u"vcard")
-        return Format::Vcard;
+    if (n.contains(u'.') || n.contains(u'/'))
+        return std::nullopt;
     if (n == u"pdf")
-        return Format::Pdf;
+        return Format{};
+    // The names are the extensions, and a few words for them.
+    if (n == u"native")
+        return Format{FileFormat::Native};
+    if (n == u"comma")
+        return Format{FileFormat::Comma};
+    if (const std::optional<FileFormat> f = corvanta::formatOfPath(QStringLiteral("x.") + n))
+        return Format{f};
     return std::nullopt;
 }
 
 std::optional<Format> formatOfPath(const QString& path)
 {
-    const QString ext = QFileInfo(path).suffix().toLower();
-    if (ext == u"cvt" || ext == u"vti" || ext == u"qrf")
-        return Format::Native;
-    if (ext == u"csv")
-        return Format::Comma;
-    if (ext == u"txt" || ext == u"tsv" || ext == u"tab")
-        return Format::Tab;
-    if (ext == u"vcf" || ext == u"vcard")
-        return Format::Vcard;
-    if (ext == u"pdf")
-        return Format::Pdf;
+    if (QFileInfo(path).suffix().toLower() == u"pdf")
+        return Format{};
+    if (const std::optional<FileFormat> f = corvanta::formatOfPath(path))
+        return Format{f};
     return std::nullopt;
 }
 
@@ -161,7 +162,7 @@ char delimiterOf(Format f, const Options& o, bool reading)
 {
     if (o.delimiter)
         return *o.delimiter;
-    if (f == Format::Comma)
+    if (f.is(FileFormat::Comma))
         return reading ? Delimited::kSniff : ',';
     return '\t';
 }
@@ -306,11 +307,11 @@ int parseArguments(const QStringList& args, Options& o)
     if (!o.to)
         return usageError(
             QStringLiteral("cannot tell the format of '%1' from its name; use --to").arg(o.out));
-    if (*o.from == Format::Pdf)
+    if (o.from->isPdf())
         return usageError(QStringLiteral("cannot read PDF; IN must be native or delimited"));
     const bool printOptions =
         parser.isSet(labels) || o.print.landscape || o.print.scale || o.print.columns;
-    if (printOptions && *o.to != Format::Pdf)
+    if (printOptions && !o.to->isPdf())
         return usageError(QStringLiteral("--labels, --landscape, --scale and --columns need a "
                                          "PDF output"));
     if (const QString bad = PrintPdf::check(o.print); !bad.isEmpty())
@@ -336,10 +337,10 @@ void writeAsShown(Table& table)
 int run(const Options& o)
 {
     Table table;
-    if (*o.from == Format::Native) {
+    if (o.from->is(FileFormat::Native)) {
         if (const FileStatus s = NativeFile::load(o.in, table); !s)
             return fileError(o.in, userText(s));
-    } else if (*o.from == Format::Vcard) {
+    } else if (o.from->is(FileFormat::Vcard)) {
         if (const FileStatus s = Vcard::load(o.in, table); !s)
             return fileError(o.in, userText(s));
     } else {
@@ -375,7 +376,7 @@ int run(const Options& o)
             return fileError(o.layout, error);
     }
 
-    if (*o.to == Format::Pdf) {
+    if (o.to->isPdf()) {
         QString error;
         bool badColumn = false;
         if (!PrintPdf::write(table, o.print, o.out, QFileInfo(o.in).completeBaseName(), &error,
@@ -390,8 +391,8 @@ int run(const Options& o)
         writeAsShown(table);
 
     const FileStatus saved =
-        *o.to == Format::Native ? NativeFile::save(table, o.out)
-        : *o.to == Format::Vcard
+        o.to->is(FileFormat::Native) ? NativeFile::save(table, o.out)
+        : o.to->is(FileFormat::Vcard)
             ? Vcard::save(table, o.out, {}, o.vcardVersion)
             : Delimited::save(table, o.out, delimiterOf(*o.to, o, false), o.titles ? 0 : 1);
     if (!saved)
@@ -412,7 +413,7 @@ int main(int argc, char** argv)
         return status < 0 ? 0 : status;
     // Only PDF needs fonts and a paint engine; it draws without any screen.
     std::unique_ptr<QCoreApplication> app;
-    if (*options.to == Format::Pdf) {
+    if (options.to->isPdf()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         // The platform's notes on its set-up are not the user's business;
