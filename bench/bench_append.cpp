@@ -22,8 +22,8 @@
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
-#include "table/undocommands.h"
 
 #include <QApplication>
 #include <QFile>
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     CommonDialog dialog;
     FileCommands files(doc, fa, fb, fc, platform, dialog);
     FileAppend append(files, fa, fc, platform, dialog);
-    UndoCommands undo(fa->gridModel());
+    EditHistory undo(fa->gridModel());
 
     std::vector<double> tAppend, tUndo, tRedo, tStep;
     for (int r = 0; r < runs; ++r) {

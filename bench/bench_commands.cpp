@@ -13,9 +13,9 @@
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
-#include "table/undocommands.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,7 +41,7 @@ struct Contender
     GridWidget& fb = *new GridWidget(&window);
     std::unique_ptr<FormPanel> panel;
     std::unique_ptr<TableCommands> commands;
-    std::unique_ptr<UndoCommands> undo;
+    std::unique_ptr<EditHistory> undo;
     ~Contender()
     {
         // The commands and the panel watch the grids: they go first.
@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         c->commands = std::make_unique<TableCommands>(&c->fa);
         QObject::connect(c->commands.get(), &TableCommands::currentRecordChanged, c->panel.get(),
                          &FormPanel::refresh);
-        c->undo = std::make_unique<UndoCommands>(c->fa.gridModel());
+        c->undo = std::make_unique<EditHistory>(c->fa.gridModel());
         c->fa.SelectRange(n / 2, 1);
         all.push_back(std::move(c));
     }

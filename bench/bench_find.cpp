@@ -7,8 +7,8 @@
 // are reported.
 #include "addressgen.h"
 #include "benchutil.h"
+#include "contacts/findscan.h"
 #include "grid/table.h"
-#include "tools/findscan.h"
 
 #include <QCoreApplication>
 

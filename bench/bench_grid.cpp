@@ -70,9 +70,10 @@ int main(int argc, char** argv)
         bench::fillAddressTable(c->source, n);
         c->nativePath = dir.filePath(QStringLiteral("%1.cvt").arg(n));
         c->grid.gridModel()->replaceTable(Table(c->source));
-        QString error;
-        if (!GridFile::save(*c->grid.gridModel(), c->nativePath, GridFile::Native, true, &error)) {
-            std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
+        if (const FileStatus s =
+                GridFile::save(*c->grid.gridModel(), c->nativePath, FileFormat::Native);
+            !s) {
+            std::fprintf(stderr, "save failed: %s\n", qPrintable(userText(s)));
             return 1;
         }
         c->grid.resize(1200, 800);
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
         {"LoadFile native + paint",
          [](Contender& c) {
              return millis([&] {
-                 if (!GridFile::load(*c.grid.gridModel(), c.nativePath, GridFile::Native, true))
+                 if (!GridFile::load(*c.grid.gridModel(), c.nativePath, FileFormat::Native, true))
                      std::fprintf(stderr, "load failed\n");
                  paint(c.grid);
              });

@@ -28,9 +28,9 @@
 #include "grid/table.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
-#include "table/undocommands.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -91,7 +91,7 @@ struct Bench
     CountControl* counts = new CountControl(&window);
     std::unique_ptr<FormPanel> panel;
     std::unique_ptr<TableCommands> table;
-    std::unique_ptr<UndoCommands> undo;
+    std::unique_ptr<EditHistory> undo;
     std::unique_ptr<EditInstaller> editing;
 
     explicit Bench(int records)
@@ -108,7 +108,7 @@ struct Bench
         table = std::make_unique<TableCommands>(&fa);
         QObject::connect(table.get(), &TableCommands::currentRecordChanged, panel.get(),
                          &FormPanel::refresh);
-        undo = std::make_unique<UndoCommands>(fa.gridModel());
+        undo = std::make_unique<EditHistory>(fa.gridModel());
         editing = std::make_unique<EditInstaller>(
             EditTargets{&fa, &fb, panel.get(), &doc, table.get(), counts, &platform, &clipboard});
         fa.SetSelectMode(GridWidget::SelectWholeRows);

@@ -25,9 +25,9 @@ ALLOWED = {
     "table": {"grid", "platform", "commands"},
     "files": {"grid", "table", "platform", "commands"},
     "editing": {"grid", "table", "files", "platform", "commands"},
-    "tools": {"grid", "table", "files", "platform", "commands"},
+    "contacts": {"grid", "table", "files", "platform", "commands"},
     "printing": {"grid", "table", "files", "platform", "commands"},
-    "shell": {"grid", "table", "files", "editing", "tools", "printing", "platform", "commands"},
+    "shell": {"grid", "table", "files", "editing", "contacts", "printing", "platform", "commands"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)

@@ -3,11 +3,11 @@
 #include "commands/commandset.h"
 #include "editing/formpanel.h"
 #include "editing/systemclipboard.h"
-#include "files/document.h"
 #include "grid/clipblock.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/tablecommands.h"
 
 #include <algorithm>
 #include <memory>
@@ -41,7 +41,7 @@ ClipboardCommands::Range ClipboardCommands::targetRange() const
 {
     const GridWidget* fa = m.fa;
     const int cur = fa->CurRow(), end = fa->SelEndRow();
-    if (fa->SelectMode() == GridWidget::SelectWholeRows)
+    if (m.table->isRowMode())
         return {std::min(cur, end), 0, std::max(cur, end), fa->ColCount() - 1};
     const int c1 = fa->CurCol(), c2 = fa->SelEndCol();
     return {std::min(cur, end), std::min(c1, c2), std::max(cur, end), std::max(c1, c2)};
@@ -59,7 +59,6 @@ void ClipboardCommands::cut()
         return;
     }
     writeRange(ClipBlock::parse(u""), r, QStringLiteral("Cut"));
-    m.doc->MakeModified(true);
 }
 
 void ClipboardCommands::paste()
@@ -77,7 +76,6 @@ void ClipboardCommands::paste()
     }
     writeRange(std::move(block), r, QStringLiteral("Paste"));
     m.fa->SelectRange(r.row1, r.col1, r.row2, r.col2);
-    m.doc->MakeModified(true);
 }
 
 void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QString& change)

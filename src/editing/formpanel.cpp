@@ -95,6 +95,8 @@ void FormPanel::install(CommandSet& commands)
     });
     m_closeAction = commands.action(name);
     m_commands = &commands;
+    if (QMenu* edit = commands.menu(QStringLiteral("mnuEdit")))
+        connect(edit, &QMenu::aboutToHide, this, &FormPanel::restoreSubmenus);
 }
 
 namespace {
@@ -148,26 +150,34 @@ void FormPanel::popUpEditMenu(int grid, const QPoint& globalPos)
     QMenu* edit = m_commands->menu(QStringLiteral("mnuEdit"));
     if (!edit)
         return;
-    // A submenu offers itself only when it has an entry that works.
-    const auto offer = [this](const char* name, bool allowed) {
-        QMenu* m = m_commands->menu(QString::fromLatin1(name));
-        if (!m)
-            return;
-        const QList<QAction*> entries = m->actions();
-        const bool works = std::any_of(entries.begin(), entries.end(), [](QAction* a) {
-            return !a->isSeparator() && a->isVisible() && a->isEnabled();
-        });
-        m->menuAction()->setEnabled(allowed && works);
-    };
     if (grid == 1) {
-        const QAction* rowMode = m_commands->action(QStringLiteral("mnuMouseMode_0"));
-        const bool rows = rowMode && rowMode->isChecked();
-        offer("mnuRowHeight", rows);
-        offer("mnuMove", rows);
+        const bool rows = !m_rowMode || m_rowMode();
+        offerSubmenu("mnuRowHeight", rows);
+        offerSubmenu("mnuMove", rows);
     } else {
-        offer("mnuRowHeight", true);
+        offerSubmenu("mnuRowHeight", true);
     }
     edit->popup(globalPos);
+}
+
+void FormPanel::offerSubmenu(const char* name, bool allowed)
+{
+    // A submenu offers itself only when it has an entry that works.
+    QMenu* m = m_commands ? m_commands->menu(QString::fromLatin1(name)) : nullptr;
+    if (!m)
+        return;
+    const QList<QAction*> entries = m->actions();
+    const bool works = std::any_of(entries.begin(), entries.end(), [](QAction* a) {
+        return !a->isSeparator() && a->isVisible() && a->isEnabled();
+    });
+    m->menuAction()->setEnabled(allowed && works);
+}
+
+void FormPanel::restoreSubmenus()
+{
+    // What a right-click in block mode took away holds for that popup only.
+    offerSubmenu("mnuRowHeight", true);
+    offerSubmenu("mnuMove", true);
 }
 
 void FormPanel::setup()

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QPoint;
 class QTabWidget;
@@ -54,6 +56,11 @@ class FormPanel : public QObject
     int activeGrid() const { return m_activeGrid; }
     // The grid becomes the active one as if it had taken the focus.
     void makeActive(int grid) { focusEntered(grid); }
+    // Tells whether the table is in row mode, for the table's popup menu.
+    void setRowModeSource(std::function<bool()> rowMode) { m_rowMode = std::move(rowMode); }
+    // The Edit menu's Row Height and Move as the menu bar offers them,
+    // after the popup (or a mode change) that restricted them.
+    void restoreSubmenus();
 
   signals:
     // The user changed a value in the panel (already copied into the table).
@@ -73,6 +80,7 @@ class FormPanel : public QObject
     void buildSide();
     void focusEntered(int grid);
     void popUpEditMenu(int grid, const QPoint& globalPos);
+    void offerSubmenu(const char* name, bool allowed);
     // The table's cell (row, col) into the panel's value column.
     void showValue(int row, int col);
     QString formatValue(int col, const QString& text) const;
@@ -91,6 +99,7 @@ class FormPanel : public QObject
     bool m_syncing = false;
     int m_activeGrid = 0;
     CommandSet* m_commands = nullptr;
+    std::function<bool()> m_rowMode;
 };
 
 } // namespace corvanta

@@ -186,7 +186,7 @@ void NavigationBar::goTo(int row)
 {
     if (row < 1 || row >= m.fa->RowCount())
         return;
-    if (m.fa->SelectMode() == GridWidget::SelectWholeRows)
+    if (m.table->isRowMode())
         m.fa->SelectRange(row, 0, row, m.fa->ColCount() - 1);
     else
         m.fa->SelectRange(row, m.fa->CurCol());

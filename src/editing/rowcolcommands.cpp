@@ -60,7 +60,7 @@ void RowColCommands::install(CommandSet& c)
 
 bool RowColCommands::rowMode() const
 {
-    return m.fa->SelectMode() == GridWidget::SelectWholeRows;
+    return m.table->isRowMode();
 }
 
 void RowColCommands::selectRecord(int row)
@@ -76,8 +76,8 @@ void RowColCommands::selectRecord(int row)
 
 void RowColCommands::finish()
 {
+    // The change itself left the document modified (through the model).
     m.table->fa_Click();
-    m.doc->MakeModified(true);
 }
 
 void RowColCommands::insertRow()
@@ -205,7 +205,6 @@ void RowColCommands::stamp(const QDateTime& now)
         m.fa->CellText(row, col) + QLatin1Char(' ') + stampOf(now, m.fa->ColumnFormat(col));
     m.fa->gridModel()->editText(row, col, text);
     m.panel->refresh();
-    m.doc->MakeModified(true);
 }
 
 } // namespace corvanta

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/fileformat.h"
 #include "files/textencoding.h"
 #include "table/columnroles.h"
 
@@ -16,9 +17,12 @@ class Document : public QObject
 {
     Q_OBJECT
   public:
-    // File kinds that Save writes.
-    enum Kind { KindNative = 2, KindComma = 3, KindTab = 4, KindVcard = 5 };
-    Q_ENUM(Kind)
+    // File kinds that Save writes: the file formats, by their numbers.
+    using Kind = FileFormat;
+    static constexpr Kind KindNative = FileFormat::Native;
+    static constexpr Kind KindComma = FileFormat::Comma;
+    static constexpr Kind KindTab = FileFormat::Tab;
+    static constexpr Kind KindVcard = FileFormat::Vcard;
 
     // `programFolder` holds the untitled document and is where the file
     // dialogs start; no trailing separator.

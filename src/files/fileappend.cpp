@@ -3,6 +3,8 @@
 #include "commands/commandset.h"
 #include "files/delimited.h"
 #include "files/filecommands.h"
+#include "files/fileformat.h"
+#include "files/filestatus.h"
 #include "files/gridfile.h"
 #include "files/vcard.h"
 #include "grid/gridwidget.h"
@@ -22,21 +24,6 @@ namespace corvanta {
 namespace {
 
 const QString kTitle = QStringLiteral("Append");
-
-// The reader for a file name, by its last three characters; -1 refuses it.
-int kindOf(const QString& path)
-{
-    const QString ext = path.right(3).toUpper();
-    if (ext == QLatin1String("CVT") || ext == QLatin1String("QRF"))
-        return GridFile::Native;
-    if (ext == QLatin1String("CSV"))
-        return GridFile::Comma;
-    if (ext == QLatin1String("TXT"))
-        return GridFile::Tab;
-    if (ext == QLatin1String("VCF"))
-        return GridFile::Vcard;
-    return -1;
-}
 
 } // namespace
 
@@ -69,16 +56,17 @@ void FileAppend::mnuAppend_Click()
     appendFile(dlg.FileName);
 }
 
-void FileAppend::showCannotOpen(const QString& path, const QString& reason)
+void FileAppend::showCannotOpen(const QString& path, const FileStatus& status)
 {
-    m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") + reason,
+    m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") +
+                              userText(status),
                           kTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 void FileAppend::appendFile(const QString& path)
 {
-    const int what = kindOf(path);
-    if (what < 0) {
+    const std::optional<FileFormat> format = formatOfPath(path);
+    if (!format) {
         m_platform.messageBox(
             QStringLiteral("You can only select the reconizable file types. Plaese select the "
                            "correct file type from the 'File of Types' list box in the Open "
@@ -87,11 +75,10 @@ void FileAppend::appendFile(const QString& path)
         return;
     }
     m_fc->ClearAll();
-    QString error;
     Delimited::ReadInfo info;
-    if (!m_files.load(*m_fc->gridModel(), path, what, &error, &info)) {
+    if (FileStatus status = m_files.load(*m_fc->gridModel(), path, *format, &info); !status) {
         // Nothing was read, so nothing changed: the document keeps its flag.
-        showCannotOpen(path, error);
+        showCannotOpen(path, status);
         return;
     }
     Table records = m_fc->gridModel()->takeTable();

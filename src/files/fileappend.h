@@ -7,6 +7,7 @@ namespace corvanta {
 
 class CommandSet;
 class FileCommands;
+struct FileStatus;
 class GridWidget;
 class Platform;
 struct CommonDialog;
@@ -37,7 +38,7 @@ class FileAppend : public QObject
     void appended(const QString& selection);
 
   private:
-    void showCannotOpen(const QString& path, const QString& reason);
+    void showCannotOpen(const QString& path, const FileStatus& status);
 
     FileCommands& m_files;
     GridWidget* m_fa;

@@ -25,13 +25,12 @@ namespace corvanta {
 namespace {
 
 const QString kCaptionSaved = QStringLiteral("Corvanta Address Book -- ");
-const QString kOutOfMemory = userText(FileStatus::fail(FileStatus::OutOfMemory));
+const FileStatus kOutOfMemory = FileStatus::fail(FileStatus::OutOfMemory);
 
 } // namespace
 
 struct DelimitedKind
 {
-    int what;
     Document::Kind fileKind;
     const char* defaultExt;
     const char* openFilter;
@@ -40,10 +39,10 @@ struct DelimitedKind
 
 namespace {
 
-const DelimitedKind kComma{GridFile::Comma, Document::KindComma, "*.csv",
+const DelimitedKind kComma{Document::KindComma, "*.csv",
                            "Comma Delimited Files (*.csv)|*.csv|All Files (*.*)|*.*",
                            "Comma Delimited Text Files (*.csv)|*.csv"};
-const DelimitedKind kTab{GridFile::Tab, Document::KindTab, "*.txt",
+const DelimitedKind kTab{Document::KindTab, "*.txt",
                          "Tab Delimited Files (*.txt)|*.txt|All Files (*.*)|*.*",
                          "Tab Delimited Text Files (*.txt)|*.txt"};
 
@@ -57,15 +56,15 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
                            Platform& platform, CommonDialog& dialog, QObject* parent)
     : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
-      m_dialog(dialog),
-      m_loader([this](TableModel& model, const QString& path, int what, bool withTitles,
-                      QString* error, Delimited::ReadInfo* info) {
+      m_dialog(dialog), m_loader([this](TableModel& model, const QString& path, FileFormat format,
+                                        bool withTitles, Delimited::ReadInfo* info) {
           // A vCard opened lays out its own columns, and the roles follow.
           ColumnRoles roles = m_doc.roles();
-          const bool ok = GridFile::load(model, path, what, withTitles, error, info, &roles);
-          if (ok && &model == m_fa->gridModel())
+          const FileStatus status =
+              GridFile::load(model, path, format, withTitles, info, &roles);
+          if (status && &model == m_fa->gridModel())
               m_doc.setRoles(roles);
-          return ok;
+          return status;
       })
 {
     // Every change of the document's table, whoever makes it (an edit, a
@@ -83,18 +82,16 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
     });
 }
 
-bool FileCommands::load(TableModel& model, const QString& path, int what, QString* error,
-                        Delimited::ReadInfo* info)
+FileStatus FileCommands::load(TableModel& model, const QString& path, FileFormat format,
+                              Delimited::ReadInfo* info)
 {
     // A file larger than memory must not take the open document with it:
     // the readers build the new table beside the old one, so the old one
     // is whole when they give up.
     try {
-        return m_loader(model, path, what, true, error, info);
+        return m_loader(model, path, format, true, info);
     } catch (const std::bad_alloc&) {
-        if (error)
-            *error = kOutOfMemory;
-        return false;
+        return kOutOfMemory;
     }
 }
 
@@ -144,19 +141,20 @@ bool FileCommands::isOpenCancelled(const QString& fileName)
            fileName == QLatin1String("*.txt") || fileName == QLatin1String("*.vcf");
 }
 
-void FileCommands::showCannotSave(const QString& reason)
+void FileCommands::showCannotSave(const FileStatus& status)
 {
-    m_platform.messageBox(QStringLiteral("Cannot save.\n") + reason +
+    m_platform.messageBox(QStringLiteral("Cannot save.\n") + userText(status) +
                               QStringLiteral("\nTry save as a different file name."),
                           QString(), MsgIcon::Critical, MsgButtons::Ok);
 }
 
-void FileCommands::showCannotOpen(const QString& path, const QString& reason)
+void FileCommands::showCannotOpen(const QString& path, const FileStatus& status)
 {
     // The document stays as it was: a failed open must never leave an empty
     // table that carries the file's name, or a later Save would overwrite the
     // user's file with nothing.
-    m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") + reason,
+    m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") +
+                              userText(status),
                           QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
 }
 
@@ -217,7 +215,9 @@ void FileCommands::NewUntitledTable()
 
 void FileCommands::RefreshDocumentView()
 {
-    emit captionChanged(QStringLiteral("Corvanta Address Book [") + m_dialog.FileName +
+    // The document's own name: the dialog's may be of an Append or an
+    // export since, and a Recent Files open or a restored copy had none.
+    emit captionChanged(QStringLiteral("Corvanta Address Book [") + m_doc.CurrentFile() +
                         QLatin1Char(']'));
     emit columnsChanged();
     emit currentCellChanged();
@@ -226,9 +226,8 @@ void FileCommands::RefreshDocumentView()
 void FileCommands::FinishLoad()
 {
     RefreshDocumentView();
-    m_fa->SetSelectMode(GridWidget::SelectWholeRows);
-    emit currentCellChanged();
     emit rowModeEntered();
+    emit currentCellChanged();
     m_doc.MakeModified(false);
     emit countsChanged();
 }
@@ -239,7 +238,7 @@ bool FileCommands::openStartupFile()
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
     QScopedValueRollback replacing(m_replacing, true);
-    if (!load(*m_fa->gridModel(), path, GridFile::Native, nullptr))
+    if (!load(*m_fa->gridModel(), path, FileFormat::Native))
         return false;
     keepTitleRow();
     m_doc.setLoaded(path, Document::KindNative);
@@ -252,13 +251,13 @@ bool FileCommands::openStartupFile()
     return true;
 }
 
-bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
-                               Document::Kind kind, QString* error)
+FileStatus FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
+                                     Document::Kind kind)
 {
     {
         QScopedValueRollback replacing(m_replacing, true);
-        if (!load(*m_fa->gridModel(), copyPath, GridFile::Native, error))
-            return false;
+        if (FileStatus status = load(*m_fa->gridModel(), copyPath, FileFormat::Native); !status)
+            return status;
         keepTitleRow();
         m_doc.setLoaded(documentPath, kind);
         emit captionChanged(kCaptionSaved + documentPath);
@@ -267,7 +266,7 @@ bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentP
     }
     // What is on disk under the document's name is older than this.
     m_doc.MakeModified(true);
-    return true;
+    return {};
 }
 
 bool FileCommands::openFile(const QString& path, Document::Kind kind, bool titlesInFirstLine)
@@ -292,12 +291,8 @@ bool FileCommands::openFile(const QString& path, Document::Kind kind, bool title
 bool FileCommands::openNamedFile(const QString& path)
 {
     // The format follows the name, as a file manager's choice of program does.
-    const QString ext = QFileInfo(path).suffix().toLower();
-    const Document::Kind kind = ext == u"csv" ? Document::KindComma
-                                : ext == u"txt" || ext == u"tsv" || ext == u"tab"
-                                    ? Document::KindTab
-                                : ext == u"vcf" || ext == u"vcard" ? Document::KindVcard
-                                                                   : Document::KindNative;
+    // A name that says no format is read as a native document.
+    const Document::Kind kind = formatOfPath(path).value_or(FileFormat::Native);
     if (!loadDocument(path, kind))
         return false;
     if (kind == Document::KindNative)
@@ -309,14 +304,10 @@ bool FileCommands::openNamedFile(const QString& path)
 
 bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
 {
-    const int what = kind == Document::KindNative  ? GridFile::Native
-                     : kind == Document::KindVcard ? GridFile::Vcard
-                                                   : delimitedKind(kind).what;
     QScopedValueRollback replacing(m_replacing, true);
-    QString error;
     Delimited::ReadInfo info;
-    if (!load(*m_fa->gridModel(), path, what, &error, &info)) {
-        showCannotOpen(path, error);
+    if (FileStatus status = load(*m_fa->gridModel(), path, kind, &info); !status) {
+        showCannotOpen(path, status);
         return false;
     }
     keepTitleRow();
@@ -348,9 +339,8 @@ void FileCommands::mnuOpen_Click(int index)
 void FileCommands::openNative(const QString& path)
 {
     QScopedValueRollback replacing(m_replacing, true);
-    QString error;
-    if (!load(*m_fa->gridModel(), path, GridFile::Native, &error)) {
-        showCannotOpen(path, error);
+    if (FileStatus status = load(*m_fa->gridModel(), path, FileFormat::Native); !status) {
+        showCannotOpen(path, status);
         return;
     }
     keepTitleRow();
@@ -402,12 +392,11 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
 {
     QScopedValueRollback replacing(m_replacing, true);
     GridWidget* fa = m_fa;
-    QString error;
     Delimited::ReadInfo info;
     if (index == 0) {
         // The first line fills the title row.
-        if (!load(*fa->gridModel(), path, k.what, &error, &info)) {
-            showCannotOpen(path, error);
+        if (FileStatus status = load(*fa->gridModel(), path, k.fileKind, &info); !status) {
+            showCannotOpen(path, status);
             return;
         }
         keepTitleRow();
@@ -419,8 +408,8 @@ void FileCommands::readDelimited(const DelimitedKind& k, int index, const QStrin
         fc->SetRowCount(1);
         fc->SetFixedRowCount(0);
         fc->ClearAll();
-        if (!load(*fc->gridModel(), path, k.what, &error, &info)) {
-            showCannotOpen(path, error);
+        if (FileStatus status = load(*fc->gridModel(), path, k.fileKind, &info); !status) {
+            showCannotOpen(path, status);
             return;
         }
         fc->SelectRange(0, 0, fc->RowCount() - 1, fc->ColCount() - 1);
@@ -463,8 +452,7 @@ void FileCommands::warnReplacedBytes(const QString& path, const Delimited::ReadI
 
 bool FileCommands::mnuSave_Click()
 {
-    QString error;
-    bool ok = true;
+    FileStatus status;
     const QString current = m_doc.CurrentFile();
     if (m_doc.FileKind() == Document::KindNative) {
         const bool untitled = m_doc.isUntitled() && QFileInfo::exists(current);
@@ -475,28 +463,28 @@ bool FileCommands::mnuSave_Click()
             if (a == MsgAnswer::Escape)
                 return false; // not No: the user asked for nothing to happen
             if (a == MsgAnswer::Yes) {
-                ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
+                status = GridFile::save(*m_fa->gridModel(), current, FileFormat::Native);
             } else {
                 // Save As reports its own failure and settles the flag.
                 return mnuSaveAsCVT_Click();
             }
         } else {
-            ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Native, true, &error);
+            status = GridFile::save(*m_fa->gridModel(), current, FileFormat::Native);
         }
     } else if (m_doc.FileKind() == Document::KindVcard) {
-        ok = GridFile::save(*m_fa->gridModel(), current, GridFile::Vcard, true, &error,
-                            TextEncoding::Utf8, 0, m_doc.roles());
+        status = GridFile::save(*m_fa->gridModel(), current, FileFormat::Vcard, true,
+                                TextEncoding::Utf8, 0, m_doc.roles());
     } else {
         TextEncoding encoding = m_doc.textEncoding();
         if (!confirmEncoding(encoding))
             return false;
-        ok = GridFile::save(*m_fa->gridModel(), current, delimitedKind(m_doc.FileKind()).what, true,
-                            &error, encoding, m_doc.textDelimiter());
-        if (ok)
+        status = GridFile::save(*m_fa->gridModel(), current, m_doc.FileKind(), true, encoding,
+                                m_doc.textDelimiter());
+        if (status)
             m_doc.setTextEncoding(encoding);
     }
-    if (!ok) {
-        showCannotSave(error);
+    if (!status) {
+        showCannotSave(status);
         return false;
     }
     if (m_doc.FileKind() != Document::KindNative) {
@@ -536,10 +524,9 @@ bool FileCommands::mnuSaveAsCVT_Click()
     const QString path = askSavePath(QStringLiteral("Corvanta Files (*.cvt)|*.cvt"));
     if (path.isEmpty())
         return false;
-    QString error;
-    if (!GridFile::save(*m_fa->gridModel(), path, GridFile::Native, true, &error)) {
+    if (FileStatus status = GridFile::save(*m_fa->gridModel(), path, FileFormat::Native); !status) {
         // Reported, and the document keeps its name, caption and flag.
-        showCannotSave(error);
+        showCannotSave(status);
         return false;
     }
     emit captionChanged(kCaptionSaved + path);
@@ -567,9 +554,8 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
     const QString path = askSavePath(QString::fromLatin1(k.saveFilter));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!GridFile::save(*m_fa->gridModel(), path, k.what, true, &error)) {
-        showCannotSave(error);
+    if (FileStatus status = GridFile::save(*m_fa->gridModel(), path, k.fileKind); !status) {
+        showCannotSave(status);
         return;
     }
     // The export is not the document: CurrentFile and FileKind stay, and
@@ -599,10 +585,10 @@ void FileCommands::mnuSaveAsVcard_Click()
     const QString path = askSavePath(QStringLiteral("vCard Files (*.vcf)|*.vcf"));
     if (path.isEmpty())
         return;
-    QString error;
-    if (!GridFile::save(*m_fa->gridModel(), path, GridFile::Vcard, true, &error, TextEncoding::Utf8,
-                        0, m_doc.roles())) {
-        showCannotSave(error);
+    if (FileStatus status = GridFile::save(*m_fa->gridModel(), path, FileFormat::Vcard, true,
+                                           TextEncoding::Utf8, 0, m_doc.roles());
+        !status) {
+        showCannotSave(status);
         return;
     }
     // An export, as the delimited ones are: the document stays what it was.

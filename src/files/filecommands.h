@@ -2,6 +2,7 @@
 
 #include "files/delimited.h"
 #include "files/document.h"
+#include "files/filestatus.h"
 #include "files/textencoding.h"
 
 #include <QObject>
@@ -74,8 +75,8 @@ class FileCommands : public QObject
     // Reads the native copy `copyPath` as the document `documentPath` of
     // `kind`, with its changes unsaved. False (with the reason) leaves the
     // table as it was.
-    bool restoreCopy(const QString& copyPath, const QString& documentPath, Document::Kind kind,
-                     QString* error);
+    FileStatus restoreCopy(const QString& copyPath, const QString& documentPath,
+                           Document::Kind kind);
     // Opens a file named on the command line, in the format its extension
     // names (a native file when it names none); false, after saying why,
     // leaves the table as it was.
@@ -84,8 +85,8 @@ class FileCommands : public QObject
     // What reads a file into a grid's table (GridFile::load's signature).
     // Tests put in one that fails the way a real reader can, such as
     // running out of memory.
-    using Loader =
-        std::function<bool(TableModel&, const QString&, int, bool, QString*, Delimited::ReadInfo*)>;
+    using Loader = std::function<FileStatus(TableModel&, const QString&, FileFormat, bool,
+                                            Delimited::ReadInfo*)>;
     void setLoader(Loader loader) { m_loader = std::move(loader); }
 
     // The encoding the delimited file just opened was read in: Save writes
@@ -97,8 +98,8 @@ class FileCommands : public QObject
 
     // Reads a file into a grid's table with the loader; running out of
     // memory fails the read like any other reason, and the table stays.
-    bool load(TableModel& model, const QString& path, int what, QString* error,
-              Delimited::ReadInfo* info = nullptr);
+    FileStatus load(TableModel& model, const QString& path, FileFormat format,
+                    Delimited::ReadInfo* info = nullptr);
     // Tells the user when bytes of a delimited file had to be replaced.
     void warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info);
 
@@ -129,12 +130,12 @@ class FileCommands : public QObject
     QString askOpenPath(const QString& defaultExt, const QString& filter);
     QString askSavePath(const QString& filter);
     void keepTitleRow();
-    void showCannotSave(const QString& reason);
+    void showCannotSave(const FileStatus& status);
     // False when `encoding` is windows-1252, a cell holds a character it
     // lacks and the user declines UTF-8; otherwise `encoding` is what to
     // write.
     bool confirmEncoding(TextEncoding& encoding);
-    void showCannotOpen(const QString& path, const QString& reason);
+    void showCannotOpen(const QString& path, const FileStatus& status);
     void onTableChanged();
 
     Document& m_doc;

@@ -46,8 +46,8 @@ bool readNote(const QString& path, Document::Kind& kind, QString& documentPath)
         return false;
     bool ok = false;
     const int k = lines.at(0).toInt(&ok);
-    if (!ok || (k != Document::KindNative && k != Document::KindComma && k != Document::KindTab &&
-                k != Document::KindVcard))
+    if (!ok || (k != int(Document::KindNative) && k != int(Document::KindComma) &&
+                k != int(Document::KindTab) && k != int(Document::KindVcard)))
         return false;
     kind = Document::Kind(k);
     documentPath = QString::fromUtf8(lines.at(1));
@@ -126,9 +126,8 @@ bool RecoveryCopy::writeNow()
     // A save-as since the last copy: the copy under the old name is stale.
     if (!m_copyPath.isEmpty() && m_copyPath != path)
         discard();
-    QString error;
-    if (!GridFile::save(m_model, path, GridFile::Native, true, &error)) {
-        emit writeFailed(error);
+    if (FileStatus status = GridFile::save(m_model, path, FileFormat::Native); !status) {
+        emit writeFailed(userText(status));
         return false;
     }
     if (!writeNote(notePathOf(path), m_doc.FileKind(), m_doc.CurrentFile())) {

@@ -9,12 +9,17 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSet>
+#include <QSignalBlocker>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+#include <utility>
 
 namespace corvanta {
 
@@ -32,6 +37,34 @@ qreal logicalDpi()
 
 using Block = GridSelection::Block;
 
+// Tells before the current cell moves, while the old one is still current.
+class AnnouncingSelectionModel : public QItemSelectionModel
+{
+  public:
+    AnnouncingSelectionModel(QAbstractItemModel* model, QObject* parent,
+                             std::function<void()> aboutToChange)
+        : QItemSelectionModel(model, parent), m_aboutToChange(std::move(aboutToChange))
+    {
+    }
+    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override
+    {
+        if (index != currentIndex() && !m_quiet)
+            m_aboutToChange();
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+    // Moves the current cell for a moment and back, unseen by anyone.
+    void setCurrentQuietly(const QModelIndex& index)
+    {
+        const QSignalBlocker blocker(this);
+        QScopedValueRollback quiet(m_quiet, true);
+        QItemSelectionModel::setCurrentIndex(index, NoUpdate);
+    }
+
+  private:
+    std::function<void()> m_aboutToChange;
+    bool m_quiet = false;
+};
+
 } // namespace
 
 struct GridWidget::Private
@@ -45,6 +78,12 @@ struct GridWidget::Private
     QSet<int> lockedColumns;
     std::unique_ptr<GridSelection> selection;
     std::unique_ptr<GridDragDrop> dragDrop;
+    AnnouncingSelectionModel* selectionModel = nullptr;
+    // The moving corner of a block extended with Shift; the current cell
+    // is the other corner, where the block was started.
+    QPersistentModelIndex selEnd;
+    // Column of the current cell when its row is about to be removed.
+    int removedCurrentCol = -1;
 };
 
 // --- construction and layout ------------------------------------------------
@@ -68,6 +107,24 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     verticalHeader()->hide(); // the grids have no fixed column
     setModel(d->model);
+    // Before the selection model's own handler moves the current cell up.
+    connect(d->model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                const QModelIndex cur = currentIndex();
+                d->removedCurrentCol =
+                    cur.isValid() && cur.row() >= first && cur.row() <= last ? cur.column() : -1;
+            });
+    connect(d->model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int) { replaceRemovedCurrent(first); });
+    {
+        QItemSelectionModel* plain = selectionModel();
+        d->selectionModel =
+            new AnnouncingSelectionModel(d->model, this, [this] { emit currentAboutToChange(); });
+        setSelectionModel(d->selectionModel);
+        delete plain;
+    }
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { d->selEnd = QPersistentModelIndex(); });
 
     setWordWrap(false);
     setEditTriggers(AnyKeyPressed | DoubleClicked | EditKeyPressed);
@@ -406,6 +463,50 @@ void GridWidget::SelectRange(int row1, int col1, int row2, int col2)
     else if (selectionBehavior() == SelectColumns)
         flags |= QItemSelectionModel::Columns;
     selectionModel()->select(sel, flags);
+    if (row2 != row1 || col2 != col1)
+        d->selEnd = d->model->cellIndex(row2, col2);
+}
+
+QItemSelectionModel::SelectionFlags GridWidget::behaviourFlags() const
+{
+    switch (selectionBehavior()) {
+    case SelectRows:
+        return QItemSelectionModel::Rows;
+    case SelectColumns:
+        return QItemSelectionModel::Columns;
+    default:
+        return QItemSelectionModel::NoUpdate;
+    }
+}
+
+void GridWidget::extendTo(const QModelIndex& end)
+{
+    const QModelIndex anchor = currentIndex();
+    if (!anchor.isValid() || !end.isValid())
+        return;
+    const QItemSelection block(
+        d->model->index(std::min(anchor.row(), end.row()), std::min(anchor.column(), end.column())),
+        d->model->index(std::max(anchor.row(), end.row()),
+                        std::max(anchor.column(), end.column())));
+    // Current: replaces the block being extended, keeping rows picked
+    // before it with Ctrl.
+    selectionModel()->select(block, QItemSelectionModel::SelectCurrent | behaviourFlags());
+    d->selEnd = end;
+    scrollTo(end);
+}
+
+void GridWidget::replaceRemovedCurrent(int first)
+{
+    const int col = std::exchange(d->removedCurrentCol, -1);
+    const int rows = d->model->rowCount();
+    const int cols = d->model->columnCount();
+    if (col < 0 || rows <= 0 || cols <= 0)
+        return;
+    const QModelIndex next = d->model->index(std::min(first, rows - 1), std::min(col, cols - 1));
+    const bool nonePicked = !selectionModel()->hasSelection();
+    selectionModel()->setCurrentIndex(next, nonePicked ? QItemSelectionModel::ClearAndSelect |
+                                                             behaviourFlags()
+                                                       : QItemSelectionModel::NoUpdate);
 }
 
 int GridWidget::SelectMode() const
@@ -732,9 +833,94 @@ bool GridWidget::edit(const QModelIndex& index, EditTrigger trigger, QEvent* eve
 
 void GridWidget::mousePressEvent(QMouseEvent* event)
 {
-    d->pressedOnCell =
-        event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid();
+    const QModelIndex index = indexAt(event->position().toPoint());
+    d->pressedOnCell = event->button() == Qt::LeftButton && index.isValid();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool extending =
+        selectionMode() == ExtendedSelection || selectionMode() == ContiguousSelection;
+    if (d->pressedOnCell && extending && (mods & Qt::ShiftModifier) &&
+        !(mods & Qt::ControlModifier) && currentIndex().isValid()) {
+        extendTo(index);
+        event->accept();
+        return;
+    }
+    // The press on a check box belongs to the box, but the click still
+    // makes its cell current, as a click anywhere else does.
+    if (d->pressedOnCell && !(mods & (Qt::ShiftModifier | Qt::ControlModifier)) &&
+        (index.flags() & Qt::ItemIsUserCheckable) && index != currentIndex())
+        selectionModel()->setCurrentIndex(index,
+                                          QItemSelectionModel::ClearAndSelect | behaviourFlags());
     QTableView::mousePressEvent(event);
+}
+
+void GridWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QModelIndex anchor = currentIndex();
+    QTableView::mouseMoveEvent(event);
+    // Dragging out a block leaves the current cell where the drag began.
+    const QModelIndex end = currentIndex();
+    if (state() == DragSelectingState && anchor.isValid() && end != anchor) {
+        selectionModel()->setCurrentIndex(anchor, QItemSelectionModel::NoUpdate);
+        d->selEnd = end;
+    }
+}
+
+std::optional<QAbstractItemView::CursorAction> GridWidget::cursorActionFor(int key)
+{
+    switch (key) {
+    case Qt::Key_Up:
+        return QAbstractItemView::MoveUp;
+    case Qt::Key_Down:
+        return QAbstractItemView::MoveDown;
+    case Qt::Key_Left:
+        return QAbstractItemView::MoveLeft;
+    case Qt::Key_Right:
+        return QAbstractItemView::MoveRight;
+    case Qt::Key_Home:
+        return QAbstractItemView::MoveHome;
+    case Qt::Key_End:
+        return QAbstractItemView::MoveEnd;
+    case Qt::Key_PageUp:
+        return QAbstractItemView::MovePageUp;
+    case Qt::Key_PageDown:
+        return QAbstractItemView::MovePageDown;
+    }
+    return std::nullopt;
+}
+
+void GridWidget::keyPressEvent(QKeyEvent* event)
+{
+    const std::optional<CursorAction> action = cursorActionFor(event->key());
+    const QModelIndex anchor = currentIndex();
+    const bool extending =
+        selectionMode() == ExtendedSelection || selectionMode() == ContiguousSelection;
+    if (action && (event->modifiers() & Qt::ShiftModifier) && extending && anchor.isValid() &&
+        state() != EditingState) {
+        // The block's far corner moves; the current cell stays its anchor.
+        const QModelIndex from = d->selEnd.isValid() ? QModelIndex(d->selEnd) : anchor;
+        d->selectionModel->setCurrentQuietly(from);
+        const QModelIndex to = moveCursor(*action, event->modifiers());
+        d->selectionModel->setCurrentQuietly(anchor);
+        extendTo(to.isValid() ? to : from);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags GridWidget::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const
+{
+    // The cursor picks where it lands with Ctrl too, as a spreadsheet's
+    // does: what is picked is what the commands act on.
+    if (event && event->type() == QEvent::KeyPress && selectionMode() == ExtendedSelection) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & Qt::ControlModifier) && !(mods & Qt::ShiftModifier) &&
+            cursorActionFor(key->key()))
+            return QItemSelectionModel::ClearAndSelect | behaviourFlags();
+    }
+    return QTableView::selectionCommand(index, event);
 }
 
 void GridWidget::mouseReleaseEvent(QMouseEvent* event)

@@ -5,6 +5,8 @@
 
 #include <QTableView>
 
+#include <optional>
+
 namespace corvanta {
 
 class TableModel;
@@ -135,6 +137,10 @@ class GridWidget : public QTableView
     void cellEdited(int row, int col);
     // Any change of a cell's text, made by the user or by code.
     void contentChanged();
+    // The current cell is about to move (by keys, a click, a command or a
+    // selection set by code): an edit still open elsewhere on the same
+    // record must be taken now, while that record is still current.
+    void currentAboutToChange();
     // The user dragged a column by its title from one index to another.
     void columnDragged(int from, int to);
     // The user dropped a dragged block; it now covers this range.
@@ -144,6 +150,10 @@ class GridWidget : public QTableView
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     void changeEvent(QEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -163,6 +173,15 @@ class GridWidget : public QTableView
     void applyTitleHeight();
     void applyRowHeights(int firstRow, int lastRow, bool freshSections);
     void ensureCurrent();
+    // Selects from the current cell (the anchor, which stays current) to
+    // `end`, as Shift with a key or a click does.
+    void extendTo(const QModelIndex& end);
+    QItemSelectionModel::SelectionFlags behaviourFlags() const;
+    // The cursor move of a navigation key; none for any other key.
+    static std::optional<CursorAction> cursorActionFor(int key);
+    // The current row went with removed rows: the row that takes its place
+    // becomes current, picked as the mode picks.
+    void replaceRemovedCurrent(int first);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -541,8 +541,9 @@ void TableModel::setRowHeight(int row, int twips)
     if (row < 0 || row >= m_table.rowCount())
         return;
     m_table.setRowHeight(row, twips < 0 ? -1 : twips);
+    // A height is how the user looks at the rows, not a change of the
+    // document: neither modified nor a step of the history.
     emit rowHeightChanged(row);
-    emit tableChanged();
 }
 
 bool TableModel::setCellSetting(int setting, int row1, int col1, int row2, int col2,

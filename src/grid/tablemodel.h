@@ -192,7 +192,6 @@ class TableModel : public QAbstractTableModel
     Table columnsCopy(int col, int n) const;
     void putColumns(int col, const Table& cells);
 
-
     // A CheckState: CheckNone, CheckChecked or CheckUnchecked.
     int cellCheck(int row, int col) const;
     void setCellCheck(int row, int col, int state);
@@ -204,8 +203,8 @@ class TableModel : public QAbstractTableModel
     static Qt::Alignment alignmentFor(int code, QStringView text);
 
   signals:
-    // After every change of the table's content, shape, formats, column
-    // attributes or row heights (not after view state such as view-only
+    // After every change of the table's content, shape, formats or column
+    // attributes (not after row heights or view state such as view-only
     // check boxes): the one place to learn that the document changed.
     void tableChanged();
     // A column's width or hidden state changed.

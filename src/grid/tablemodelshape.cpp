@@ -166,8 +166,7 @@ void TableModel::setRowHeights(int first, int last, int twips)
         return;
     for (int r = first; r <= last; ++r)
         m_table.setRowHeight(r, twips < 0 ? -1 : twips);
-    emit rowHeightsChanged(first, last);
-    emit tableChanged();
+    emit rowHeightsChanged(first, last); // no tableChanged: see setRowHeight
 }
 
 void TableModel::perform(const QString& change, std::function<void()> redo,

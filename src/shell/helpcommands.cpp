@@ -12,9 +12,9 @@
 namespace corvanta {
 
 HelpCommands::HelpCommands(QWidget* window, Platform& platform, SettingsStore& settings,
-                           const QString& programFolder, bool& showTips, QObject* parent)
+                           const QString& programFolder, QObject* parent)
     : QObject(parent), m_window(window), m_platform(platform), m_settings(settings),
-      m_programFolder(programFolder), m_showTips(showTips)
+      m_programFolder(programFolder)
 {
 }
 

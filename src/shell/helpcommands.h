@@ -20,11 +20,14 @@ class HelpCommands : public QObject
 {
     Q_OBJECT
   public:
-    // `showTips` is the window's start-up switch: Close in the tip window
-    // writes it, and the window saves it at exit. Dialogs open over
-    // `window`.
+    // Dialogs open over `window`.
     HelpCommands(QWidget* window, Platform& platform, SettingsStore& settings,
-                 const QString& programFolder, bool& showTips, QObject* parent = nullptr);
+                 const QString& programFolder, QObject* parent = nullptr);
+
+    // The start-up switch of the tip of the day: the tip window's Close
+    // writes it, and the window saves it at exit.
+    bool showTips() const { return m_showTips; }
+    void setShowTips(bool on) { m_showTips = on; }
 
     void install(CommandSet& commands);
 
@@ -43,7 +46,7 @@ class HelpCommands : public QObject
     Platform& m_platform;
     SettingsStore& m_settings;
     QString m_programFolder;
-    bool& m_showTips;
+    bool m_showTips = true;
     QPointer<TipsDialog> m_tips;
 };
 

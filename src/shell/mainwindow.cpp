@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "commands/commandset.h"
+#include "contacts/contacttools.h"
 #include "editing/countcontrol.h"
 #include "editing/dropbox.h"
 #include "editing/editinstaller.h"
@@ -21,10 +22,9 @@
 #include "table/addressdefaults.h"
 #include "table/cellformatcommands.h"
 #include "table/columndefinecommands.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
 #include "table/tablecommands.h"
-#include "table/undocommands.h"
-#include "tools/contacttools.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,7 +77,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     buildStatusBar();
     m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
     m_table = new TableCommands(m_fa, this);
-    m_undo = new UndoCommands(m_fa->gridModel(), this);
+    m_history = new EditHistory(m_fa->gridModel(), this);
     m_recovery = new RecoveryCopy(*m_doc, *m_fa->gridModel(),
                                   m_ctx.recoveryFolder.isEmpty() ? RecoveryCopy::defaultFolder()
                                                                  : m_ctx.recoveryFolder,
@@ -111,7 +111,7 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
         a->setChecked(m_dropBoxOn != 0);
     m_formPanel->dropBox()->setVisible(m_dropBoxOn != 0);
     m_doc->setOpenFolder(stored.openFolder);
-    m_showTips = stored.showTips;
+    m_help->setShowTips(stored.showTips);
     setStatusPanel(2, QStringLiteral("US"));
     applyAlternateRows();
 
@@ -155,6 +155,8 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
 
 MainWindow::~MainWindow()
 {
+    // An edit still open goes in while everything it reaches is alive.
+    commitEdits();
     // The grids outlive this object's own members while QWidget tears down
     // its children; an editor closing then must not call back into us.
     for (QObject* grid :
@@ -262,7 +264,7 @@ void MainWindow::wireCommands()
                        &platform(), this))
         ->install(c);
     c.attach(QStringLiteral("mnuExit"), this, [this] { mnuExit_Click(); });
-    m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, m_showTips, this);
+    m_help = new HelpCommands(this, platform(), settings(), m_ctx.programFolder, this);
     m_help->install(c);
     for (int i = 0; i < RecentFiles::Max; ++i)
         c.attach(QStringLiteral("mnuRecent_%1").arg(i), this, [this, i] { openRecent(i); });
@@ -274,7 +276,7 @@ void MainWindow::wireCommands()
     });
 
     m_table->install(c);
-    m_undo->install(c);
+    m_history->install(c);
     m_editing = new EditInstaller(
         {m_fa, m_fb, m_formPanel, m_doc, m_table, m_countControl, &platform(), nullptr}, this);
     m_editing->install(c);
@@ -283,8 +285,9 @@ void MainWindow::wireCommands()
     // The panel's right-edge buttons follow a splitter drag, not a resize.
     connect(m_splitter, &QSplitter::splitterMoved, m_editing,
             [this](int pos) { m_editing->placeAtPanelEdge(GridWidget::pixelsToTwips(pos)); });
-    auto* tools = new ContactTools(m_fa, *m_doc, *m_table, platform(), settings(), this);
+    auto* tools = new ContactTools(m_fa, *m_doc, platform(), settings(), this);
     tools->install(c);
+    connect(tools, &ContactTools::cellFound, m_table, &TableCommands::fa_Click);
     connect(tools, &ContactTools::countryChanged, this,
             [this](const QString& text) { setStatusPanel(2, text); });
     installFormatting();
@@ -299,17 +302,17 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
     // A saved document is where undoing comes back to unmodified; another
     // document's history has nothing to undo in this one.
-    connect(m_doc, &Document::modifiedChanged, m_undo, [this](bool modified) {
+    connect(m_doc, &Document::modifiedChanged, m_history, [this](bool modified) {
         if (!modified)
-            m_undo->markSaved();
+            m_history->markSaved();
     });
-    connect(m_doc, &Document::loaded, m_undo, &UndoCommands::clear);
-    connect(m_doc, &Document::reset, m_undo, &UndoCommands::clear);
-    connect(m_undo, &UndoCommands::backToSaved, this, [this] { m_doc->MakeModified(false); });
-    connect(m_undo, &UndoCommands::replayed, m_formPanel, &FormPanel::refresh);
+    connect(m_doc, &Document::loaded, m_history, &EditHistory::clear);
+    connect(m_doc, &Document::reset, m_history, &EditHistory::clear);
+    connect(m_history, &EditHistory::backToSaved, this, [this] { m_doc->MakeModified(false); });
+    connect(m_history, &EditHistory::replayed, m_formPanel, &FormPanel::refresh);
     // An undone append or insert changes the counts and the position text.
-    connect(m_undo, &UndoCommands::replayed, this, &MainWindow::updateCountBoxes);
-    connect(m_undo, &UndoCommands::replayed, m_table, &TableCommands::fa_Click);
+    connect(m_history, &EditHistory::replayed, this, &MainWindow::updateCountBoxes);
+    connect(m_history, &EditHistory::replayed, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::captionChanged, this, &MainWindow::setCaption);
     connect(m_files, &FileCommands::countsChanged, this, &MainWindow::updateCountBoxes);
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
@@ -323,11 +326,22 @@ void MainWindow::wireCommands()
     connect(m_table, &TableCommands::positionChanged, this,
             [this](const QString& text) { setStatusPanel(6, text); });
     connect(m_table, &TableCommands::modeChanged, this,
-            [this](const QString& text) { setStatusPanel(3, text); });
+            [this](TableCommands::Mode, const QString& text) { setStatusPanel(3, text); });
+    connect(m_table, &TableCommands::modeChanged, m_formPanel, &FormPanel::restoreSubmenus);
+    m_formPanel->setRowModeSource([this] { return m_table->isRowMode(); });
+    // A panel edit still open belongs to the record it was typed for.
+    connect(m_fa, &GridWidget::currentAboutToChange, m_fb, &GridWidget::commitOpenEditor);
+    // Back from another program the table shows the mode's selection anew
+    // (the program's own dialogs and message boxes leave it as it was).
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive && m_loaded && !m_ended) {
+                    m_table->fa_Click();
+                    m_table->reapplyMouseMode();
+                }
+            });
     connect(m_table, &TableCommands::currentRecordChanged, m_formPanel, &FormPanel::refresh);
     connect(m_fa, &GridWidget::Click, m_table, &TableCommands::fa_Click);
-    connect(m_fa, &GridWidget::cellEdited, this, [this] { m_doc->MakeModified(true); });
-    connect(m_formPanel, &FormPanel::recordEdited, this, [this] { m_doc->MakeModified(true); });
     connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, m_table,
             [this] { m_table->fa_Click(); });
 }
@@ -336,20 +350,13 @@ void MainWindow::installFormatting()
 {
     CellFormatCommands::Hooks hooks;
     hooks.activeGrid = [this] { return m_formPanel->activeGrid(); };
-    hooks.rowMode = [this] {
-        const QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0"));
-        return a && a->isChecked();
-    };
+    hooks.rowMode = [this] { return m_table->isRowMode(); };
     hooks.fontColorIcon = &Icons::fontColor;
     auto* formatting =
         new CellFormatCommands(m_fa, m_fb, qobject_cast<QFrame*>(m_table->colorPalette()),
-                               platform(), m_undo->stack(), std::move(hooks), this);
+                               platform(), m_history->stack(), std::move(hooks), this);
     formatting->setObjectName(QStringLiteral("cellFormatting"));
     formatting->install(*m_commands);
-    connect(formatting, &CellFormatCommands::tableFormatted, this, [this] {
-        if (!m_doc->IsModified())
-            m_doc->MakeModified(true);
-    });
     connect(m_table, &TableCommands::currentRecordChanged, formatting,
             &CellFormatCommands::refreshTableState);
     connect(m_formPanel, &FormPanel::gridFocused, formatting, &CellFormatCommands::showStates);
@@ -361,7 +368,7 @@ void MainWindow::installFormatting()
         m_countControl->showCounts(m_fa->RowCount() - 1, cols);
     };
     auto* define =
-        new ColumnDefineCommands(m_fa, platform(), m_undo->stack(), std::move(defHooks), this);
+        new ColumnDefineCommands(m_fa, platform(), m_history->stack(), std::move(defHooks), this);
     define->setObjectName(QStringLiteral("columnDefine"));
     define->install(*m_commands);
     connect(define, &ColumnDefineCommands::columnsDefined, this, [this] {
@@ -455,11 +462,13 @@ void MainWindow::offerRecovery()
         }
         if (answer != MsgAnswer::Yes)
             continue; // closed without an answer: asked again next time
-        QString error;
-        if (!m_files->restoreCopy(found.copyPath, found.documentPath, found.kind, &error)) {
-            platform().messageBox(QStringLiteral("Cannot open %1.\n%2")
-                                      .arg(QDir::toNativeSeparators(found.copyPath), error),
-                                  QString(), MsgIcon::Exclamation, MsgButtons::Ok);
+        if (const FileStatus status =
+                m_files->restoreCopy(found.copyPath, found.documentPath, found.kind);
+            !status) {
+            platform().messageBox(
+                QStringLiteral("Cannot open %1.\n%2")
+                    .arg(QDir::toNativeSeparators(found.copyPath), userText(status)),
+                QString(), MsgIcon::Exclamation, MsgButtons::Ok);
             continue;
         }
         // Loading dropped the copy it came from; keep the changes safe
@@ -531,7 +540,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded && !m_ended) {
+    // Back from Find, which frees the table's selection while it is active;
+    // any other window of ours leaves the picked rows alone.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded && !m_ended &&
+        !m_table->gridFollowsMode()) {
         m_table->fa_Click();
         m_table->reapplyMouseMode();
     }
@@ -590,7 +602,7 @@ void MainWindow::SaveSettingsAndExit()
     out.alternateRows = m_alternateRowsOn;
     out.openFolder = m_doc->OpenFolder();
     out.startupFile = m_doc->StartupFile();
-    out.showTips = m_showTips;
+    out.showTips = m_help->showTips();
     out.dropBox = m_dropBoxOn;
     out.roles = m_doc->roles();
     AppSettings(settings()).save(out);

@@ -24,7 +24,7 @@ class RecentFiles;
 class RecoveryCopy;
 class SettingsStore;
 class TableCommands;
-class UndoCommands;
+class EditHistory;
 
 // What the start routine hands the main window: the services it uses, so
 // tests can bring their own.
@@ -65,7 +65,7 @@ class MainWindow : public QMainWindow
     FileCommands& files() const { return *m_files; }
     FormPanel& formPanel() const { return *m_formPanel; }
     TableCommands& tableCommands() const { return *m_table; }
-    UndoCommands& undoCommands() const { return *m_undo; }
+    EditHistory& editHistory() const { return *m_history; }
     EditInstaller& editing() const { return *m_editing; }
     HelpCommands& help() const { return *m_help; }
 
@@ -112,7 +112,7 @@ class MainWindow : public QMainWindow
     FileCommands* m_files = nullptr;
     FormPanel* m_formPanel = nullptr;
     TableCommands* m_table = nullptr;
-    UndoCommands* m_undo = nullptr;
+    EditHistory* m_history = nullptr;
     EditInstaller* m_editing = nullptr;
     HelpCommands* m_help = nullptr;
     RecoveryCopy* m_recovery = nullptr;
@@ -128,7 +128,6 @@ class MainWindow : public QMainWindow
     int m_vbarLeftTwips = 3570;
     bool m_alternateRowsOn = true;
     int m_dropBoxOn = 1;
-    bool m_showTips = true;
     bool m_shownOnce = false;
     bool m_ended = false;
     bool m_loaded = false;

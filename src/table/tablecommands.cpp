@@ -23,6 +23,11 @@ void TableCommands::install(CommandSet& c)
     connect(&c, &CommandSet::toolbarClicked, m_panColor, &QWidget::hide);
     c.attach(QStringLiteral("mnuMouseMode_0"), this, [this] { mnuMouseMode_Click(0); });
     c.attach(QStringLiteral("mnuMouseMode_1"), this, [this] { mnuMouseMode_Click(1); });
+    // The mode's submenu is hidden for good; its F6 and F7 still work,
+    // through the window the table is in.
+    for (const char* name : {"mnuMouseMode_0", "mnuMouseMode_1"})
+        if (QAction* a = c.action(QString::fromLatin1(name)))
+            m_fa->window()->addAction(a);
     c.attach(QStringLiteral("tbr_DragMode"), this, [this, &c] {
         const bool on = c.toolbarButton(QStringLiteral("DragMode"))->isChecked();
         if (QAction* a = c.action(QStringLiteral("mnuDragDrop")))
@@ -56,7 +61,8 @@ void TableCommands::mnuMouseMode_Click(int index)
 {
     if (index != 0 && index != 1)
         return;
-    const bool rowMode = index == 0;
+    m_mode = index == 0 ? Mode::Row : Mode::Block;
+    const bool rowMode = isRowMode();
     // The toolbar's RowMode and BlockMode buttons mirror these marks.
     if (m_commands) {
         if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_0")))
@@ -64,21 +70,26 @@ void TableCommands::mnuMouseMode_Click(int index)
         if (QAction* a = m_commands->action(QStringLiteral("mnuMouseMode_1")))
             a->setChecked(!rowMode);
     }
-    emit modeChanged(rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
-    m_fa->SetSelectMode(rowMode ? GridWidget::SelectWholeRows : GridWidget::SelectFree);
-    if (rowMode)
-        selectCurrentRow();
+    applyModeToGrid();
+    emit modeChanged(m_mode, rowMode ? QStringLiteral("ROW") : QStringLiteral("EDIT"));
 }
 
 void TableCommands::reapplyMouseMode()
 {
-    QAction* rowItem = m_commands ? m_commands->action(QStringLiteral("mnuMouseMode_0")) : nullptr;
-    if (rowItem && rowItem->isChecked()) {
-        m_fa->SetSelectMode(GridWidget::SelectWholeRows);
+    applyModeToGrid();
+}
+
+bool TableCommands::gridFollowsMode() const
+{
+    return m_fa->SelectMode() ==
+           (isRowMode() ? GridWidget::SelectWholeRows : GridWidget::SelectFree);
+}
+
+void TableCommands::applyModeToGrid()
+{
+    m_fa->SetSelectMode(isRowMode() ? GridWidget::SelectWholeRows : GridWidget::SelectFree);
+    if (isRowMode())
         selectCurrentRow();
-    } else {
-        m_fa->SetSelectMode(GridWidget::SelectFree);
-    }
 }
 
 void TableCommands::selectCurrentRow()

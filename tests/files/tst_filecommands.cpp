@@ -674,8 +674,8 @@ void TestFileCommands::outOfMemoryKeepsDocument()
     const QString file = h.path("huge.cvt");
     writeFile(file, "x");
     MainWindow& w = h.start();
-    w.files().setLoader([](TableModel&, const QString&, int, bool, QString*,
-                           Delimited::ReadInfo*) -> bool { throw std::bad_alloc(); });
+    w.files().setLoader([](TableModel&, const QString&, FileFormat, bool,
+                           Delimited::ReadInfo*) -> FileStatus { throw std::bad_alloc(); });
     w.fa()->SetCellText(1, 0, "Unsaved work");
     const Table before = w.fa()->table();
     h.platform.answers << MsgAnswer::No;

@@ -7,8 +7,8 @@
 #include "files/filecommands.h"
 #include "files/recoverycopy.h"
 #include "grid/tablemodel.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
-#include "table/undocommands.h"
 
 #include <QApplication>
 #include <QDir>
@@ -126,7 +126,7 @@ void TestRecovery::savedOrDeclinedLeavesNoCopy()
         w.document().setCurrentFile(h.path("saved.cvt"));
         QVERIFY(w.files().mnuSave_Click());
     } else if (ending == "undo") {
-        w.undoCommands().stack()->undo();
+        w.editHistory().stack()->undo();
         QVERIFY(!w.document().IsModified());
     } else {
         h.platform.answers = {MsgAnswer::No};

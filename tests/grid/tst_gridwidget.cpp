@@ -499,10 +499,10 @@ void TestGridWidget::loadFailureLeavesGridAsItWas_data()
 {
     QTest::addColumn<int>("what");
     QTest::addColumn<QByteArray>("bytes"); // empty = the file does not exist
-    QTest::newRow("native, missing file") << 0 << QByteArray();
-    QTest::newRow("native, not our format") << 0 << QByteArray("Name,City\r\nAnn,Rome\r\n");
-    QTest::newRow("comma, missing file") << 3 << QByteArray();
-    QTest::newRow("unknown kind") << 7 << QByteArray("x");
+    const int native = int(FileFormat::Native);
+    QTest::newRow("native, missing file") << native << QByteArray();
+    QTest::newRow("native, not our format") << native << QByteArray("Name,City\r\nAnn,Rome\r\n");
+    QTest::newRow("comma, missing file") << int(FileFormat::Comma) << QByteArray();
 }
 
 void TestGridWidget::loadFailureLeavesGridAsItWas()
@@ -520,9 +520,9 @@ void TestGridWidget::loadFailureLeavesGridAsItWas()
     g.w.SetColumnWidth(0, 1700);
     g.w.SelectRange(3, 2);
     QSignalSpy reset(g.w.gridModel(), &QAbstractItemModel::modelReset);
-    QString error;
-    QVERIFY(!GridFile::load(*g.w.gridModel(), path, what, true, &error));
-    QVERIFY(!error.isEmpty());
+    const FileStatus status = GridFile::load(*g.w.gridModel(), path, FileFormat(what), true);
+    QVERIFY(!status);
+    QVERIFY(!userText(status).isEmpty());
     QCOMPARE(reset.count(), 0);
     QCOMPARE(g.w.RowCount(), 6);
     QCOMPARE(g.w.ColCount(), 4);
@@ -541,15 +541,13 @@ void TestGridWidget::loadAndSaveKeepTheLayout()
         g.w.SetColumnHidden(2, true);
         g.w.SetRowHeightOf(150, 900);
         g.w.SetCellProp(13, 5, 1, true);
-        QString error;
-        QVERIFY2(GridFile::save(*g.w.gridModel(), path, GridFile::Native, true, &error),
-                 qPrintable(error));
+        const FileStatus saved = GridFile::save(*g.w.gridModel(), path, FileFormat::Native);
+        QVERIFY2(saved, qPrintable(userText(saved)));
     }
     Grid g(3, 2);
     QSignalSpy reset(g.w.gridModel(), &QAbstractItemModel::modelReset);
-    QString error;
-    QVERIFY2(GridFile::load(*g.w.gridModel(), path, GridFile::Native, true, &error),
-             qPrintable(error));
+    const FileStatus loaded = GridFile::load(*g.w.gridModel(), path, FileFormat::Native, true);
+    QVERIFY2(loaded, qPrintable(userText(loaded)));
     QCOMPARE(reset.count(), 1);
     QCOMPARE(g.w.RowCount(), 200);
     QCOMPARE(g.w.CellText(199, 2), QStringLiteral("199,2"));
@@ -573,15 +571,15 @@ void TestGridWidget::delimitedLoadUnderTitles()
 
     Grid g(3, 2);
     g.w.SetCellText(0, 0, QStringLiteral("Title"));
-    QVERIFY(GridFile::load(*g.w.gridModel(), path, GridFile::Tab, false));
+    QVERIFY(GridFile::load(*g.w.gridModel(), path, FileFormat::Tab, false));
     QCOMPARE(g.texts(0, 0, 2, 1), (Rows{{"Title", "0,1"}, {"Name", "City"}, {"Ann", "Rome"}}));
-    QVERIFY(GridFile::load(*g.w.gridModel(), path, GridFile::Tab, true));
+    QVERIFY(GridFile::load(*g.w.gridModel(), path, FileFormat::Tab, true));
     QCOMPARE(g.w.RowCount(), 2);
     QCOMPARE(g.w.gridModel()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("City"));
 
     // Written back with or without the title row.
     const QString out = dir.filePath(QStringLiteral("out.csv"));
-    QVERIFY(GridFile::save(*g.w.gridModel(), out, GridFile::Comma, false));
+    QVERIFY(GridFile::save(*g.w.gridModel(), out, FileFormat::Comma, false));
     QFile back(out);
     QVERIFY(back.open(QIODevice::ReadOnly));
     QCOMPARE(back.readAll().trimmed(), QByteArray("Ann,Rome"));
@@ -602,7 +600,7 @@ void TestGridWidget::importThroughScratchGrid()
     scratch.w.SetFixedRowCount(0);
     QVERIFY(scratch.w.horizontalHeader()->isHidden());
     scratch.w.ClearAll();
-    QVERIFY(GridFile::load(*scratch.w.gridModel(), path, GridFile::Comma, true));
+    QVERIFY(GridFile::load(*scratch.w.gridModel(), path, FileFormat::Comma, true));
     QCOMPARE(scratch.w.RowCount(), 3);
     QCOMPARE(scratch.w.gridModel()->rowCount(), 3); // row 0 is a record here
     scratch.w.SelectRange(0, 0, scratch.w.RowCount() - 1, scratch.w.ColCount() - 1);

@@ -501,6 +501,15 @@ void TestMainWindow::rowAndBlockMode()
     // The position panel reads current row / records.
     w.tableCommands().fa_Click();
     QCOMPARE(panel(w, 6), QString("3 / 10"));
+    // F7 and F6 switch, though the submenu that holds them stays hidden.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(fa, Qt::Key_F7);
+    QCOMPARE(panel(w, 3), QString("EDIT"));
+    QVERIFY(w.commands().toolbarButton("BlockMode")->isChecked());
+    QTest::keyClick(fa, Qt::Key_F6);
+    QCOMPARE(panel(w, 3), QString("ROW"));
+    QCOMPARE(fa->SelectMode(), 3);
 }
 
 void TestMainWindow::formPanelClosesAndReopens()
@@ -855,6 +864,10 @@ void TestMainWindow::rightClickPopsUpEditMenu()
     if (grid == "fa")
         QCOMPARE(act(w, "mnuMove")->isEnabled(), moveOffered);
     edit->close();
+    // What the popup took away was for the popup only.
+    QVERIFY(act(w, "mnuRowHeight")->isEnabled());
+    if (grid == "fa")
+        QVERIFY(act(w, "mnuMove")->isEnabled());
 }
 
 void TestMainWindow::faClickShowsCell()

@@ -7,8 +7,8 @@
 #include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "table/cellformatcommands.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
-#include "table/undocommands.h"
 #include "widgettesting.h"
 
 #include <QAction>
@@ -169,7 +169,7 @@ void TestCellFormat::stylesFollowTheState()
     QVERIFY(allSet(false));
     QVERIFY(!act(w, button)->isChecked());
     // Each change one step back.
-    QUndoStack* undo = w.undoCommands().stack();
+    QUndoStack* undo = w.editHistory().stack();
     undo->undo();
     QVERIFY(allSet(true));
     undo->undo();
@@ -204,11 +204,11 @@ void TestCellFormat::paletteAndA()
     fa->SelectRange(5, 0);
     act(w, "tbr_A")->trigger();
     QCOMPARE(fa->CellProp(PropForeColor, 5, 0).toUInt(), 0x800000u);
-    QCOMPARE(w.undoCommands().stack()->count(), 2);
-    w.undoCommands().stack()->undo();
+    QCOMPARE(w.editHistory().stack()->count(), 2);
+    w.editHistory().stack()->undo();
     QVERIFY(!(fa->table().format(5, 0).fields & CellFormat::HasFore));
     QVERIFY(fa->table().format(3, 2).fields & CellFormat::HasFore);
-    w.undoCommands().stack()->redo();
+    w.editHistory().stack()->redo();
     // A click on the palette beside the swatches only hides it.
     act(w, "tbr_Acolor")->trigger();
     QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(1, 1));
@@ -228,11 +228,11 @@ void TestCellFormat::backColorCancelAndUndo()
     act(w, "mnuBkColor")->trigger();
     QVERIFY(fa->table() == before);
     QVERIFY(!w.document().IsModified());
-    QCOMPARE(w.undoCommands().stack()->count(), 0);
+    QCOMPARE(w.editHistory().stack()->count(), 0);
     w.commands().toolbarButton("Flood")->trigger();
     QCOMPARE(fa->CellProp(PropBackColor, 3, 2).toUInt(), 0x563412u);
     QVERIFY(w.document().IsModified());
-    w.undoCommands().stack()->undo();
+    w.editHistory().stack()->undo();
     QVERIFY(fa->table() == before);
 }
 
@@ -249,7 +249,7 @@ void TestCellFormat::alignmentInRowMode()
         for (int c = 0; c < 4; ++c)
             QCOMPARE(fa->CellProp(PropAlignment, r, c).toInt(),
                      r >= 3 && r <= 5 ? int(AlignCenter) : int(AlignGeneral));
-    w.undoCommands().stack()->undo();
+    w.editHistory().stack()->undo();
     QCOMPARE(fa->CellProp(PropAlignment, 4, 2).toInt(), int(AlignGeneral));
     QVERIFY(!fa->table().hasAnyFormat());
 }
@@ -270,7 +270,7 @@ void TestCellFormat::alternateColorsAndGridLines()
     QCOMPARE(fa->GridLineStyle(), 0);
     act(w, "mnuGrid")->trigger();
     QCOMPARE(fa->GridLineStyle(), 1);
-    QCOMPARE(w.undoCommands().stack()->count(), 0);
+    QCOMPARE(w.editHistory().stack()->count(), 0);
 }
 
 void TestCellFormat::panelFormattingStaysInPanel()
@@ -295,7 +295,7 @@ void TestCellFormat::panelFormattingStaysInPanel()
     QVERIFY(boldAt(fb, 2, 1));
     QVERIFY(fa->table() == before);
     QVERIFY(!w.document().IsModified());
-    QCOMPARE(w.undoCommands().stack()->count(), 0);
+    QCOMPARE(w.editHistory().stack()->count(), 0);
     // Back in the table, its own state shows again.
     fa->setFocus();
     QVERIFY(act(w, "tbr_Bold")->isChecked());

@@ -6,7 +6,7 @@
 #include "shellharness.h"
 #include "table/coldefdialog.h"
 #include "table/columndefinecommands.h"
-#include "table/undocommands.h"
+#include "table/edithistory.h"
 #include "widgettesting.h"
 
 #include <QApplication>
@@ -355,7 +355,7 @@ void TestColDef::acceptCutsColumnsAndUndoes()
     QCOMPARE(w.fb()->RowCount(), 9);
     // The table changed: leaving without saving must ask.
     QVERIFY(w.document().IsModified());
-    QUndoStack* undo = w.undoCommands().stack();
+    QUndoStack* undo = w.editHistory().stack();
     QCOMPARE(undo->undoText(), QString("Column Define"));
     undo->undo();
     QVERIFY(fa->table() == before);
@@ -409,7 +409,7 @@ void TestColDef::cancelWritesNothing()
     w.commands().action("mnuEditColAttr")->trigger();
     QVERIFY(fa->table() == before);
     QVERIFY(w.document().roles() == roles);
-    QCOMPARE(w.undoCommands().stack()->count(), 0);
+    QCOMPARE(w.editHistory().stack()->count(), 0);
 }
 
 QTEST_MAIN(TestColDef)

@@ -4,6 +4,7 @@
 
 #include "files/contactcsv.h"
 #include "files/delimited.h"
+#include "files/fileformat.h"
 #include "files/nativefile.h"
 #include "files/safefile.h"
 #include "files/vcard.h"
@@ -32,7 +33,13 @@ namespace {
 
 constexpr const char* kName = "corvanta-convert";
 
-enum class Format { Native, Comma, Tab, Vcard, Pdf };
+// A document format, or PDF (written only).
+struct Format
+{
+    std::optional<FileFormat> document; // none: PDF
+    bool isPdf() const { return !document; }
+    bool is(FileFormat f) const { return document == f; }
+};
 
 const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "\n"
@@ -126,32 +133,26 @@ int fileError(const QString& path, const QString& reason)
 std::optional<Format> formatNamed(const QString& name)
 {
     const QString n = name.toLower();
-    if (n == u"native" || n == u"cvt")
-        return Format::Native;
-    if (n == u"csv" || n == u"comma")
-        return Format::Comma;
-    if (n == u"tab" || n == u"txt" || n == u"tsv")
-        return Format::Tab;
-    if (n == u"vcf" || n == u"vcard")
-        return Format::Vcard;
+    if (n.contains(u'.') || n.contains(u'/'))
+        return std::nullopt;
     if (n == u"pdf")
-        return Format::Pdf;
+        return Format{};
+    // The names are the extensions, and a few words for them.
+    if (n == u"native")
+        return Format{FileFormat::Native};
+    if (n == u"comma")
+        return Format{FileFormat::Comma};
+    if (const std::optional<FileFormat> f = corvanta::formatOfPath(QStringLiteral("x.") + n))
+        return Format{f};
     return std::nullopt;
 }
 
 std::optional<Format> formatOfPath(const QString& path)
 {
-    const QString ext = QFileInfo(path).suffix().toLower();
-    if (ext == u"cvt" || ext == u"vti" || ext == u"qrf")
-        return Format::Native;
-    if (ext == u"csv")
-        return Format::Comma;
-    if (ext == u"txt" || ext == u"tsv" || ext == u"tab")
-        return Format::Tab;
-    if (ext == u"vcf" || ext == u"vcard")
-        return Format::Vcard;
-    if (ext == u"pdf")
-        return Format::Pdf;
+    if (QFileInfo(path).suffix().toLower() == u"pdf")
+        return Format{};
+    if (const std::optional<FileFormat> f = corvanta::formatOfPath(path))
+        return Format{f};
     return std::nullopt;
 }
 
@@ -177,7 +178,7 @@ char delimiterOf(Format f, const Options& o, bool reading)
 {
     if (o.delimiter)
         return *o.delimiter;
-    if (f == Format::Comma)
+    if (f.is(FileFormat::Comma))
         return reading ? Delimited::kSniff : ',';
     return '\t';
 }
@@ -344,13 +345,14 @@ int parseArguments(const QStringList& args, Options& o)
     if (!o.to)
         return usageError(
             QStringLiteral("cannot tell the format of '%1' from its name; use --to").arg(o.out));
-    if (*o.from == Format::Pdf)
+    if (o.from->isPdf())
         return usageError(QStringLiteral("cannot read PDF; IN must be native or delimited"));
-    if (o.roles && ((*o.from != Format::Comma && *o.from != Format::Tab) || *o.to != Format::Vcard))
+    if (o.roles && ((!o.from->is(FileFormat::Comma) && !o.from->is(FileFormat::Tab)) ||
+                    !o.to->is(FileFormat::Vcard)))
         return usageError(QStringLiteral("--roles needs delimited IN and vCard OUT"));
     const bool printOptions = parser.isSet(labels) || o.print.landscape || o.print.scale ||
                               o.print.columns || parser.isSet(paper);
-    if (printOptions && *o.to != Format::Pdf)
+    if (printOptions && !o.to->isPdf())
         return usageError(QStringLiteral("--labels, --paper, --landscape, --scale and --columns "
                                          "need a PDF output"));
     if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
@@ -417,10 +419,10 @@ int asContacts(const Options& o, Table& table)
 int run(const Options& o)
 {
     Table table;
-    if (*o.from == Format::Native) {
+    if (o.from->is(FileFormat::Native)) {
         if (const FileStatus s = NativeFile::load(o.in, table); !s)
             return fileError(o.in, userText(s));
-    } else if (*o.from == Format::Vcard) {
+    } else if (o.from->is(FileFormat::Vcard)) {
         Vcard::ReadInfo info;
         if (const FileStatus s = Vcard::load(o.in, table, &info); !s)
             return fileError(o.in, userText(s));
@@ -453,12 +455,14 @@ int run(const Options& o)
 
     // What a card kept beyond its columns is vCard text: of use to a vCard
     // or a native document only.
-    if (*o.from == Format::Vcard && *o.to != Format::Vcard && *o.to != Format::Native) {
+    if (o.from->is(FileFormat::Vcard) && !o.to->is(FileFormat::Vcard) &&
+        !o.to->is(FileFormat::Native)) {
         for (int c = table.colCount() - 1; c > 0; --c)
             if (table.column(c).hidden && table.text(0, c) == VcardColumns::kKeptTitle)
                 table.removeColumns(c, 1);
     }
-    if ((*o.from == Format::Comma || *o.from == Format::Tab) && *o.to == Format::Vcard) {
+    if ((o.from->is(FileFormat::Comma) || o.from->is(FileFormat::Tab)) &&
+        o.to->is(FileFormat::Vcard)) {
         if (const int status = asContacts(o, table); status != 0)
             return status;
     }
@@ -475,7 +479,7 @@ int run(const Options& o)
             return fileError(o.layout, error);
     }
 
-    if (*o.to == Format::Pdf) {
+    if (o.to->isPdf()) {
         QString error;
         bool badColumn = false;
         if (!PrintPdf::write(table, o.print, LabelTemplates::system(), o.out,
@@ -490,8 +494,8 @@ int run(const Options& o)
         writeAsShown(table);
 
     const FileStatus saved =
-        *o.to == Format::Native ? NativeFile::save(table, o.out)
-        : *o.to == Format::Vcard
+        o.to->is(FileFormat::Native) ? NativeFile::save(table, o.out)
+        : o.to->is(FileFormat::Vcard)
             ? Vcard::save(table, o.out, {}, o.vcardVersion)
             : Delimited::save(table, o.out, delimiterOf(*o.to, o, false), o.titles ? 0 : 1);
     if (!saved)
@@ -512,7 +516,7 @@ int main(int argc, char** argv)
         return status < 0 ? 0 : status;
     // Only PDF needs fonts and a paint engine; it draws without any screen.
     std::unique_ptr<QCoreApplication> app;
-    if (*options.to == Format::Pdf) {
+    if (options.to->isPdf()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         // The platform's notes on its set-up are not the user's business;

@@ -1,15 +1,14 @@
-#include "tools/contacttools.h"
+#include "contacts/contacttools.h"
 
 #include "commands/commandset.h"
+#include "contacts/contactaddress.h"
+#include "contacts/dialdialog.h"
+#include "contacts/finddialog.h"
 #include "files/document.h"
 #include "files/vcardcolumns.h"
 #include "grid/gridwidget.h"
 #include "platform/platform.h"
 #include "platform/valuestore.h"
-#include "table/tablecommands.h"
-#include "tools/contactaddress.h"
-#include "tools/dialdialog.h"
-#include "tools/finddialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,10 +17,9 @@ namespace corvanta {
 
 using namespace ContactAddress;
 
-ContactTools::ContactTools(GridWidget* fa, Document& doc, TableCommands& table, Platform& platform,
-                           ValueStore& settings, QObject* parent)
-    : QObject(parent), m_fa(fa), m_doc(doc), m_table(table), m_platform(platform),
-      m_settings(settings)
+ContactTools::ContactTools(GridWidget* fa, Document& doc, Platform& platform, ValueStore& settings,
+                           QObject* parent)
+    : QObject(parent), m_fa(fa), m_doc(doc), m_platform(platform), m_settings(settings)
 {
     setObjectName(QStringLiteral("contactTools"));
 }
@@ -73,7 +71,7 @@ void ContactTools::mnuEditFind_Click()
     }
     QWidget* main = m_fa->window();
     m_find = new FindDialog(m_fa, m_platform, main);
-    connect(m_find, &FindDialog::hit, &m_table, &TableCommands::fa_Click);
+    connect(m_find, &FindDialog::hit, this, &ContactTools::cellFound);
     m_find->show();
     // The main window's top right corner; the frame is known once shown.
     const QRect frame = main->frameGeometry();

@@ -1,4 +1,4 @@
-#include "tools/modemport.h"
+#include "contacts/modemport.h"
 
 #include <QRegularExpression>
 #include <QSerialPortInfo>

@@ -1,8 +1,8 @@
-#include "tools/finddialog.h"
+#include "contacts/finddialog.h"
 
+#include "contacts/findscan.h"
 #include "grid/gridwidget.h"
 #include "platform/platform.h"
-#include "tools/findscan.h"
 
 #include <QCheckBox>
 #include <QEvent>

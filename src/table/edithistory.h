@@ -12,12 +12,12 @@ class TableModel;
 // The document's history of changes and Edit > Undo and Redo over it. The
 // entries name the change they would take back or make again, and are
 // greyed out when there is none.
-class UndoCommands : public QObject
+class EditHistory : public QObject
 {
     Q_OBJECT
   public:
     // Records the changes the user makes to `model` from now on.
-    explicit UndoCommands(TableModel* model, QObject* parent = nullptr);
+    explicit EditHistory(TableModel* model, QObject* parent = nullptr);
 
     QUndoStack* stack() const { return m_stack; }
 

@@ -1,4 +1,4 @@
-#include "tools/findscan.h"
+#include "contacts/findscan.h"
 
 #include "grid/table.h"
 

@@ -1,10 +1,10 @@
-#include "tools/dialdialog.h"
+#include "contacts/dialdialog.h"
 
+#include "contacts/contactaddress.h"
+#include "contacts/modemport.h"
 #include "grid/gridwidget.h"
 #include "platform/platform.h"
 #include "platform/valuestore.h"
-#include "tools/contactaddress.h"
-#include "tools/modemport.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

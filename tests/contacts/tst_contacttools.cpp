@@ -1,10 +1,10 @@
 // Internet map, country choice, Send Email and Web Link: the exact address
 // each hands to the browser or mail program, through the scripted platform.
 #include "commands/commandset.h"
+#include "contacts/contactaddress.h"
 #include "files/document.h"
 #include "grid/gridwidget.h"
 #include "shellharness.h"
-#include "tools/contactaddress.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // The "Search" dialog, driven as a user drives it: typing into the text box,
 // Enter, the check boxes and clicks on the table between steps.
 #include "commands/commandset.h"
+#include "contacts/finddialog.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "shellharness.h"
-#include "tools/finddialog.h"
 #include "widgettesting.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "table/undocommands.h"
+#include "table/edithistory.h"
 
 #include "commands/commandset.h"
 #include "grid/tablemodel.h"
@@ -12,7 +12,7 @@ const QString kUndo = QStringLiteral("mnuUndo");
 const QString kRedo = QStringLiteral("mnuRedo");
 } // namespace
 
-UndoCommands::UndoCommands(TableModel* model, QObject* parent)
+EditHistory::EditHistory(TableModel* model, QObject* parent)
     : QObject(parent), m_stack(new QUndoStack(this))
 {
     model->setUndoStack(m_stack);
@@ -22,11 +22,11 @@ UndoCommands::UndoCommands(TableModel* model, QObject* parent)
         if (clean && m_stack->count() > 0)
             emit backToSaved();
     });
-    connect(m_stack, &QUndoStack::indexChanged, this, &UndoCommands::updateEntries);
-    connect(m_stack, &QUndoStack::indexChanged, this, &UndoCommands::replayed);
+    connect(m_stack, &QUndoStack::indexChanged, this, &EditHistory::updateEntries);
+    connect(m_stack, &QUndoStack::indexChanged, this, &EditHistory::replayed);
 }
 
-void UndoCommands::install(CommandSet& c)
+void EditHistory::install(CommandSet& c)
 {
     m_commands = &c;
     c.attach(kUndo, m_stack, &QUndoStack::undo);
@@ -34,18 +34,18 @@ void UndoCommands::install(CommandSet& c)
     updateEntries();
 }
 
-void UndoCommands::markSaved()
+void EditHistory::markSaved()
 {
     m_stack->setClean();
 }
 
-void UndoCommands::clear()
+void EditHistory::clear()
 {
     m_stack->clear();
     updateEntries();
 }
 
-void UndoCommands::updateEntries()
+void EditHistory::updateEntries()
 {
     if (!m_commands)
         return;

@@ -14,7 +14,6 @@ class Document;
 class FindDialog;
 class GridWidget;
 class Platform;
-class TableCommands;
 class ValueStore;
 
 // The contact tools of the main window: Find, the internet map with its
@@ -24,8 +23,8 @@ class ContactTools : public QObject
 {
     Q_OBJECT
   public:
-    ContactTools(GridWidget* fa, Document& doc, TableCommands& table, Platform& platform,
-                 ValueStore& settings, QObject* parent = nullptr);
+    ContactTools(GridWidget* fa, Document& doc, Platform& platform, ValueStore& settings,
+                 QObject* parent = nullptr);
     ~ContactTools() override;
 
     void install(CommandSet& commands);
@@ -46,6 +45,8 @@ class ContactTools : public QObject
   signals:
     // "US" or "CA" for the status bar.
     void countryChanged(const QString& panelText);
+    // Find selected the cell it found: the current cell moved.
+    void cellFound();
 
   private:
     QString cell(int row, int col) const;
@@ -54,7 +55,6 @@ class ContactTools : public QObject
 
     GridWidget* m_fa;
     Document& m_doc;
-    TableCommands& m_table;
     Platform& m_platform;
     ValueStore& m_settings;
     CommandSet* m_commands = nullptr;

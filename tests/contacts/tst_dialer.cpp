@@ -2,13 +2,13 @@
 // the bytes the modem receives, the dialog's texts and buttons for each
 // reply, and its settings.
 #include "commands/commandset.h"
+#include "contacts/dialdialog.h"
 #include "fakeplatform.h"
 #include "files/document.h"
 #include "grid/gridwidget.h"
 #include "modemsim.h"
 #include "platform/valuestore.h"
 #include "shellharness.h"
-#include "tools/dialdialog.h"
 #include "widgettesting.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "tools/contactaddress.h"
+#include "contacts/contactaddress.h"
 
 #include <QLocale>
 
