@@ -248,16 +248,19 @@ bool FileCommands::openStartupFile()
     return true;
 }
 
-bool FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
-                               Document::Kind kind, QString* error)
+bool FileCommands::restoreCopy(const RecoveryCopy::Found& found, QString* error)
 {
     {
         QScopedValueRollback replacing(m_replacing, true);
-        if (!load(*m_fa->gridModel(), copyPath, GridFile::Native, error))
+        if (!load(*m_fa->gridModel(), found.copyPath, GridFile::Native, error))
             return false;
         keepTitleRow();
-        m_doc.setLoaded(documentPath, kind);
-        emit captionChanged(kCaptionSaved + documentPath);
+        m_doc.setLoaded(found.documentPath, found.kind, found.titlesInFirstLine);
+        if (found.kind == Document::KindComma || found.kind == Document::KindTab) {
+            rememberEncoding(found.encoding);
+            m_doc.setTextDelimiter(found.kind == Document::KindComma ? found.delimiter : ',');
+        }
+        emit captionChanged(kCaptionSaved + found.documentPath);
         emit columnsChanged();
         FinishLoad();
     }

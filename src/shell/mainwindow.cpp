@@ -435,7 +435,7 @@ void MainWindow::offerRecovery()
         if (answer != MsgAnswer::Yes)
             continue; // closed without an answer: asked again next time
         QString error;
-        if (!m_files->restoreCopy(found.copyPath, found.documentPath, found.kind, &error)) {
+        if (!m_files->restoreCopy(found, &error)) {
             platform().messageBox(QStringLiteral("Cannot open %1.\n%2")
                                       .arg(QDir::toNativeSeparators(found.copyPath), error),
                                   QString(), MsgIcon::Exclamation, MsgButtons::Ok);
