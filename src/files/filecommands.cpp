@@ -327,6 +327,7 @@ bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
     }
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
+    warnReplacedBytes(path, info);
     return true;
 }
 
