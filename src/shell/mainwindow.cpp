@@ -38,6 +38,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -370,6 +371,44 @@ void MainWindow::applyWindowGeometry(int top, int left, int width, int height)
     }
     resize(size);
     move(at);
+    fitToScreen();
+}
+
+void MainWindow::fitToScreen()
+{
+    // A stored size larger than the screen (a damaged setting, a screen
+    // since made smaller) would put the title and the menu bar out of
+    // reach: the window is made to fit the available area of the screen
+    // it shows most on, title bar included, and moved inside it.
+    const QRect wanted(pos(), size());
+    const QScreen* best = QGuiApplication::primaryScreen();
+    int bestArea = -1;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect seen = s->availableGeometry().intersected(wanted);
+        const int area = seen.isEmpty() ? 0 : seen.width() * seen.height();
+        if (area > bestArea) {
+            best = s;
+            bestArea = area;
+        }
+    }
+    if (!best)
+        return;
+    const QRect area = best->availableGeometry();
+    // The position is the frame's, the size the inside's. Before the window
+    // is shown its frame is not known; the style's title bar height stands
+    // in for it, as in Qt's own restoreGeometry.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize fitted(std::min(wanted.width(), area.width()),
+                       std::max(1, std::min(wanted.height(), area.height() - titleBar)));
+    // The top left corner wins where the area is too small for both ends.
+    const QPoint at(
+        std::max(area.left(), std::min(wanted.left(), area.right() + 1 - fitted.width())),
+        std::max(area.top(),
+                 std::min(wanted.top(), area.bottom() + 1 - titleBar - fitted.height())));
+    if (fitted != size())
+        resize(fitted);
+    if (at != pos())
+        move(at);
 }
 
 int MainWindow::vbarLeft() const
