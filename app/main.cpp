@@ -6,6 +6,7 @@
 #include "shell/startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -13,11 +14,55 @@
 
 using namespace corvanta;
 
+namespace {
+
+// Whether the command line only asks for the help or the version text,
+// which must print in a terminal that has no display.
+bool onlyAsksForText(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--")
+            break;
+        if (a == "-h" || a == "--help" || a == "-?" || a == "--help-all" || a == "-v" ||
+            a == "--version")
+            return true;
+    }
+    return false;
+}
+
+// The file named on the command line, made absolute; "" when none. Exits
+// after printing the help or the version, or on an unknown option.
+QString parseCommandLine(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A desktop address book: your contacts in a table, one record a row, "
+                       "with a form for the current record."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("The address book to open instead of the last one: a native .cvt file, "
+                       "comma-delimited .csv or TAB-delimited .txt text, or vCard .vcf "
+                       "contacts."),
+        QStringLiteral("[file]"));
+    parser.process(app);
+    return Startup::fileArgument(parser.positionalArguments(), QDir::currentPath());
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Corvanta Address Book"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));
+    if (onlyAsksForText(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        parseCommandLine(text);
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvanta Address Book"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    const QString named = parseCommandLine(app);
 
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("corvanta"), QIcon(QStringLiteral(":/corvanta.svg"))));
@@ -32,8 +77,6 @@ int main(int argc, char** argv)
     Startup::recordProgramFolder(settings, programFolder);
 
     QtPlatform platform;
-    const QString named =
-        Startup::fileArgument(QCoreApplication::arguments().mid(1), QDir::currentPath());
     MainWindow window(ShellContext{.platform = &platform,
                                    .settings = &settings,
                                    .programFolder = programFolder,

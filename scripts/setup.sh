@@ -3,7 +3,8 @@
 # it only calls apt-get when something is missing.
 set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
-      clang libclang-rt-14-dev python3 poppler-utils)
+      clang libclang-rt-14-dev python3 poppler-utils
+      dpkg-dev file lintian appstream desktop-file-utils)  # the package and its checks
 if [ "${WANT_XVFB:-0}" = 1 ]; then pkgs+=(xvfb xauth imagemagick); fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -6,6 +6,7 @@
 #include "shell/appsettings.h"
 #include "shell/tipsdialog.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 namespace corvanta {
@@ -50,7 +51,10 @@ void HelpCommands::mnuWeb_Click()
 void HelpCommands::open(const QString& address)
 {
     const QUrl url = QUrl::fromUserInput(address);
-    if (url.isValid() && m_platform.openUrl(url))
+    // The desktop hands a missing file to a browser without complaint, so
+    // a guide that is not there must be caught here.
+    const bool missing = url.isLocalFile() && !QFileInfo::exists(url.toLocalFile());
+    if (url.isValid() && !missing && m_platform.openUrl(url))
         return;
     m_platform.messageBox(QStringLiteral("Cannot open ") + address + QLatin1Char('.'), QString(),
                           MsgIcon::Exclamation, MsgButtons::Ok);

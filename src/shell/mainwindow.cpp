@@ -37,6 +37,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -222,8 +223,28 @@ void MainWindow::buildStatusBar()
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setMinimumWidth(minWidth[i]);
         l->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-        sb->addPermanentWidget(l, stretch[i]);
         m_panels[i] = l;
+        if (i > 0) {
+            sb->addPermanentWidget(l, stretch[i]);
+            continue;
+        }
+        // The panels fill the bar and leave no room for the bar's own
+        // messages, so the status tip of the menu entry or button under
+        // the pointer takes the place of panel 1 while it lasts.
+        auto* tip = new QLabel;
+        tip->setObjectName(QStringLiteral("SBar_Tip"));
+        tip->setFrameStyle(l->frameStyle());
+        tip->setAlignment(l->alignment());
+        // A long path is cut off rather than widening the window.
+        tip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        auto* panel1 = new QStackedWidget;
+        panel1->addWidget(l);
+        panel1->addWidget(tip);
+        sb->addPermanentWidget(panel1, stretch[i]);
+        connect(sb, &QStatusBar::messageChanged, panel1, [panel1, tip](const QString& text) {
+            tip->setText(text);
+            panel1->setCurrentWidget(text.isEmpty() ? panel1->widget(0) : tip);
+        });
     }
 }
 

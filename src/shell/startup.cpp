@@ -22,17 +22,46 @@ bool readShowTips(const SettingsStore& settings)
     return t.isEmpty() ? true : SettingsStore::toBool(t);
 }
 
+namespace {
+
+bool sameContent(const QString& a, const QString& b)
+{
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    return fa.readAll() == fb.readAll();
+}
+
+} // namespace
+
 QString programFolder(const QString& appDir, const QString& shared, const QString& userDataDir)
 {
-    const QStringList shipped = {QStringLiteral("Sample_AB.cvt"), QStringLiteral("tips.vti")};
     if (QFileInfo::exists(appDir + QStringLiteral("/tips.vti")) ||
         !QFileInfo::exists(shared + QStringLiteral("/tips.vti")))
         return appDir;
     if (!QDir().mkpath(userDataDir))
         return appDir;
-    for (const QString& name : shipped) {
-        const QString target = userDataDir + QLatin1Char('/') + name;
-        if (!QFileInfo::exists(target) && QFile::copy(shared + QLatin1Char('/') + name, target))
+    // The sample is the user's to change once copied; the tips and the
+    // guide are only read, so they follow the installed package (a newer
+    // version brings newer ones).
+    const struct
+    {
+        QString name;
+        bool refresh;
+    } shipped[] = {{QStringLiteral("Sample_AB.cvt"), false},
+                   {QStringLiteral("tips.vti"), true},
+                   {QStringLiteral("guide.html"), true}};
+    for (const auto& file : shipped) {
+        const QString source = shared + QLatin1Char('/') + file.name;
+        const QString target = userDataDir + QLatin1Char('/') + file.name;
+        if (!QFileInfo::exists(source))
+            continue;
+        if (QFileInfo::exists(target)) {
+            if (!file.refresh || sameContent(source, target))
+                continue;
+            QFile::remove(target);
+        }
+        if (QFile::copy(source, target))
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                               QFile::ReadOther);
     }

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -205,14 +206,19 @@ void TestHelp::helpAddresses_data()
     QTest::addColumn<QString>("webSetting");
     QTest::addColumn<QString>("guide"); // "" = the guide beside the program
     QTest::addColumn<QString>("web");
+    QTest::addColumn<bool>("guideThere");
     QTest::newRow("defaults") << ""
                               << ""
                               << ""
-                              << "";
+                              << "" << true;
     QTest::newRow("kept in the settings") << "https://guide.example.org/corvanta"
                                           << "https://www.example.org/"
                                           << "https://guide.example.org/corvanta"
-                                          << "https://www.example.org/";
+                                          << "https://www.example.org/" << false;
+    QTest::newRow("guide not installed") << ""
+                                         << "https://www.example.org/"
+                                         << ""
+                                         << "https://www.example.org/" << false;
 }
 
 void TestHelp::helpAddresses()
@@ -221,18 +227,32 @@ void TestHelp::helpAddresses()
     QFETCH(QString, webSetting);
     QFETCH(QString, guide);
     QFETCH(QString, web);
+    QFETCH(bool, guideThere);
     ShellHarness h;
-    if (!guideSetting.isEmpty()) {
+    if (!guideSetting.isEmpty())
         h.settings->write("GuideUrl", guideSetting);
+    if (!webSetting.isEmpty())
         h.settings->write("WebUrl", webSetting);
+    if (guideThere) {
+        QFile f(h.inProgram("guide.html"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
     }
     MainWindow& w = h.start();
     const QUrl installed = QUrl::fromLocalFile(h.inProgram("guide.html"));
     w.commands().action("mnuHelpGuide")->trigger();
     w.commands().action("mnuWeb")->trigger();
-    QCOMPARE(h.platform.openedUrls, QList<QUrl>({guide.isEmpty() ? installed : QUrl(guide),
-                                                 web.isEmpty() ? installed : QUrl(web)}));
-    QCOMPARE(h.platform.messages.size(), 0);
+    QList<QUrl> opened;
+    QStringList shown;
+    if (!guide.isEmpty() || guideThere)
+        opened << (guide.isEmpty() ? installed : QUrl(guide));
+    else
+        shown << "Cannot open " + installed.toString() + ".";
+    opened << (web.isEmpty() ? installed : QUrl(web));
+    QCOMPARE(h.platform.openedUrls, opened);
+    QStringList texts;
+    for (const FakePlatform::Shown& m : h.platform.messages)
+        texts << m.text;
+    QCOMPARE(texts, shown);
 }
 
 void TestHelp::aboutBox()

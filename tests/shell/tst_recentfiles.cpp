@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 using namespace corvanta;
@@ -47,6 +49,7 @@ class TestRecentFiles : public QObject
     void newestFirstAndKept();
     void reopensTheWayItWasRead();
     void missingFileIsDropped();
+    void statusTipShownWhileMenuOpen();
 };
 
 void TestRecentFiles::newestFirstAndKept()
@@ -122,6 +125,40 @@ void TestRecentFiles::missingFileIsDropped()
                  " no longer exists. It has been removed from the list of recent files.");
     QCOMPARE(w.fa()->CellText(1, 0), QString("unsaved"));
     QCOMPARE(shownEntries(w), QStringList({"&1 kept.cvt"}));
+}
+
+// An entry's folder is its status tip; the panels fill the status bar, so
+// the tip takes the place of panel 1 while the pointer is on the entry.
+void TestRecentFiles::statusTipShownWhileMenuOpen()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.document().setCurrentFile(h.path("book.cvt"));
+    QVERIFY(w.files().mnuSave_Click());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* panel1 = w.findChild<QLabel*>("SBar_1");
+    auto* tip = w.findChild<QLabel*>("SBar_Tip");
+    QVERIFY(panel1 && tip);
+    QVERIFY(panel1->isVisible() && !tip->isVisible());
+
+    QMenuBar* bar = w.menuBar();
+    QMenu* file = w.commands().menu("mnuFile");
+    QMenu* recent = w.commands().menu("mnuRecent");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file->menuAction()).center());
+    QTRY_VERIFY(file->isVisible());
+    QTest::mouseMove(file, file->actionGeometry(recent->menuAction()).center());
+    QTRY_VERIFY(recent->isVisible());
+    QAction* entry = w.commands().action("mnuRecent_0");
+    QTest::mouseMove(recent, recent->actionGeometry(entry).center());
+    QTRY_VERIFY(tip->isVisible());
+    QCOMPARE(tip->text(), QDir::toNativeSeparators(h.dir.path()));
+    QVERIFY(!panel1->isVisible());
+
+    QTest::keyClick(recent, Qt::Key_Escape);
+    QTest::keyClick(file, Qt::Key_Escape);
+    QTRY_VERIFY(panel1->isVisible());
+    QCOMPARE(panel1->text(), QString("Corvanta Address Book 1.0"));
 }
 
 QTEST_MAIN(TestRecentFiles)

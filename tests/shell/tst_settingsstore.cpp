@@ -135,7 +135,7 @@ void TestSettingsStore::showTipsReading()
 }
 
 // A build keeps its files beside the program; an installed program keeps
-// them in the user's data folder, seeded once from share/corvanta.
+// them in the user's data folder, copied there from share/corvanta.
 void TestSettingsStore::programFolderOfAnInstall()
 {
     QTemporaryDir dir;
@@ -143,22 +143,33 @@ void TestSettingsStore::programFolderOfAnInstall()
     const QString user = dir.filePath("home/.local/share/corvanta");
     QVERIFY(QDir().mkpath(bin) && QDir().mkpath(shared));
     QCOMPARE(Startup::programFolder(bin, shared, user), bin); // nothing shipped
-    for (const char* name : {"tips.vti", "Sample_AB.cvt"}) {
+    const auto ship = [&](const QString& name, const QByteArray& bytes) {
         QFile f(shared + "/" + name);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(name);
-    }
+        f.write(bytes);
+    };
+    const auto copied = [&](const QString& name) {
+        QFile f(user + "/" + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    for (const char* name : {"tips.vti", "Sample_AB.cvt", "guide.html"})
+        ship(name, name);
     QCOMPARE(Startup::programFolder(bin, shared, user), user);
-    QVERIFY(QFile::exists(user + "/tips.vti"));
+    QCOMPARE(copied("tips.vti"), QByteArray("tips.vti"));
+    QCOMPARE(copied("guide.html"), QByteArray("guide.html"));
     QVERIFY(QFileInfo(user + "/Sample_AB.cvt").isWritable());
-    // The user's own copy is never replaced.
+    // The user's own sample is never replaced; the tips and the guide of
+    // a newer package replace the copies of the older one.
     QFile mine(user + "/Sample_AB.cvt");
     QVERIFY(mine.open(QIODevice::WriteOnly));
     mine.write("mine");
     mine.close();
+    ship("tips.vti", "tips 2");
+    ship("guide.html", "guide 2");
     QCOMPARE(Startup::programFolder(bin, shared, user), user);
-    QVERIFY(mine.open(QIODevice::ReadOnly));
-    QCOMPARE(mine.readAll(), QByteArray("mine"));
+    QCOMPARE(copied("Sample_AB.cvt"), QByteArray("mine"));
+    QCOMPARE(copied("tips.vti"), QByteArray("tips 2"));
+    QCOMPARE(copied("guide.html"), QByteArray("guide 2"));
     // A program folder with its own data is a build: it stays where it is.
     QFile beside(bin + "/tips.vti");
     QVERIFY(beside.open(QIODevice::WriteOnly));

@@ -73,6 +73,7 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "  --columns LIST  the sheet's columns, numbers from 0 or titles joined\n"
                     "                  by commas (default: the columns not hidden)\n"
                     "  -h, --help      show this help and exit\n"
+                    "  -v, --version   show the version and exit\n"
                     "\n"
                     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
                     "2 on a usage error.\n";
@@ -186,13 +187,14 @@ QString optionName(const QString& arg)
     return arg.mid(from, eq < 0 ? -1 : eq - from);
 }
 
-// Returns 0 to go on, -1 after --help, or the exit status of a usage error.
+// Returns 0 to go on, -1 after --help or --version, or the exit status of a usage error.
 int parseArguments(const QStringList& args, Options& o)
 {
     QCommandLineParser parser;
     // "-abc" is one (unknown) option, as "--abc" is, not three flags.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version(QStringList{"v", "version"});
     const QCommandLineOption noTitles("no-titles");
     const QCommandLineOption strict("strict");
     const QCommandLineOption asShown("as-shown");
@@ -205,8 +207,8 @@ int parseArguments(const QStringList& args, Options& o)
     const QCommandLineOption columns("columns", {}, "LIST");
     const QCommandLineOption delimiter("delimiter", {}, "D");
     const QCommandLineOption vcardVersion("vcard-version", {}, "V");
-    parser.addOptions({help, noTitles, strict, asShown, from, to, layout, labels, landscape, scale,
-                       columns, delimiter, vcardVersion});
+    parser.addOptions({help, version, noTitles, strict, asShown, from, to, layout, labels,
+                       landscape, scale, columns, delimiter, vcardVersion});
 
     const bool parsed = parser.parse(args);
     const qsizetype helpAt =
@@ -240,6 +242,10 @@ int parseArguments(const QStringList& args, Options& o)
     }
     if (parser.isSet(help)) {
         std::fputs(kHelp, stdout);
+        return -1;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", kName, CORVANTA_VERSION);
         return -1;
     }
     o.titles = !parser.isSet(noTitles);
