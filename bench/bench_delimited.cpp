@@ -24,23 +24,11 @@
 
 using namespace corvanta;
 using bench::median;
+using bench::statusKB;
 using bench::pythonCsv;
 using bench::seconds;
 
 namespace {
-
-// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), -1 if absent.
-qint64 statusKB(const char* field)
-{
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
 
 // Child mode: one import in a process of its own; prints the resident size
 // before it and the peak after it, in kB.

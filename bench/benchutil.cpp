@@ -1,5 +1,6 @@
 #include "benchutil.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <algorithm>
@@ -13,6 +14,18 @@ double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+qint64 statusKB(const char* field)
+{
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    return -1;
 }
 
 double pythonCsv(const QString& inPath, const QString& outPath, qsizetype* rows)

@@ -11,6 +11,9 @@ namespace corvanta::bench {
 // Median of the samples; -1 for none.
 double median(std::vector<double> samples);
 
+// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), -1 if absent.
+qint64 statusKB(const char* field);
+
 // Wall time of one call, in seconds.
 template <typename F> double seconds(F&& f);
 

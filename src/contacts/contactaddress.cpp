@@ -102,6 +102,32 @@ bool isMailAddress(const QString& text)
     return text.contains(QLatin1Char('@')) && text.contains(QLatin1Char('.'));
 }
 
+QStringList mailAddresses(const QString& cell)
+{
+    // People keep a contact's second address in the same cell, separated
+    // as mail programs separate recipients; a quoted name such as
+    // "Lee, Ann" <ann@x.org> keeps its comma.
+    QStringList found;
+    QString current;
+    bool quoted = false;
+    const auto take = [&found, &current] {
+        const QString address = current.trimmed();
+        if (isMailAddress(address))
+            found << address;
+        current.clear();
+    };
+    for (const QChar ch : cell) {
+        if (ch == QLatin1Char('"'))
+            quoted = !quoted;
+        if (!quoted && (ch == QLatin1Char(';') || ch == QLatin1Char(',')))
+            take();
+        else
+            current += ch;
+    }
+    take();
+    return found;
+}
+
 QByteArray mailtoTarget(const QStringList& addresses)
 {
     QByteArray target("mailto:");

@@ -39,6 +39,9 @@ QString streetWarning(int colMap, const QString& title);
 
 // An address is taken when it holds "@" and "." anywhere.
 bool isMailAddress(const QString& text);
+// The addresses a mail cell holds: split at ";" and "," (not inside a
+// quoted name), trimmed, and only those isMailAddress takes.
+QStringList mailAddresses(const QString& cell);
 // "mailto:" and the addresses, each percent-encoded, separated by commas.
 QByteArray mailtoTarget(const QStringList& addresses);
 // Longer targets are dropped or cut by many mail programs without a word.

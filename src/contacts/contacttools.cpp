@@ -123,9 +123,7 @@ void ContactTools::mnuTools_SendMail_Click()
     const int picked = m_fa->PickedRowCount();
     // A free block picks no whole rows: then the current record is meant.
     for (int i = 0; i < (picked > 0 ? picked : 1); ++i) {
-        const QString text = cell(picked > 0 ? m_fa->PickedRow(i) : m_fa->CurRow(), col);
-        if (isMailAddress(text))
-            addresses << text;
+        addresses << mailAddresses(cell(picked > 0 ? m_fa->PickedRow(i) : m_fa->CurRow(), col));
     }
     if (addresses.isEmpty())
         warn(mailWarning(col, title(col)));

@@ -27,6 +27,10 @@ constexpr int kShortTwips = 1900;
 constexpr int kLongTwips = 2940;
 // Replies that end a dial without a connection to the line.
 const char* const kFailures[] = {"NO DIALTONE", "NO CARRIER", "BUSY", "ERROR"};
+// The most kept of a reply line that has not ended yet: every word looked
+// for is shorter, so one cut across two reads is still found, while a
+// modem that floods the port without line ends costs nothing more.
+constexpr qsizetype kMaxPendingReply = 64;
 
 QString setting(const ValueStore& s, const char* key, const QString& fallback)
 {
@@ -50,6 +54,7 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
     m_port = new QSerialPort(this);
     m_port->setObjectName(QStringLiteral("MSComm1"));
     connect(m_port, &QSerialPort::readyRead, this, &DialDialog::readReply);
+    connect(m_port, &QSerialPort::errorOccurred, this, &DialDialog::onPortError);
 
     m_num = new QLineEdit;
     m_num->setObjectName(QStringLiteral("txtNum"));
@@ -216,6 +221,7 @@ void DialDialog::cmdDial_Click()
     setStatus(QStringLiteral("Dialing - ") + number);
 
     const ModemPort::Choice port = ModemPort::resolve(m_portText->text());
+    m_portShown = port.shown;
     bool opened = false;
     if (!port.device.isEmpty()) {
         m_port->setPortName(port.device);
@@ -257,6 +263,19 @@ void DialDialog::readReply()
         }
     }
     setStatus(QStringLiteral("Dialing..."));
+    // Complete lines held no answer; only the line still arriving can.
+    const qsizetype lineEnd = std::max(m_reply.lastIndexOf('\r'), m_reply.lastIndexOf('\n'));
+    m_reply.remove(0, std::max(lineEnd + 1, m_reply.size() - kMaxPendingReply));
+}
+
+void DialDialog::onPortError()
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_waiting)
+        return;
+    // A modem unplugged or a line gone: no answer can come, and a port
+    // left open would wake the program for ever.
+    endWait(Outcome::PortLost, m_port->errorString());
 }
 
 void DialDialog::cmdCancel_Click()
@@ -281,7 +300,16 @@ void DialDialog::endWait(Outcome outcome, const QString& reply)
         m_platform.messageBox(QStringLiteral("The modem answered \"") + reply +
                                   QStringLiteral("\"; the number was not dialled."),
                               QString(), MsgIcon::Exclamation, MsgButtons::Ok);
+    } else if (outcome == Outcome::PortLost) {
+        // Nothing reaches a lost modem: the port is only closed.
+        m_port->close();
+        setStatus(QStringLiteral("Port lost"));
+        m_platform.messageBox(QStringLiteral("Lost the connection to the modem on ") + m_portShown +
+                                  QStringLiteral(" (") + reply +
+                                  QStringLiteral("); the number was not dialled."),
+                              QString(), MsgIcon::Exclamation, MsgButtons::Ok);
     }
+    m_reply.clear();
     hangUp();
     if (!m_unloaded)
         setIdle(true);

@@ -39,6 +39,9 @@ class DialDialog : public QDialog
 
     bool IsLongForm() const { return m_isLongForm; }
     bool isWaiting() const { return m_waiting; }
+    // What is kept of the modem's reply while waiting: the line being
+    // received, which may still grow into an answer.
+    qsizetype pendingReplyBytes() const { return m_reply.size(); }
 
     void cmdDial_Click();
     void cmdCancel_Click();
@@ -51,12 +54,13 @@ class DialDialog : public QDialog
     void showEvent(QShowEvent* event) override;
 
   private:
-    enum class Outcome { Answered, Refused, Cancelled };
+    enum class Outcome { Answered, Refused, Cancelled, PortLost };
 
     void setIdle(bool idle);
     void setStatus(const QString& text);
     void applyForm(bool longForm);
     void readReply();
+    void onPortError();
     void endWait(Outcome outcome, const QString& reply = QString());
     void hangUp();
 
@@ -74,6 +78,7 @@ class DialDialog : public QDialog
     QCheckBox* m_dialOne = nullptr;
 
     QByteArray m_reply;
+    QString m_portShown; // how messages name the port being dialled
     bool m_isLongForm = false;
     bool m_waiting = false;
     bool m_activated = false;

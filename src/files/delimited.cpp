@@ -237,6 +237,72 @@ class Converter
     const TextEncoding m_encoding;
 };
 
+// A control character that no text file holds: C0 and C1 controls but
+// TAB, LF and CR, and DEL.
+bool isStrayControl(char32_t c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c >= 0x7F && c <= 0x9F);
+}
+
+// Whether `head` (whole 2-byte units, cut anywhere) reads as UTF-16 text:
+// no lone surrogate, no stray control, no U+FFFE or U+FFFF.
+bool readsAsUtf16(QByteArrayView head, bool le)
+{
+    const auto* p = reinterpret_cast<const uchar*>(head.data());
+    const qsizetype units = head.size() / 2;
+    for (qsizetype i = 0; i < units; ++i) {
+        const char32_t u =
+            le ? char32_t(p[2 * i] | p[2 * i + 1] << 8) : char32_t(p[2 * i] << 8 | p[2 * i + 1]);
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 == units)
+                break; // its low half lies past the part looked at
+            const char32_t v = le ? char32_t(p[2 * i + 2] | p[2 * i + 3] << 8)
+                                  : char32_t(p[2 * i + 2] << 8 | p[2 * i + 3]);
+            if (v < 0xDC00 || v > 0xDFFF)
+                return false;
+            ++i;
+        } else if ((u >= 0xDC00 && u <= 0xDFFF) || isStrayControl(u) || u >= 0xFFFE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether `head` is UTF-8 text with zero bytes strewn in: valid UTF-8
+// without stray controls once its zero bytes are left out, where UTF-16
+// would join two non-zero bytes into one character. ASCII in UTF-16 is
+// valid UTF-8 too, but there every unit holds a zero byte; real UTF-16
+// text beyond Latin-1 seldom reads as clean UTF-8 for long.
+bool readsAsUtf8WithZeros(QByteArrayView head)
+{
+    bool joined = false;
+    for (qsizetype i = 0; i + 1 < head.size(); i += 2)
+        joined = joined || (head[i] != 0 && head[i + 1] != 0);
+    if (!joined)
+        return false;
+    QByteArray text;
+    text.reserve(head.size());
+    for (const char c : head)
+        if (c != 0)
+            text.append(c);
+    const auto* p = reinterpret_cast<const uchar*>(text.constData());
+    const auto* const end = p + text.size();
+    while (p < end) {
+        const int n = sequenceLength(p, end);
+        if (n < 0)
+            break; // cut off where the part looked at ends
+        if (n == 0)
+            return false;
+        char32_t c = *p;
+        if (n == 2)
+            c = char32_t((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+        if (isStrayControl(c))
+            return false;
+        p += n;
+    }
+    return true;
+}
+
 // The encoding that the start of a text names with a byte-order mark, or
 // that its zero bytes show: ASCII in UTF-16 has a zero byte in every
 // 2-byte unit, always on the same side, and text in other encodings has
@@ -265,8 +331,13 @@ TextEncoding encodingOf(QByteArrayView head, qint64 totalSize, qsizetype& markSi
         const qsizetype here = zeros[side], there = zeros[1 - side];
         // At least a quarter of the units, and few zeros on the other side
         // (U+0100, U+4E00 and the like have a zero low byte).
-        if (here > 0 && 4 * here >= units && 8 * there <= here)
-            return side == 1 ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+        if (here > 0 && 4 * here >= units && 8 * there <= here) {
+            const bool le = side == 1;
+            const QByteArrayView units16 = head.first(n);
+            if (readsAsUtf16(units16, le) && !readsAsUtf8WithZeros(units16))
+                return le ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+            break;
+        }
     }
     return TextEncoding::Utf8;
 }

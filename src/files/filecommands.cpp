@@ -251,16 +251,20 @@ bool FileCommands::openStartupFile()
     return true;
 }
 
-FileStatus FileCommands::restoreCopy(const QString& copyPath, const QString& documentPath,
-                                     Document::Kind kind)
+FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
 {
     {
         QScopedValueRollback replacing(m_replacing, true);
-        if (FileStatus status = load(*m_fa->gridModel(), copyPath, FileFormat::Native); !status)
+        if (FileStatus status = load(*m_fa->gridModel(), found.copyPath, FileFormat::Native);
+            !status)
             return status;
         keepTitleRow();
-        m_doc.setLoaded(documentPath, kind);
-        emit captionChanged(kCaptionSaved + documentPath);
+        m_doc.setLoaded(found.documentPath, found.kind, found.titlesInFirstLine);
+        if (found.kind == Document::KindComma || found.kind == Document::KindTab) {
+            rememberEncoding(found.encoding);
+            m_doc.setTextDelimiter(found.kind == Document::KindComma ? found.delimiter : ',');
+        }
+        emit captionChanged(kCaptionSaved + found.documentPath);
         emit columnsChanged();
         FinishLoad();
     }
@@ -319,6 +323,7 @@ bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
     }
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
+    warnReplacedBytes(path, info);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "files/delimited.h"
 #include "files/document.h"
 #include "files/filestatus.h"
+#include "files/recoverycopy.h"
 #include "files/textencoding.h"
 
 #include <QObject>
@@ -72,11 +73,11 @@ class FileCommands : public QObject
     // Opens the document's start-up file at start; false leaves the
     // untitled table.
     bool openStartupFile();
-    // Reads the native copy `copyPath` as the document `documentPath` of
-    // `kind`, with its changes unsaved. False (with the reason) leaves the
+    // Reads the native copy `found` names as the document it was taken of,
+    // with its changes unsaved; Save then writes the document as it was
+    // read (kind, encoding, delimiter). False (with the reason) leaves the
     // table as it was.
-    FileStatus restoreCopy(const QString& copyPath, const QString& documentPath,
-                           Document::Kind kind);
+    FileStatus restoreCopy(const RecoveryCopy::Found& found);
     // Opens a file named on the command line, in the format its extension
     // names (a native file when it names none); false, after saying why,
     // leaves the table as it was.

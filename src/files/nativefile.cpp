@@ -9,6 +9,8 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -203,15 +205,34 @@ bool decodeCells(Reader& r, Table& t)
     return true;
 }
 
-bool decodeFormats(Reader& r, Table& t, uint32_t version)
+// One record of the formats section: `format` on rows row..end-1 of `col`.
+struct Run
+{
+    uint32_t row;
+    uint32_t col;
+    uint32_t end;
+    CellFormat format;
+};
+
+// Reads and checks the records of the formats section.
+bool readRuns(Reader& r, const Table& t, uint32_t version, std::vector<Run>& runs)
 {
     uint32_t count;
     if (!r.u32(count) || size_t(count) * kFormatSize > r.left())
         return false;
+    runs.reserve(count);
     int64_t previous = -1; // row * 2^32 + col, strictly increasing
-    // The first row of each column that no earlier run covers: runs of one
-    // column never overlap.
-    std::vector<uint32_t> free(size_t(t.colCount()), 0);
+    // Per column, the run written last: runs of one column never overlap,
+    // and a run that stops short of kMaxRun rows stops because the format
+    // below it differs (the writer would have gone on), so the next run
+    // right below it in the column never carries the same format.
+    struct LastRun
+    {
+        uint32_t end = 0; // the first row it does not cover
+        bool full = true; // it could not have gone on
+        CellFormat format;
+    };
+    std::vector<LastRun> last(size_t(t.colCount()));
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t row = 0, col = 0;
         uint8_t style = 0, pad = 0;
@@ -233,19 +254,92 @@ bool decodeFormats(Reader& r, Table& t, uint32_t version)
         previous = key;
         // In version 2 the byte counts the rows below that share the format.
         const uint32_t more = pad;
-        if (row < free[col] || more >= uint32_t(t.rowCount()) - row)
+        LastRun& before = last[col];
+        if (row < before.end || more >= uint32_t(t.rowCount()) - row)
             return false;
-        free[col] = row + more + 1;
         f.bold = style & StyleBold;
         f.italic = style & StyleItalic;
         f.underline = style & StyleUnderline;
         if (!isCanonical(f))
             return false;
-        for (uint32_t k = 0; k <= more; ++k)
-            t.setFormat(int(row + k), int(col), f);
+        if (row == before.end && !before.full && f == before.format)
+            return false;
+        // Version 1 wrote a record per cell, alike or not.
+        before = {row + more + 1, version < 2 || more == uint32_t(kMaxRun), f};
+        runs.push_back({row, col, row + more + 1, f});
+    }
+    return true;
+}
+
+// Hands each row the list of its formats. The rows between two rows where
+// a run starts or ends carry the same list and share it, and so does a
+// later stretch whose list is the same again, so a block formatted over
+// many rows costs a handle a row however it was cut into runs. Runs that
+// start and end at many different rows still make a list at each of those
+// rows: past `maxEntries` entries in all the lists the file holds more
+// than memory should give it, and the load fails as out of memory.
+FileStatus unfoldRuns(const std::vector<Run>& runs, Table& t, size_t maxEntries)
+{
+    struct Active
+    {
+        int col;
+        uint32_t end;
+        CellFormat format;
+    };
+    const auto byColumn = [](const Active& a, const Active& b) { return a.col < b.col; };
+    const uint32_t rows = uint32_t(t.rowCount());
+    std::vector<Active> active, starting, merged; // by column
+    std::vector<Table::ColumnFormat> built;
+    std::shared_ptr<const std::vector<Table::ColumnFormat>> list;
+    std::vector<Table::RowFormats> handles;
+    size_t next = 0, entries = 0;
+    uint32_t row = runs.empty() ? rows : runs.front().row;
+    while (row < rows && (next < runs.size() || !active.empty())) {
+        std::erase_if(active, [row](const Active& a) { return a.end == row; });
+        starting.clear();
+        for (; next < runs.size() && runs[next].row == row; ++next) // by column already
+            starting.push_back({int(runs[next].col), runs[next].end, runs[next].format});
+        merged.clear();
+        std::merge(active.begin(), active.end(), starting.begin(), starting.end(),
+                   std::back_inserter(merged), byColumn);
+        active.swap(merged);
+
+        uint32_t stop = next < runs.size() ? runs[next].row : rows;
+        for (const Active& a : active)
+            stop = std::min(stop, a.end);
+        if (!active.empty()) {
+            built.clear();
+            for (const Active& a : active)
+                built.emplace_back(a.col, a.format);
+            if (!list || *list != built) {
+                entries += built.size();
+                if (entries > maxEntries)
+                    return FileStatus::fail(FileStatus::OutOfMemory);
+                list = std::make_shared<const std::vector<Table::ColumnFormat>>(built);
+            }
+            // No run is longer than kMaxRun + 1 rows, so neither is this.
+            handles.assign(stop - row, list);
+            t.setRowFormatHandles(int(row), handles);
+        }
+        row = stop;
     }
     t.shareAlikeFormats();
-    return true;
+    return {};
+}
+
+// What the formats of a file may unfold to in memory: a fixed allowance
+// that any address book's formatting fits in however it is cut, and
+// beyond it a bounded number of list entries per record, so memory stays
+// in proportion to the file.
+constexpr size_t kFreeFormatEntries = size_t(1) << 20;
+constexpr size_t kFormatEntriesPerRecord = 16;
+
+FileStatus decodeFormats(Reader& r, Table& t, uint32_t version)
+{
+    std::vector<Run> runs;
+    if (!readRuns(r, t, version, runs))
+        return FileStatus::fail(FileStatus::Damaged);
+    return unfoldRuns(runs, t, kFreeFormatEntries + kFormatEntriesPerRecord * runs.size());
 }
 
 // Calls `fn(row, col, more, format)` for each record of the formats
@@ -391,8 +485,11 @@ FileStatus decode(QByteArrayView bytes, Table& out)
         return s;
 
     Table t(static_cast<int>(rows), static_cast<int>(cols));
-    if (!decodeColumns(r, t) || !decodeCells(r, t) || !decodeFormats(r, t, version) ||
-        !decodeHeights(r, t) || r.left() != 0)
+    if (!decodeColumns(r, t) || !decodeCells(r, t))
+        return FileStatus::fail(FileStatus::Damaged);
+    if (FileStatus s = decodeFormats(r, t, version); !s)
+        return s;
+    if (!decodeHeights(r, t) || r.left() != 0)
         return FileStatus::fail(FileStatus::Damaged);
     out = std::move(t);
     return {};

@@ -5,6 +5,7 @@
 #include "grid/tablemodel.h"
 
 #include <QCryptographicHash>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,24 +25,34 @@ QString notePathOf(const QString& copyPath)
     return copyPath.left(copyPath.size() - kCopySuffix.size()) + kNoteSuffix;
 }
 
-// The note: the kind's number on the first line, the document's path on
-// the second, in UTF-8.
-bool writeNote(const QString& path, Document::Kind kind, const QString& documentPath)
+// The note, in UTF-8: the kind's number on the first line, the document's
+// path on the second, then how a delimited document was read: the
+// encoding's number, the delimiter's character code, and 1 when its first
+// line held the titles. Notes of two lines read as UTF-8 comma text.
+bool writeNote(const QString& path, const Document& doc)
 {
     AtomicFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    f.write(QByteArray::number(int(kind)) + '\n' + documentPath.toUtf8() + '\n');
+    f.write(QByteArray::number(int(doc.FileKind())) + '\n' + doc.CurrentFile().toUtf8() + '\n' +
+            QByteArray::number(int(doc.textEncoding())) + '\n' +
+            QByteArray::number(int(uchar(doc.textDelimiter()))) + '\n' +
+            (doc.titlesInFirstLine() ? "1\n" : "0\n"));
     return f.commit();
 }
 
-bool readNote(const QString& path, Document::Kind& kind, QString& documentPath)
+// A note is a few short lines; anything larger is not ours.
+constexpr qint64 kMaxNoteBytes = 64 * 1024;
+
+bool readNote(const QString& path, RecoveryCopy::Found& found, QString* why)
 {
-    QFile f(path);
-    // A note is a line and a path; anything much larger is not ours.
-    if (f.size() > 64 * 1024 || !f.open(QIODevice::ReadOnly))
+    QFile f;
+    // Read as Open reads a document: a FIFO would block the start, a link
+    // to a device would never end.
+    if (!openInput(f, path, kMaxNoteBytes, why))
         return false;
-    const QList<QByteArray> lines = f.readAll().split('\n');
+    const QList<QByteArray> lines = f.read(kMaxNoteBytes).split('\n');
+    *why = QStringLiteral("%1 is not a recovery note").arg(QFileInfo(path).fileName());
     if (lines.size() < 2 || lines.at(1).isEmpty())
         return false;
     bool ok = false;
@@ -49,8 +60,19 @@ bool readNote(const QString& path, Document::Kind& kind, QString& documentPath)
     if (!ok || (k != int(Document::KindNative) && k != int(Document::KindComma) &&
                 k != int(Document::KindTab) && k != int(Document::KindVcard)))
         return false;
-    kind = Document::Kind(k);
-    documentPath = QString::fromUtf8(lines.at(1));
+    found.kind = Document::Kind(k);
+    found.documentPath = QString::fromUtf8(lines.at(1));
+    if (lines.size() >= 5 && !lines.at(2).isEmpty()) {
+        const int encoding = lines.at(2).toInt(&ok);
+        if (!ok || encoding < int(TextEncoding::Utf8) || encoding > int(TextEncoding::Windows1252))
+            return false;
+        const int delimiter = lines.at(3).toInt(&ok);
+        if (!ok || (delimiter != ',' && delimiter != ';' && delimiter != '\t'))
+            return false;
+        found.encoding = TextEncoding(encoding);
+        found.delimiter = char(delimiter);
+        found.titlesInFirstLine = lines.at(4) != "0";
+    }
     return true;
 }
 
@@ -130,7 +152,7 @@ bool RecoveryCopy::writeNow()
         emit writeFailed(userText(status));
         return false;
     }
-    if (!writeNote(notePathOf(path), m_doc.FileKind(), m_doc.CurrentFile())) {
+    if (!writeNote(notePathOf(path), m_doc)) {
         QFile::remove(path);
         emit writeFailed(QStringLiteral("Cannot write %1").arg(notePathOf(path)));
         return false;
@@ -158,9 +180,14 @@ QList<RecoveryCopy::Found> RecoveryCopy::findNewer(const QString& folder)
         Found f;
         f.copyPath = copy.absoluteFilePath();
         f.written = copy.lastModified();
-        if (!readNote(notePathOf(f.copyPath), f.kind, f.documentPath)) {
+        const QString note = notePathOf(f.copyPath);
+        QString why;
+        if (!readNote(note, f, &why)) {
             // A copy without its note cannot be offered: nobody knows whose
             // it is. It stays on disk for the user to find.
+            if (QFileInfo::exists(note) || QFileInfo(note).isSymLink())
+                qWarning().noquote() << QStringLiteral("Skipped the recovery copy %1: %2")
+                                            .arg(QDir::toNativeSeparators(f.copyPath), why);
             continue;
         }
         const QFileInfo doc(f.documentPath);

@@ -26,12 +26,16 @@ class RecoveryCopy : public QObject
     // while changes continue.
     static constexpr int DefaultIntervalMs = 2 * 60 * 1000;
 
-    // One copy found at start.
+    // One copy found at start, and how its document was read, so that
+    // Save after restoring it writes the file as it was.
     struct Found
     {
         QString copyPath;     // the native copy
         QString documentPath; // the document it was taken of
         Document::Kind kind = Document::KindNative;
+        TextEncoding encoding = TextEncoding::Utf8;
+        char delimiter = ',';
+        bool titlesInFirstLine = true;
         QDateTime written;
     };
 
@@ -44,6 +48,8 @@ class RecoveryCopy : public QObject
     static QString defaultFolder();
     // Copies that are newer than their documents (or whose document is gone),
     // newest first. Copies that are not newer are stale: they are removed.
+    // A note that is no small regular file (a FIFO, a link to a device) is
+    // not read; its copy is skipped with a line in the log.
     static QList<Found> findNewer(const QString& folder);
     // Removes a found copy and its note.
     static void remove(const Found& found);

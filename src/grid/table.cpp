@@ -400,9 +400,17 @@ void Table::setRowFormatHandles(int row1, const std::vector<RowFormats>& rows)
 void Table::shareAlikeFormats()
 {
     std::unordered_map<size_t, std::vector<std::shared_ptr<FormatRow>>> seen;
+    // Neighbouring rows that share a list already are looked at once.
+    const FormatRow* lastSeen = nullptr;
+    std::shared_ptr<FormatRow> lastKept;
     for (auto& row : d->fmts) {
         if (!row)
             continue;
+        if (row.get() == lastSeen) {
+            row = lastKept;
+            continue;
+        }
+        lastSeen = row.get();
         size_t h = row->size();
         for (const auto& [col, f] : *row)
             h = h * 1000003u ^ (size_t(col) << 16 ^ size_t(f.fields) << 8 ^
@@ -415,6 +423,7 @@ void Table::shareAlikeFormats()
             row = *it;
         else
             bucket.push_back(row);
+        lastKept = row;
     }
 }
 

@@ -39,6 +39,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -398,6 +399,44 @@ void MainWindow::applyWindowGeometry(int top, int left, int width, int height)
     }
     resize(size);
     move(at);
+    fitToScreen();
+}
+
+void MainWindow::fitToScreen()
+{
+    // A stored size larger than the screen (a damaged setting, a screen
+    // since made smaller) would put the title and the menu bar out of
+    // reach: the window is made to fit the available area of the screen
+    // it shows most on, title bar included, and moved inside it.
+    const QRect wanted(pos(), size());
+    const QScreen* best = QGuiApplication::primaryScreen();
+    int bestArea = -1;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect seen = s->availableGeometry().intersected(wanted);
+        const int area = seen.isEmpty() ? 0 : seen.width() * seen.height();
+        if (area > bestArea) {
+            best = s;
+            bestArea = area;
+        }
+    }
+    if (!best)
+        return;
+    const QRect area = best->availableGeometry();
+    // The position is the frame's, the size the inside's. Before the window
+    // is shown its frame is not known; the style's title bar height stands
+    // in for it, as in Qt's own restoreGeometry.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize fitted(std::min(wanted.width(), area.width()),
+                       std::max(1, std::min(wanted.height(), area.height() - titleBar)));
+    // The top left corner wins where the area is too small for both ends.
+    const QPoint at(
+        std::max(area.left(), std::min(wanted.left(), area.right() + 1 - fitted.width())),
+        std::max(area.top(),
+                 std::min(wanted.top(), area.bottom() + 1 - titleBar - fitted.height())));
+    if (fitted != size())
+        resize(fitted);
+    if (at != pos())
+        move(at);
 }
 
 int MainWindow::vbarLeft() const
@@ -462,9 +501,7 @@ void MainWindow::offerRecovery()
         }
         if (answer != MsgAnswer::Yes)
             continue; // closed without an answer: asked again next time
-        if (const FileStatus status =
-                m_files->restoreCopy(found.copyPath, found.documentPath, found.kind);
-            !status) {
+        if (const FileStatus status = m_files->restoreCopy(found); !status) {
             platform().messageBox(
                 QStringLiteral("Cannot open %1.\n%2")
                     .arg(QDir::toNativeSeparators(found.copyPath), userText(status)),

@@ -94,6 +94,7 @@ class MainWindow : public QMainWindow
     void wireCommands();
     void installFormatting();
     void applyWindowGeometry(int top, int left, int width, int height);
+    void fitToScreen();
     void applyAlternateRows();
     // Toolbar2 at the window's right edge, with room kept for it on Toolbar.
     void placeToolbar2();

@@ -164,9 +164,12 @@ void TestContactTools::mailTargets_data()
                                         << QByteArray("mailto:ann@x.org") << false;
     QTest::newRow("two valid") << QStringList{"ann@x.org", "bob@y.net"}
                                << QByteArray("mailto:ann@x.org,bob@y.net") << false;
-    QTest::newRow("encoded, comma kept inside")
-        << QStringList{"Ann Lee <ann@x.org>", "o'neil,b@y.net"}
-        << QByteArray("mailto:Ann%20Lee%20%3Cann@x.org%3E,o%27neil%2Cb@y.net") << false;
+    QTest::newRow("encoded, quoted comma kept inside")
+        << QStringList{"Ann Lee <ann@x.org>", "\"O'Neil, B\" <b@y.net>"}
+        << QByteArray("mailto:Ann%20Lee%20%3Cann@x.org%3E,%22O%27Neil%2C%20B%22%20%3Cb@y.net%3E")
+        << false;
+    QTest::newRow("several in one cell") << QStringList{"a@b.c; d@e.f", "x@y.z,, no-at.org"}
+                                         << QByteArray("mailto:a@b.c,d@e.f,x@y.z") << false;
     QTest::newRow("none valid") << QStringList{"ann", "x.org"} << QByteArray("mailto:") << true;
 }
 

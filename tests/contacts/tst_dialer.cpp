@@ -80,6 +80,8 @@ class TestDialer : public QObject
     void modemReplies();
     void cancelWhileWaiting();
     void closeWhileWaiting();
+    void lostPortEndsWait();
+    void floodKeepsLastLine();
     void portNotAvailable_data();
     void portNotAvailable();
     void numberRefused();
@@ -159,6 +161,35 @@ void TestDialer::closeWhileWaiting()
     QVERIFY(!d->isWaiting());
     QTRY_COMPARE(m_modem->received, QByteArray("ATDT23;\rATH\r"));
     QCOMPARE(m_store.writes.size(), 4);
+    QVERIFY(m_platform.messages.isEmpty());
+}
+
+void TestDialer::lostPortEndsWait()
+{
+    auto d = dialog(QStringLiteral("23"));
+    QTRY_COMPARE(m_modem->received, QByteArray("ATDT23;\r"));
+    QVERIFY(d->isWaiting());
+    m_modem->dropLine();
+    QTRY_COMPARE(m_platform.messages.size(), 1);
+    QVERIFY2(
+        m_platform.lastText().startsWith(QStringLiteral("Lost the connection to the modem on ") +
+                                         m_modem->portPath() + QStringLiteral(" (")),
+        qPrintable(m_platform.lastText()));
+    QVERIFY(m_platform.lastText().endsWith(QStringLiteral("); the number was not dialled.")));
+    QVERIFY(!d->isWaiting());
+    QCOMPARE(status(*d), QStringLiteral("Port lost"));
+    QVERIFY(child<QPushButton>(d.get(), "cmdDial")->isEnabled());
+}
+
+// A modem that chatters: the lines go by and only the one
+// still arriving is kept, so the wait neither grows nor slows.
+void TestDialer::floodKeepsLastLine()
+{
+    m_modem->dialReply = {{10, QByteArray("CONNECTING\r\n").repeated(300)}, {50, "\r\nO"}};
+    auto d = dialog(QStringLiteral("23"));
+    QTRY_COMPARE(d->pendingReplyBytes(), 1);
+    QCOMPARE(status(*d), QStringLiteral("Dialing..."));
+    QVERIFY(d->isWaiting());
     QVERIFY(m_platform.messages.isEmpty());
 }
 

@@ -943,6 +943,11 @@ void TestDelimited::readInfo_data()
     QTest::newRow("UTF-16 LE without BOM in a later piece")
         << utf16(QString(far + "é"), QStringConverter::Utf16LE).sliced(2)
         << int(TextEncoding::Utf16LE) << 0 << 0;
+    // Half the units hold a zero, always in the second byte, as UTF-16 LE
+    // would; the others would join two letters into one CJK character.
+    QTest::newRow("UTF-8 with stray zero bytes is not UTF-16")
+        << QByteArray("N\0ame\0,Ci\0ty\r\0\nAn\0n,R\0ome\0\r\n", 28) << int(TextEncoding::Utf8) << 0
+        << 0;
     QTest::newRow("odd length is not UTF-16")
         << QByteArray("a\0b\0c", 5) << int(TextEncoding::Utf8) << 0 << 0;
 }

@@ -389,6 +389,42 @@ void TestNativeFile::malformed_data()
         },
         kDamaged);
     row(
+        "adjacent runs of one format",
+        [&v2](Parts& p) {
+            p.head = v2;
+            QByteArray below = p.formats.mid(4);
+            below[0] = 1; // row 1, right below the run of row 0
+            p.formats = Bytes().u32(2).raw(p.formats.mid(4)).raw(below).b;
+        },
+        kDamaged);
+    // Each of 256 columns has runs of 255 rows and a gap, a row lower than
+    // the column before, so every row holds a list of its own: 200 KB would
+    // unfold to over two million formats.
+    row(
+        "runs that unfold past memory",
+        [](Parts& p) {
+            constexpr int rows = 8192, cols = 256;
+            p.head = Bytes().u32(2).u32(0).u32(rows).u32(cols).b;
+            Bytes columns, formats;
+            for (int c = 0; c < cols; ++c)
+                columns.i32(-1).i32(0).i32(AlignGeneral).u8(0).u32(0);
+            formats.u32(rows);
+            for (int r = 0; r < rows; ++r)
+                formats.u32(r)
+                    .u32(r % cols)
+                    .u8(0)
+                    .u8(1)
+                    .u8(0)
+                    .u8(std::min(254, rows - 1 - r))
+                    .u32(0)
+                    .u32(0)
+                    .f32(0);
+            p.columns = columns.b;
+            p.rows = QByteArray(rows, '\0');
+            p.formats = formats.b;
+        },
+        FileStatus::OutOfMemory);
+    row(
         "colour past 24 bits", [](Parts& p) { p.formats[23] = 1; }, kDamaged);
     row(
         "value without its field", [](Parts& p) { p.formats[16] = 5; }, kDamaged);

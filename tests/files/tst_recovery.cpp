@@ -16,6 +16,7 @@
 #include <QUndoStack>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -45,6 +46,9 @@ class TestRecovery : public QObject
     void savedOrDeclinedLeavesNoCopy_data();
     void savedOrDeclinedLeavesNoCopy();
     void staleCopyIsNotOffered();
+    void restoredTextSavesAsRead();
+    void badNoteIsSkipped_data();
+    void badNoteIsSkipped();
 };
 
 void TestRecovery::killedSessionComesBack_data()
@@ -162,6 +166,78 @@ void TestRecovery::staleCopyIsNotOffered()
     f.close();
     QVERIFY(RecoveryCopy::findNewer(h.recoveryFolder()).isEmpty());
     QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+}
+
+// A semicolon file in windows-1252, edited and not saved before the end:
+// restored, Save writes it back in its own encoding and delimiter.
+void TestRecovery::restoredTextSavesAsRead()
+{
+    ShellHarness h;
+    const QString book = h.path("book.csv");
+    QFile f(book);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Name;City\r\nZo\xEB;K\xF6ln\r\n");
+    f.close();
+    h.recoveryIntervalMs = 20;
+    {
+        MainWindow& w = h.start();
+        QVERIFY(w.files().openFile(book, Document::KindComma, true));
+        QCOMPARE(w.fa()->CellText(1, 1), QStringLiteral("Köln"));
+        w.fa()->SetCellText(1, 0, QStringLiteral("Zoë Ça"));
+        QTRY_COMPARE(copiesIn(h.recoveryFolder()).size(), 1);
+        h.window.reset(); // ended without saving or declining
+    }
+    h.platform.answers = {MsgAnswer::Yes};
+    MainWindow& w = h.start();
+    QCOMPARE(w.document().CurrentFile(), book);
+    QCOMPARE(w.fa()->CellText(1, 0), QStringLiteral("Zoë Ça"));
+    QVERIFY(w.files().mnuSave_Click());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("Name;City\r\nZo\xEB \xC7\x61;K\xF6ln\r\n"));
+}
+
+void TestRecovery::badNoteIsSkipped_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+}
+
+// A note that is no regular file must not hold up the start: its copy is
+// skipped, with a line in the log, and the others are still offered.
+void TestRecovery::badNoteIsSkipped()
+{
+    QFETCH(QString, kind);
+    ShellHarness h;
+    Document doc(h.programFolder);
+    TableModel model;
+    for (const char* name : {"bad.cvt", "good.cvt"}) {
+        doc.setCurrentFile(h.path(name));
+        RecoveryCopy copy(doc, model, h.recoveryFolder());
+        QVERIFY(copy.writeNow());
+        if (QByteArray(name) == "bad.cvt") {
+            const QString note = copy.copyPath().chopped(4) + ".doc";
+            QVERIFY(QFile::remove(note));
+            if (kind == "fifo")
+                QCOMPARE(::mkfifo(QFile::encodeName(note).constData(), 0600), 0);
+            else
+                QVERIFY(QFile::link("/dev/zero", note));
+        }
+    }
+    const QByteArray result = inChild(
+        [&h] {
+            static QByteArray log;
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                log += text.toUtf8() + '\n';
+            });
+            QByteArray found;
+            for (const RecoveryCopy::Found& f : RecoveryCopy::findNewer(h.recoveryFolder()))
+                found += QFileInfo(f.documentPath).fileName().toUtf8() + '\n';
+            return found + log;
+        },
+        10);
+    QVERIFY2(result.startsWith("good.cvt\nSkipped the recovery copy "), result.constData());
+    QVERIFY2(result.endsWith(".doc is not a regular file\n"), result.constData());
 }
 
 QTEST_MAIN(TestRecovery)

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -74,6 +75,7 @@ class TestMainWindow : public QObject
     void hiddenPanelKeepsDraggedSplitter();
     void unreachablePositionMovesOnScreen_data();
     void unreachablePositionMovesOnScreen();
+    void oversizedWindowFitsScreen();
     void deadSubmenusDisabled();
     void startsTypingIntoTable();
     void toolbarClickHidesPalette_data();
@@ -719,6 +721,22 @@ void TestMainWindow::unreachablePositionMovesOnScreen_data()
     QTest::newRow("far down and right") << 30000 << 30000 << true;
     QTest::newRow("only a corner shows") << -6540 << -8400 << true;
     QTest::newRow("on screen stays") << 1440 << 720 << false;
+}
+
+// A stored size larger than the screen is cut to its available area, with
+// the whole window, title bar included, inside it.
+void TestMainWindow::oversizedWindowFitsScreen()
+{
+    ShellHarness h;
+    for (const char* key : {"WIDTH", "HEIGHT"})
+        h.settings->write(key, "32767");
+    h.settings->write("TOP", "-200");
+    h.settings->write("LEFT", "300");
+    MainWindow& w = h.start();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const int titleBar = w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    QCOMPARE(w.pos(), area.topLeft());
+    QCOMPARE(w.size(), QSize(area.width(), area.height() - titleBar));
 }
 
 // A window that shows less than 100 x 50 pixels on every screen comes back

@@ -43,6 +43,17 @@ ModemSim::~ModemSim()
         ::close(m_master);
 }
 
+void ModemSim::dropLine()
+{
+    delete m_notifier;
+    m_notifier = nullptr;
+    for (int* fd : {&m_slaveKeeper, &m_master}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+}
+
 void ModemSim::send(const QByteArray& bytes)
 {
     if (m_master >= 0)

@@ -29,6 +29,9 @@ class ModemSim : public QObject
     // False when the system gives no pseudo-terminal.
     bool isOpen() const { return m_master >= 0; }
     QString portPath() const { return m_slavePath; }
+    // The modem goes away as an unplugged one does: its side of the line
+    // closes, and the port under test reads only errors from then on.
+    void dropLine();
 
     // The reply to every "ATD..." command; none at all keeps the modem
     // silent. "ATH" is answered "OK" at once.
