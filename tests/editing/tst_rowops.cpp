@@ -625,13 +625,19 @@ void TestRowOps::rowHeights()
     const int tall = fa->RowHeightOf(2);
     QCOMPARE(fa->RowHeightOf(3), tall);
     QVERIFY(fa->RowHeightOf(1) < tall);
+    // No row is made lower than its text.
+    const int text = GridWidget::pixelsToTwips(fa->fontMetrics().height());
     fa->SetRowHeightOf(3, 240);
-    win.key(Qt::Key_F12); // the current row is tall: row 3 stays positive
+    win.key(Qt::Key_F12); // the current row is tall: row 3 stops at the text
     QCOMPARE(fa->RowHeightOf(2), tall - 240);
-    QCOMPARE(fa->RowHeightOf(3), 240);
+    QCOMPARE(fa->RowHeightOf(3), std::min(240, text));
     fa->SelectRange(3, 0, 3, 7);
-    win.key(Qt::Key_F12); // current row at 240: nothing
-    QCOMPARE(fa->RowHeightOf(3), 240);
+    win.key(Qt::Key_F12); // current row at 240 or less: nothing
+    QCOMPARE(fa->RowHeightOf(3), std::min(240, text));
+    fa->SelectRange(1, 0, 1, 7);
+    win.key(Qt::Key_F12); // the default row, font height + 6 px
+    QCOMPARE(fa->RowHeightOf(1), text);
+    QCOMPARE(fa->table().rowHeight(1), text); // and so the file keeps it
     win.run("mnuRowHeightReset");
     for (int r = 1; r <= 4; ++r)
         QCOMPARE(fa->RowHeightOf(r), 240);
