@@ -8,11 +8,15 @@
 #include "table/columndefinecommands.h"
 #include "table/undocommands.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -42,18 +46,23 @@ void click(QWidget* dlg, const char* name)
     b->click();
 }
 
-// Picks `choice` in the drop-down editor of fd's cell, as a user does.
+// Picks `choice` from the opened drop-down list of fd's cell with the
+// mouse, as a user does: the pick alone finishes the edit.
 void choose(GridWidget* fd, int row, int col, const QString& choice)
 {
     fd->SelectRange(row, col);
     QTest::keyClick(fd, Qt::Key_F2);
-    auto* combo = fd->findChild<QComboBox*>("gridDropList");
+    QPointer<QComboBox> combo = fd->findChild<QComboBox*>("gridDropList");
     QVERIFY(combo);
     const int i = combo->findText(choice);
     QVERIFY2(i >= 0, qPrintable(choice));
-    combo->setCurrentIndex(i);
-    fd->commitOpenEditor();
-    QCoreApplication::processEvents();
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QAbstractItemView* list = combo->view();
+    QTRY_VERIFY(list->isVisible());
+    const QRect item = list->visualRect(list->model()->index(i, 0));
+    QTest::mouseMove(list->viewport(), item.center()); // the pointer comes over the entry
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_VERIFY(!combo);
 }
 
 QString txtCol(QWidget* dlg)
