@@ -125,6 +125,18 @@ void TestColDef::opensInBothModes()
         QCOMPARE(txtCol(&all), QString("10"));
         all.show();
         QVERIFY(!all.findChild<QPushButton*>("cmdBtn_2")->isVisible());
+        // The bold captions of the title row show whole.
+        QHeaderView* titles = fd->horizontalHeader();
+        QFont bold = titles->font();
+        bold.setBold(true);
+        const int margins = 2 * titles->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int c = 0; c < 10; ++c) {
+            const QString caption = fd->CellText(0, c);
+            QVERIFY2(titles->sectionSize(c) >=
+                         QFontMetrics(bold).horizontalAdvance(caption) + margins,
+                     qPrintable(caption));
+        }
+        QVERIFY(fd->viewport()->width() >= titles->length()); // no column cut off at the right
         QVERIFY(!all.findChild<QPushButton*>("cmdBtn_0")->isEnabled());
     }
     fa.SelectRange(1, 6);
