@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,6 +27,21 @@ constexpr int kShortTwips = 1900;
 constexpr int kLongTwips = 2940;
 // Replies that end a dial without a connection to the line.
 const char* const kFailures[] = {"NO DIALTONE", "NO CARRIER", "BUSY", "ERROR"};
+
+// The width a text box needs to show `text` whole, frame and margins
+// included.
+int widthToShow(const QLineEdit* box, const QString& text)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(box);
+    opt.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, box);
+    const QMargins margins = box->textMargins() + box->contentsMargins();
+    constexpr int kInnerMargin = 2; // a line edit's own space each side of its text
+    const QSize inner(box->fontMetrics().horizontalAdvance(text) + 2 * kInnerMargin +
+                          margins.left() + margins.right(),
+                      box->fontMetrics().height());
+    return box->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, inner, box).width();
+}
 
 QString setting(const ValueStore& s, const char* key, const QString& fallback)
 {
@@ -55,6 +71,8 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
     m_status = new QLineEdit;
     m_status->setObjectName(QStringLiteral("txtStatus"));
     m_status->setReadOnly(true);
+    m_status->setMinimumWidth(
+        widthToShow(m_status, QStringLiteral("Waiting for picking up the phone")));
     m_dial = new QPushButton(QStringLiteral("&Dial"));
     m_dial->setObjectName(QStringLiteral("cmdDial"));
     m_dial->setToolTip(QStringLiteral("Redial Number"));
