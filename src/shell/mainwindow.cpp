@@ -18,6 +18,7 @@
 #include "shell/helpcommands.h"
 #include "shell/icons.h"
 #include "shell/settingsstore.h"
+#include "shell/toolbarrows.h"
 #include "table/addressdefaults.h"
 #include "table/cellformatcommands.h"
 #include "table/columndefinecommands.h"
@@ -34,11 +35,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QToolBar>
 
 #include <algorithm>
 
@@ -53,8 +52,6 @@ const QString kCloseQuestion =
 // splitter stays this far from the window's right edge.
 constexpr int kSplitterMin = 3000;
 constexpr int kSplitterRightMargin = 600;
-// Toolbar2's left edge sits this far from the window's right edge.
-constexpr int kToolbar2Width = 760;
 
 QSize screenSize(const QWidget* w)
 {
@@ -196,16 +193,10 @@ void MainWindow::buildWidgets()
     connect(m_splitter, &QSplitter::splitterMoved, this,
             [this](int pos) { m_vbarLeftTwips = GridWidget::pixelsToTwips(pos); });
 
-    // The count control sits at the toolbar's right end, hidden until asked for.
+    // The count control sits at the window's top right, hidden until asked for.
     m_countControl = new CountControl;
-    if (QToolBar* tb = m_commands->toolbar()) {
-        auto* spacer = new QWidget;
-        spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        tb->addWidget(spacer);
-        m_countControlAction = tb->addWidget(m_countControl);
-    }
-    if (QToolBar* bar2 = m_commands->toolbar2())
-        bar2->installEventFilter(this);
+    m_countControlAction =
+        (new ToolbarRows(this, m_commands->toolbar2(), m_countControl))->countControlAction();
 }
 
 void MainWindow::buildStatusBar()
@@ -525,36 +516,6 @@ void MainWindow::showEvent(QShowEvent* event)
         setVbarLeft(m_vbarLeftTwips);
         m_editing->placeAtPanelEdge(m_vbarLeftTwips);
     }
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    placeToolbar2();
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_commands->toolbar2() &&
-        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
-        placeToolbar2();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::placeToolbar2()
-{
-    QToolBar* bar2 = m_commands->toolbar2();
-    QToolBar* bar = m_commands->toolbar();
-    if (!bar2 || !bar)
-        return;
-    // Where the style draws wider buttons than 760 twips hold, the bar
-    // grows leftwards: both buttons stay in sight.
-    const int w = std::max(GridWidget::twipsToPixels(kToolbar2Width), bar2->sizeHint().width());
-    // Toolbar ends where Toolbar2 begins, so that the buttons Toolbar2
-    // would cover move into Toolbar's overflow menu instead.
-    bar->setMaximumWidth(bar2->isVisibleTo(this) ? std::max(0, width() - w) : QWIDGETSIZE_MAX);
-    bar2->setGeometry(width() - w, bar->geometry().y(), w, bar->height());
-    bar2->raise();
 }
 
 void MainWindow::SaveSettingsAndExit()
