@@ -28,9 +28,11 @@
 #include "tools/contacttools.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -38,6 +40,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -57,6 +60,14 @@ QSize screenSize(const QWidget* w)
 {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry().size() : QSize(1024, 768);
+}
+
+// A path short enough for one line of a message box, shortened in the
+// middle so that both its start and the file's name stay.
+QString shortPath(const QString& path)
+{
+    const QFontMetrics fm(QApplication::font("QMessageBox"));
+    return fm.elidedText(path, Qt::ElideMiddle, 60 * fm.averageCharWidth());
 }
 
 } // namespace
@@ -141,7 +152,6 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     const bool named = !m_ctx.fileToOpen.isEmpty() && m_files->openNamedFile(m_ctx.fileToOpen);
     if (!named && !m_files->openStartupFile())
         m_files->NewUntitledTable();
-    offerRecovery();
     updateCountBoxes();
     m_formPanel->refresh();
     // Typing right away goes into the current record.
@@ -412,9 +422,11 @@ void MainWindow::offerRecovery()
     for (const RecoveryCopy::Found& found : RecoveryCopy::findNewer(folder)) {
         const QString name = found.documentPath == m_doc->untitledPath()
                                  ? QStringLiteral("an untitled address book")
-                                 : QDir::toNativeSeparators(found.documentPath);
+                                 : shortPath(QDir::toNativeSeparators(found.documentPath));
+        // The path on a line of its own: a message box would break it
+        // wherever a "/" allows.
         const QString question =
-            QStringLiteral("Corvanta did not end normally. A copy of the unsaved changes to %1 "
+            QStringLiteral("Corvanta did not end normally. A copy of the unsaved changes to\n%1\n"
                            "was kept at %2.\n\nRestore it? No deletes the copy.")
                 .arg(name, QLocale().toString(found.written, QLocale::ShortFormat));
         const MsgAnswer answer =
@@ -436,6 +448,8 @@ void MainWindow::offerRecovery()
         // until they are saved again.
         RecoveryCopy::remove(found);
         m_recovery->writeNow();
+        updateCountBoxes();
+        m_formPanel->refresh();
         return;
     }
 }
@@ -515,6 +529,8 @@ void MainWindow::showEvent(QShowEvent* event)
         m_shownOnce = true;
         setVbarLeft(m_vbarLeftTwips);
         m_editing->placeAtPanelEdge(m_vbarLeftTwips);
+        // Asked over the window, once it is on screen.
+        QTimer::singleShot(0, this, &MainWindow::offerRecovery);
     }
 }
 
