@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,6 +32,21 @@ const char* const kFailures[] = {"NO DIALTONE", "NO CARRIER", "BUSY", "ERROR"};
 // for is shorter, so one cut across two reads is still found, while a
 // modem that floods the port without line ends costs nothing more.
 constexpr qsizetype kMaxPendingReply = 64;
+
+// The width a text box needs to show `text` whole, frame and margins
+// included.
+int widthToShow(const QLineEdit* box, const QString& text)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(box);
+    opt.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, box);
+    const QMargins margins = box->textMargins() + box->contentsMargins();
+    constexpr int kInnerMargin = 2; // a line edit's own space each side of its text
+    const QSize inner(box->fontMetrics().horizontalAdvance(text) + 2 * kInnerMargin +
+                          margins.left() + margins.right(),
+                      box->fontMetrics().height());
+    return box->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, inner, box).width();
+}
 
 QString setting(const ValueStore& s, const char* key, const QString& fallback)
 {
@@ -61,6 +77,8 @@ DialDialog::DialDialog(Platform& platform, ValueStore& settings, QWidget* parent
     m_status = new QLineEdit;
     m_status->setObjectName(QStringLiteral("txtStatus"));
     m_status->setReadOnly(true);
+    m_status->setMinimumWidth(
+        widthToShow(m_status, QStringLiteral("Waiting for picking up the phone")));
     m_dial = new QPushButton(QStringLiteral("&Dial"));
     m_dial->setObjectName(QStringLiteral("cmdDial"));
     m_dial->setToolTip(QStringLiteral("Redial Number"));

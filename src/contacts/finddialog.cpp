@@ -2,6 +2,7 @@
 
 #include "contacts/findscan.h"
 #include "grid/gridwidget.h"
+#include "grid/tablemodel.h"
 #include "platform/platform.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -46,18 +48,24 @@ FindDialog::FindDialog(GridWidget* fa, Platform& platform, QWidget* parent)
         b->setDefault(false);
     }
 
+    // Two rows, so that at the main window's top right the dialog covers
+    // its toolbars and little of the table.
     auto* grid = new QGridLayout(this);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(m_text, 0, 1, 1, 2);
-    grid->addWidget(m_matchCase, 1, 1, 1, 2);
-    grid->addWidget(m_fromBeginning, 2, 1, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_next);
-    buttons->addWidget(enterHint);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    grid->addLayout(buttons, 3, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setVerticalSpacing(4);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(label);
+    findRow->addWidget(m_text, 1);
+    grid->addLayout(findRow, 0, 0);
+    grid->addWidget(m_next, 0, 1);
+    grid->addWidget(enterHint, 0, 2);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(m_matchCase);
+    boxes->addWidget(m_fromBeginning);
+    boxes->addStretch(1);
+    grid->addLayout(boxes, 1, 0);
+    grid->addWidget(close, 1, 1);
+    grid->setColumnStretch(0, 1);
 
     m_text->installEventFilter(this);
     m_next->installEventFilter(this);
@@ -71,7 +79,6 @@ FindDialog::FindDialog(GridWidget* fa, Platform& platform, QWidget* parent)
     });
     adjustSize();
     setFixedHeight(sizeHint().height());
-    resize(std::max(width(), 360), height());
 }
 
 bool FindDialog::eventFilter(QObject* watched, QEvent* event)
@@ -121,6 +128,7 @@ void FindDialog::findNext()
         m_isLastHit = true;
         ++m_hitCount;
         emit hit();
+        showBeside(m_fa->gridModel()->cellIndex(result.row, result.col));
         return;
     }
     if (result.examinedAny)
@@ -134,6 +142,59 @@ void FindDialog::findNext()
                               QString(), MsgIcon::Exclamation, MsgButtons::Ok);
         m_hitCount = 0;
     }
+}
+
+namespace {
+
+// The scroll bar's values within a page of where it stands, nearest first.
+QList<int> nearFirst(const QScrollBar* bar)
+{
+    QList<int> values{bar->value()};
+    const int step = std::max(1, bar->singleStep());
+    for (int d = step; d <= std::max(step, bar->pageStep()); d += step) {
+        for (const int v : {bar->value() + d, bar->value() - d})
+            if (v >= bar->minimum() && v <= bar->maximum())
+                values << v;
+    }
+    return values;
+}
+
+} // namespace
+
+void FindDialog::showBeside(const QModelIndex& hit)
+{
+    if (!isVisible())
+        return;
+    QWidget* view = m_fa->viewport();
+    const QRect dialog = frameGeometry();
+    // All of the cell that the view can show is in it, clear of the dialog.
+    const auto inSight = [&] {
+        const QRect cell = m_fa->visualRect(hit);
+        const QRect seen = cell & view->rect();
+        return seen.width() >= std::min(cell.width(), view->width()) &&
+               seen.height() >= std::min(cell.height(), view->height()) && !seen.isEmpty() &&
+               !QRect(view->mapToGlobal(seen.topLeft()), seen.size()).intersects(dialog);
+    };
+    if (inSight())
+        return;
+    // The hit's cell is under the dialog: the nearest scroll position that
+    // shows it beside the dialog, up or down first, then sideways too.
+    QScrollBar* rows = m_fa->verticalScrollBar();
+    QScrollBar* cols = m_fa->horizontalScrollBar();
+    const int row0 = rows->value();
+    const int col0 = cols->value();
+    const QList<int> rowValues = nearFirst(rows);
+    for (const int c : nearFirst(cols)) {
+        cols->setValue(c);
+        for (const int r : rowValues) {
+            rows->setValue(r);
+            if (inSight())
+                return;
+        }
+    }
+    // Nowhere beside it (a small window): left where the view put it.
+    rows->setValue(row0);
+    cols->setValue(col0);
 }
 
 } // namespace corvanta

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QModelIndex;
 class QPushButton;
 
 namespace corvanta {
@@ -37,6 +38,9 @@ class FindDialog : public QDialog
     void changeEvent(QEvent* event) override;
 
   private:
+    // Scrolls the table so that the hit's cell is not under the dialog.
+    void showBeside(const QModelIndex& hit);
+
     GridWidget* m_fa;
     Platform& m_platform;
     QLineEdit* m_text = nullptr;

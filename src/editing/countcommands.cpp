@@ -182,15 +182,24 @@ void CountCommands::rowHeightStep(int delta)
     stepRowHeights(activeGrid(), delta);
 }
 
+int CountCommands::textHeight(const GridWidget* g)
+{
+    return GridWidget::pixelsToTwips(g->fontMetrics().height());
+}
+
 void CountCommands::stepRowHeights(GridWidget* g, int delta)
 {
     if (delta < 0 && g->RowHeightOf(g->CurRow()) <= kHeightStep)
         return;
+    const int floor = textHeight(g);
     const int n = g->PickedRowCount();
     for (int i = 0; i < n; ++i) {
         const int row = g->PickedRow(i);
-        const int h = g->RowHeightOf(row) + delta;
-        if (h > 0)
+        const int was = g->RowHeightOf(row);
+        // A row already lower than its text (from a file) is not grown by
+        // a decrease.
+        const int h = std::max(was + delta, std::min(was, floor));
+        if (h > 0 && h != was)
             g->SetRowHeightOf(row, h);
     }
 }
@@ -198,7 +207,7 @@ void CountCommands::stepRowHeights(GridWidget* g, int delta)
 void CountCommands::resetRowHeights()
 {
     GridWidget* g = activeGrid();
-    g->SetRowHeights(1, g->RowCount() - 1, kHeightStep);
+    g->SetRowHeights(1, g->RowCount() - 1, std::max(kHeightStep, textHeight(g)));
 }
 
 } // namespace corvanta

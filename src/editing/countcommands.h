@@ -39,9 +39,12 @@ class CountCommands : public QObject
 
     void rowHeightStep(int delta); // +/- kHeightStep on the active grid's picked rows
     // The same on one grid. Shrinking does nothing when the current row is
-    // kHeightStep high or less, and no row ever shrinks to nothing.
+    // kHeightStep high or less, and no row shrinks below the height of the
+    // text it holds.
     static void stepRowHeights(GridWidget* grid, int delta);
-    void resetRowHeights();
+    void resetRowHeights(); // kHeightStep, or the text's height if that is more
+    // The grid's font height in twips: the lowest a row is made.
+    static int textHeight(const GridWidget* grid);
 
   private:
     // The count boxes, the panel and the position after any change of the

@@ -4,8 +4,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace corvanta {
 
@@ -31,6 +34,9 @@ CountControl::CountControl(QWidget* parent) : QWidget(parent)
         box->setContextMenuPolicy(Qt::NoContextMenu);
         box->setDragEnabled(false);
         box->setAcceptDrops(false);
+        // Ctrl+V and Shift+Insert still paste: the box takes digits only.
+        box->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
         box->installEventFilter(this);
     }
     cc->addWidget(lbRows);
@@ -75,30 +81,22 @@ bool CountControl::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || (watched != m_txtRow && watched != m_txtCol))
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (watched == m_txtRow)
             emit rowEntered();
         else
             emit colEntered();
         return true;
-    case Qt::Key_Backspace:
-        return false;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_Meta:
-        return false; // moving on, or half a key: nothing typed yet
-    default:
-        break;
     }
+    // Only what would type a character is sifted: moving the cursor,
+    // deleting, undoing and the box's other shortcuts work as in any box.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
     const QString text = key->text();
-    const bool digit = text.size() == 1 && text.front() >= u'0' && text.front() <= u'9' &&
-                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (digit)
+    const bool types = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    const bool digits =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!types || digits)
         return false;
     emit keyRefused();
     return true;

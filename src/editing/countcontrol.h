@@ -8,8 +8,8 @@ namespace corvanta {
 
 // The record and column counts, shown at the toolbar's right end: the boxes
 // `txtRow` and `txtCol`, each with its pair of arrows (`UpDownRow`,
-// `UpDownCol`). The boxes take digits and Backspace only; what a count
-// means is the business of whoever listens.
+// `UpDownCol`). The boxes take typed digits only, beside the editing keys
+// of any text box; what a count means is the business of whoever listens.
 class CountControl : public QWidget
 {
     Q_OBJECT
@@ -29,7 +29,7 @@ class CountControl : public QWidget
     void colEntered();          // Enter in txtCol
     void rowStepped(int delta); // +1 up arrow, -1 down arrow
     void colStepped(int delta);
-    void keyRefused(); // a key other than a digit, Backspace or Enter
+    void keyRefused(); // a typed character other than a digit
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

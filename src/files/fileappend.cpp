@@ -84,7 +84,7 @@ void FileAppend::appendFile(const QString& path)
     Table records = m_fc->gridModel()->takeTable();
     // Cards lay out their own columns: they go under the titles they share
     // with the document, and the others after its last column.
-    if (what == GridFile::Vcard)
+    if (*format == FileFormat::Vcard)
         records = Vcard::matchedTo(m_fa->table(), std::move(records));
 
     const Table& doc = m_fa->table();

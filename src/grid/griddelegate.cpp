@@ -7,6 +7,34 @@
 
 namespace corvanta {
 
+namespace {
+
+// The drop-down editor, knowing whether its choice came from the opened
+// list.
+class DropListEditor : public QComboBox
+{
+  public:
+    using QComboBox::QComboBox;
+    bool pickedFromList() const { return m_listOpen; }
+    void showPopup() override
+    {
+        m_listOpen = true;
+        QComboBox::showPopup();
+    }
+    void hidePopup() override
+    {
+        QComboBox::hidePopup();
+        // A pick is announced right after the list closes.
+        QMetaObject::invokeMethod(
+            this, [this] { m_listOpen = false; }, Qt::QueuedConnection);
+    }
+
+  private:
+    bool m_listOpen = false;
+};
+
+} // namespace
+
 GridDelegate::GridDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -14,10 +42,19 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 {
     if (m_dropList.isEmpty())
         return QStyledItemDelegate::createEditor(parent, option, index);
-    auto* combo = new QComboBox(parent);
+    auto* combo = new DropListEditor(parent);
     combo->setObjectName(QStringLiteral("gridDropList"));
     combo->addItems(m_dropList);
     combo->setFrame(false);
+    // A pick from the opened list is the end of the edit, as Enter is; the
+    // arrow keys and the wheel on the closed box only change the choice.
+    connect(combo, &QComboBox::activated, this, [this, combo] {
+        if (!combo->pickedFromList())
+            return;
+        auto* self = const_cast<GridDelegate*>(this);
+        emit self->commitData(combo);
+        emit self->closeEditor(combo, NoHint);
+    });
     return combo;
 }
 

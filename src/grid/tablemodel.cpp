@@ -208,11 +208,11 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const int col = index.column();
     switch (role) {
     case Qt::DisplayRole: {
-        QString text = m_table.text(row, col);
-        // A check box column shows the box alone, unless the cell holds
-        // something that is no Boolean: that text stays visible.
-        if (isCheckColumn(col) && (text.trimmed().isEmpty() || isNumberText(text)))
+        // A check box column shows the box alone, whatever text the cell
+        // holds; one that is no Boolean reads as unticked.
+        if (isCheckColumn(col))
             return {};
+        QString text = m_table.text(row, col);
         if (m_display && !text.isEmpty())
             return m_display(row, col, text);
         return text;

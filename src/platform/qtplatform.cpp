@@ -7,7 +7,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace corvanta {
 
@@ -52,6 +55,20 @@ class EscapableBox : public QMessageBox
     }
 };
 
+// The window a prompt belongs to: the active one, or, before the window
+// system has activated any (a question right at start), the main window
+// already on screen, so that the prompt shows over it.
+QWidget* owner()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto main = std::find_if(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->isVisible() && qobject_cast<QMainWindow*>(w);
+    });
+    return main == windows.end() ? nullptr : *main;
+}
+
 void prepare(QFileDialog& fd, const CommonDialog& dlg, bool save)
 {
     fd.setNameFilter(QString());
@@ -72,7 +89,7 @@ MsgAnswer QtPlatform::messageBox(const QString& text, const QString& title, MsgI
                                  MsgButtons buttons, int defaultButton)
 {
     EscapableBox box(toQt(icon), title.isEmpty() ? applicationTitle() : title, text,
-                     QMessageBox::NoButton, QApplication::activeWindow());
+                     QMessageBox::NoButton, owner());
     QList<QMessageBox::StandardButton> order;
     switch (buttons) {
     case MsgButtons::Ok:

@@ -19,6 +19,7 @@
 #include "shell/helpcommands.h"
 #include "shell/icons.h"
 #include "shell/settingsstore.h"
+#include "shell/toolbarrows.h"
 #include "table/addressdefaults.h"
 #include "table/cellformatcommands.h"
 #include "table/columndefinecommands.h"
@@ -27,19 +28,21 @@
 #include "table/tablecommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -55,13 +58,19 @@ const QString kCloseQuestion =
 // splitter stays this far from the window's right edge.
 constexpr int kSplitterMin = 3000;
 constexpr int kSplitterRightMargin = 600;
-// Toolbar2's left edge sits this far from the window's right edge.
-constexpr int kToolbar2Width = 760;
 
 QSize screenSize(const QWidget* w)
 {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry().size() : QSize(1024, 768);
+}
+
+// A path short enough for one line of a message box, shortened in the
+// middle so that both its start and the file's name stay.
+QString shortPath(const QString& path)
+{
+    const QFontMetrics fm(QApplication::font("QMessageBox"));
+    return fm.elidedText(path, Qt::ElideMiddle, 60 * fm.averageCharWidth());
 }
 
 } // namespace
@@ -146,7 +155,6 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     const bool named = !m_ctx.fileToOpen.isEmpty() && m_files->openNamedFile(m_ctx.fileToOpen);
     if (!named && !m_files->openStartupFile())
         m_files->NewUntitledTable();
-    offerRecovery();
     updateCountBoxes();
     m_formPanel->refresh();
     // Typing right away goes into the current record.
@@ -200,16 +208,10 @@ void MainWindow::buildWidgets()
     connect(m_splitter, &QSplitter::splitterMoved, this,
             [this](int pos) { m_vbarLeftTwips = GridWidget::pixelsToTwips(pos); });
 
-    // The count control sits at the toolbar's right end, hidden until asked for.
+    // The count control sits at the window's top right, hidden until asked for.
     m_countControl = new CountControl;
-    if (QToolBar* tb = m_commands->toolbar()) {
-        auto* spacer = new QWidget;
-        spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        tb->addWidget(spacer);
-        m_countControlAction = tb->addWidget(m_countControl);
-    }
-    if (QToolBar* bar2 = m_commands->toolbar2())
-        bar2->installEventFilter(this);
+    m_countControlAction =
+        (new ToolbarRows(this, m_commands->toolbar2(), m_countControl))->countControlAction();
 }
 
 void MainWindow::buildStatusBar()
@@ -488,9 +490,11 @@ void MainWindow::offerRecovery()
     for (const RecoveryCopy::Found& found : RecoveryCopy::findNewer(folder)) {
         const QString name = found.documentPath == m_doc->untitledPath()
                                  ? QStringLiteral("an untitled address book")
-                                 : QDir::toNativeSeparators(found.documentPath);
+                                 : shortPath(QDir::toNativeSeparators(found.documentPath));
+        // The path on a line of its own: a message box would break it
+        // wherever a "/" allows.
         const QString question =
-            QStringLiteral("Corvanta did not end normally. A copy of the unsaved changes to %1 "
+            QStringLiteral("Corvanta did not end normally. A copy of the unsaved changes to\n%1\n"
                            "was kept at %2.\n\nRestore it? No deletes the copy.")
                 .arg(name, QLocale().toString(found.written, QLocale::ShortFormat));
         const MsgAnswer answer =
@@ -512,6 +516,8 @@ void MainWindow::offerRecovery()
         // until they are saved again.
         RecoveryCopy::remove(found);
         m_recovery->writeNow();
+        updateCountBoxes();
+        m_formPanel->refresh();
         return;
     }
 }
@@ -594,37 +600,9 @@ void MainWindow::showEvent(QShowEvent* event)
         m_shownOnce = true;
         setVbarLeft(m_vbarLeftTwips);
         m_editing->placeAtPanelEdge(m_vbarLeftTwips);
+        // Asked over the window, once it is on screen.
+        QTimer::singleShot(0, this, &MainWindow::offerRecovery);
     }
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    placeToolbar2();
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_commands->toolbar2() &&
-        (event->type() == QEvent::Show || event->type() == QEvent::Hide))
-        placeToolbar2();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::placeToolbar2()
-{
-    QToolBar* bar2 = m_commands->toolbar2();
-    QToolBar* bar = m_commands->toolbar();
-    if (!bar2 || !bar)
-        return;
-    // Where the style draws wider buttons than 760 twips hold, the bar
-    // grows leftwards: both buttons stay in sight.
-    const int w = std::max(GridWidget::twipsToPixels(kToolbar2Width), bar2->sizeHint().width());
-    // Toolbar ends where Toolbar2 begins, so that the buttons Toolbar2
-    // would cover move into Toolbar's overflow menu instead.
-    bar->setMaximumWidth(bar2->isVisibleTo(this) ? std::max(0, width() - w) : QWIDGETSIZE_MAX);
-    bar2->setGeometry(width() - w, bar->geometry().y(), w, bar->height());
-    bar2->raise();
 }
 
 void MainWindow::SaveSettingsAndExit()

@@ -85,8 +85,6 @@ class MainWindow : public QMainWindow
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildWidgets();
@@ -96,8 +94,6 @@ class MainWindow : public QMainWindow
     void applyWindowGeometry(int top, int left, int width, int height);
     void fitToScreen();
     void applyAlternateRows();
-    // Toolbar2 at the window's right edge, with room kept for it on Toolbar.
-    void placeToolbar2();
     void showModified(bool modified);
     // Takes a cell edit still open in the table or the form panel.
     void commitEdits();

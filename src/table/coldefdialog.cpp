@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -175,6 +177,15 @@ void ColDefDialog::buildWidgets()
                        "font-weight: bold; }"));
     m_fd->SetAltRowBackColor(kOddRows);
     m_fd->verticalHeader()->hide();
+    // Where the bold captions need more than the twips above (a larger
+    // font, wider margins of the style), the column grows to show them
+    // whole.
+    m_fd->horizontalHeader()->ensurePolished();
+    for (int c = 0; c < FdColumns; ++c) {
+        const int caption = GridWidget::pixelsToTwips(m_fd->horizontalHeader()->sectionSizeHint(c));
+        if (caption > kFdColumns[c].width)
+            m_fd->SetColumnWidth(c, caption);
+    }
     connect(m_fd, &GridWidget::cellEdited, this, &ColDefDialog::onEdited);
     connect(m_fd->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -249,7 +260,11 @@ void ColDefDialog::placeWidgets()
     const int helpTop = m_oneCol ? 1065 : 3015;
     const int height = m_oneCol ? 1900 : 3900;
     constexpr int toolsTop = 3000;
-    constexpr int width = 9700;
+    // Wide enough for every column and the scroll bar beside them.
+    int columns = 2 * m_fd->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int c = 0; c < FdColumns; ++c)
+        columns += px(m_fd->ColumnWidth(c));
+    const int width = std::max(9700, GridWidget::pixelsToTwips(columns) + 240);
     m_fd->setGeometry(px(120), px(120), px(width - 240), px(gridHeight));
     m_ok->setGeometry(px(120), px(buttonsTop), px(1100), px(375));
     m_cancel->setGeometry(px(1320), px(buttonsTop), px(1100), px(375));

@@ -125,8 +125,13 @@ void TestDialer::modemReplies()
     QTRY_COMPARE(m_platform.messages.size(), 1);
     QCOMPARE(m_platform.lastText(), message);
     QCOMPARE(m_platform.beeps, beeps);
-    if (beeps)
+    if (beeps) {
         QCOMPARE(status(*d), QStringLiteral("Waiting for picking up the phone"));
+        // Shown whole: with the cursor at its end the box has not scrolled.
+        auto* box = child<QLineEdit>(d.get(), "txtStatus");
+        box->end(false);
+        QCOMPARE(box->cursorPositionAt(QPoint(0, box->height() / 2)), 0);
+    }
     QTRY_COMPARE(m_modem->received, QByteArray("ATDT555-1234;\rATH\r"));
     QVERIFY(!d->isWaiting());
     QVERIFY(child<QPushButton>(d.get(), "cmdDial")->isEnabled());

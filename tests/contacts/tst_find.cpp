@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "contacts/finddialog.h"
 #include "grid/gridwidget.h"
+#include "grid/table.h"
 #include "grid/tablemodel.h"
 #include "shellharness.h"
 #include "widgettesting.h"
@@ -98,6 +99,8 @@ class TestFind : public QObject
     void continuesFromLargerPosition();
     void hitInLastCellWrapsAround();
     void dialogPlacementAndLifetime();
+    void hitShowsBesideDialog_data();
+    void hitShowsBesideDialog();
 };
 
 void TestFind::stepsThroughHits_data()
@@ -244,6 +247,48 @@ void TestFind::dialogPlacementAndLifetime()
     QCOMPARE(again->SearchRow(), 1);
     QCOMPARE(again->HitCount(), 0);
     QVERIFY(text(again)->text().isEmpty());
+}
+
+void TestFind::hitShowsBesideDialog_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("dialogMoved");
+    QTest::newRow("back up, at the top right corner") << 40 << false;
+    QTest::newRow("under the dialog where the user put it") << 8 << true;
+}
+
+// At the default window size a hit comes to rest beside the dialog, which
+// stays where it is.
+void TestFind::hitShowsBesideDialog()
+{
+    QFETCH(int, row);
+    QFETCH(bool, dialogMoved);
+    GridWidget* fa = m_w->fa();
+    Table t(61, 8);
+    for (int r = 0; r <= 60; ++r)
+        for (int c = 0; c < 8; ++c)
+            t.setText(r, c, QStringLiteral("r%1c%2").arg(r).arg(c));
+    t.setText(row, 7, QStringLiteral("needle"));
+    fa->gridModel()->replaceTable(std::move(t));
+    // The default size.
+    QCOMPARE(m_w->size(), QSize(GridWidget::twipsToPixels(8888), GridWidget::twipsToPixels(6600)));
+    FindDialog* d = open();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    if (dialogMoved) {
+        const QRect mid = fa->visualRect(fa->gridModel()->cellIndex(row, 0));
+        d->move(d->x(), fa->viewport()->mapToGlobal(mid.center()).y() - d->height() / 2);
+    } else {
+        fa->scrollToBottom(); // the user was looking at the end
+    }
+    const QPoint where = d->pos();
+    setText(d, "needle");
+    enter(d);
+    QCOMPARE(at(fa), QStringLiteral("%1,7").arg(row));
+    QCOMPARE(d->pos(), where);
+    const QRect cell = fa->visualRect(fa->gridModel()->cellIndex(row, 7));
+    QVERIFY(fa->viewport()->rect().contains(cell));
+    QVERIFY(!QRect(fa->viewport()->mapToGlobal(cell.topLeft()), cell.size())
+                 .intersects(d->frameGeometry()));
 }
 
 QTEST_MAIN(TestFind)

@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,6 +129,8 @@ class TestRowOps : public QObject
     void deleteDialog();
     void countBoxes();
     void countBoxKeys();
+    void countBoxEditKeys_data();
+    void countBoxEditKeys();
     void rowHeights();
     void sortByType_data();
     void sortByType();
@@ -637,6 +640,49 @@ void TestRowOps::countBoxKeys()
     win.undoRedo(before, win.table());
 }
 
+void TestRowOps::countBoxEditKeys_data()
+{
+    QTest::addColumn<QTestEventList>("keys");
+    QTest::addColumn<QString>("text"); // the box starts at "10", cursor at the end
+    QTest::addColumn<int>("beeps");
+    const auto keys = [](std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>> list) {
+        QTestEventList events;
+        for (const auto& [key, mods] : list)
+            events.addKeyClick(key, mods);
+        return events;
+    };
+    QTest::newRow("Left, digit") << keys({{Qt::Key_Left, {}}, {Qt::Key_5, {}}}) << "150" << 0;
+    QTest::newRow("Home, Delete") << keys({{Qt::Key_Home, {}}, {Qt::Key_Delete, {}}}) << "0" << 0;
+    QTest::newRow("Home, End, digit")
+        << keys({{Qt::Key_Home, {}}, {Qt::Key_End, {}}, {Qt::Key_7, {}}}) << "107" << 0;
+    QTest::newRow("Right at the end, Esc")
+        << keys({{Qt::Key_Right, {}}, {Qt::Key_Escape, {}}}) << "10" << 0;
+    QTest::newRow("Backspace, Ctrl+Z")
+        << keys({{Qt::Key_Backspace, {}}, {Qt::Key_Z, Qt::ControlModifier}}) << "10" << 0;
+    QTest::newRow("letter, space, minus")
+        << keys({{Qt::Key_A, {}}, {Qt::Key_Space, {}}, {Qt::Key_Minus, {}}}) << "10" << 3;
+    QTest::newRow("Ctrl+V of text") << keys({{Qt::Key_V, Qt::ControlModifier}}) << "10" << 0;
+}
+
+// The count boxes edit like any text box and keep out typed characters
+// that are not digits, pasted ones included.
+void TestRowOps::countBoxEditKeys()
+{
+    QFETCH(QTestEventList, keys);
+    QFETCH(QString, text);
+    QFETCH(int, beeps);
+    Window win(10);
+    win.run("mnuRowCol");
+    QGuiApplication::clipboard()->setText(QStringLiteral("x5"));
+    auto* txtRow = win.w->findChild<QLineEdit*>("txtRow");
+    txtRow->setFocus();
+    txtRow->end(false);
+    keys.simulate(txtRow);
+    QCOMPARE(txtRow->text(), text);
+    QCOMPARE(win.h.platform.beeps, beeps);
+    QCOMPARE(win.fa()->RowCount(), 11); // nothing applied without Enter
+}
+
 void TestRowOps::rowHeights()
 {
     Window win(4);
@@ -647,13 +693,19 @@ void TestRowOps::rowHeights()
     const int tall = fa->RowHeightOf(2);
     QCOMPARE(fa->RowHeightOf(3), tall);
     QVERIFY(fa->RowHeightOf(1) < tall);
+    // No row is made lower than its text.
+    const int text = GridWidget::pixelsToTwips(fa->fontMetrics().height());
     fa->SetRowHeightOf(3, 240);
-    win.key(Qt::Key_F12); // the current row is tall: row 3 stays positive
+    win.key(Qt::Key_F12); // the current row is tall: row 3 stops at the text
     QCOMPARE(fa->RowHeightOf(2), tall - 240);
-    QCOMPARE(fa->RowHeightOf(3), 240);
+    QCOMPARE(fa->RowHeightOf(3), std::min(240, text));
     fa->SelectRange(3, 0, 3, 7);
-    win.key(Qt::Key_F12); // current row at 240: nothing
-    QCOMPARE(fa->RowHeightOf(3), 240);
+    win.key(Qt::Key_F12); // current row at 240 or less: nothing
+    QCOMPARE(fa->RowHeightOf(3), std::min(240, text));
+    fa->SelectRange(1, 0, 1, 7);
+    win.key(Qt::Key_F12); // the default row, font height + 6 px
+    QCOMPARE(fa->RowHeightOf(1), text);
+    QCOMPARE(fa->table().rowHeight(1), text); // and so the file keeps it
     win.run("mnuRowHeightReset");
     for (int r = 1; r <= 4; ++r)
         QCOMPARE(fa->RowHeightOf(r), 240);

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QUndoStack>
 
@@ -63,7 +64,9 @@ void TestRecovery::killedSessionComesBack()
 {
     QFETCH(bool, restore);
     ShellHarness h;
-    const QString book = h.path("book.cvt");
+    // Deep enough that the question must shorten it.
+    const QString book = h.path(QString(90, u'd') + "/" + QString(90, u'e') + "/book.cvt");
+    QVERIFY(QDir().mkpath(QFileInfo(book).path()));
     {
         // The book on disk, opened at start, then edited and killed.
         ShellHarness maker;
@@ -92,8 +95,17 @@ void TestRecovery::killedSessionComesBack()
 
     h.platform.answers = {restore ? MsgAnswer::Yes : MsgAnswer::No};
     MainWindow& w = h.start();
-    QCOMPARE(h.platform.messages.size(), 1);
-    QVERIFY(h.platform.messages[0].text.contains(QDir::toNativeSeparators(book)));
+    QVERIFY(h.platform.messages.isEmpty()); // asked over the window, once it shows
+    w.show();
+    QTRY_COMPARE(h.platform.messages.size(), 1);
+    // The path on a line of its own, shortened in the middle.
+    const QStringList lines = h.platform.messages[0].text.split(u'\n');
+    QCOMPARE(lines.size(), 5);
+    const QString path = QDir::toNativeSeparators(book);
+    QVERIFY2(lines[1].size() < path.size() && lines[1].contains(u'\u2026') &&
+                 path.startsWith(lines[1].section(u'\u2026', 0, 0)) &&
+                 path.endsWith(lines[1].section(u'\u2026', 1)),
+             qPrintable(lines[1]));
     QCOMPARE(w.document().CurrentFile(), book);
     QCOMPARE(w.fa()->CellText(1, 0), restore ? QString("Ada Lovelace") : QString("On disk"));
     QCOMPARE(w.document().IsModified(), restore);

@@ -988,32 +988,41 @@ void TestMainWindow::hiddenPanelLeavesTableWholeWidth()
     QCOMPARE(w.fa()->x(), 0);
 }
 
-// Toolbar2 keeps to the window's right edge through resizes, and Toolbar
-// gives way to it instead of vanishing beneath it.
+// With the count control and Toolbar2 shown, from the default size up,
+// every toolbar button stays in sight: the two share a second row at the
+// window's top right, Toolbar2 at the right edge, and the row goes with them.
 void TestMainWindow::moveControlFollowsRightEdge()
 {
     ShellHarness h;
     MainWindow& w = h.start();
-    w.resize(600, 440);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.size(), QSize(GridWidget::twipsToPixels(8888), GridWidget::twipsToPixels(6600)));
     auto* bar = w.findChild<QToolBar*>("Toolbar");
     auto* bar2 = w.findChild<QToolBar*>("Toolbar2");
+    auto* counts = w.findChild<QWidget*>("countControl");
+    const int tableTop = w.centralWidget()->y();
+    act(w, "mnuRowCol")->trigger();
     act(w, "mnuMoveControl")->trigger();
     QVERIFY(bar2->isVisible());
-    for (const int width : {600, 1000, 700}) {
+    QTRY_VERIFY(counts->isVisible());
+    for (const int width : {w.width(), 1000, 700}) {
         w.resize(width, 440);
         QTRY_COMPARE(bar2->geometry().right(), w.width() - 1);
         QVERIFY(bar2->width() >= GridWidget::twipsToPixels(760));
-        QCOMPARE(bar2->y(), bar->y());
-        QTRY_VERIFY(bar->geometry().right() < bar2->x());
-        // Both buttons show: none went into an overflow menu.
-        for (QAction* a : bar2->actions())
-            QVERIFY(bar2->widgetForAction(a)->isVisible());
+        QVERIFY(bar2->y() >= bar->geometry().bottom());
+        QTRY_VERIFY(counts->mapTo(&w, QPoint(counts->width(), 0)).x() <= bar2->x());
+        QVERIFY(counts->isVisible());
+        // No button went into an overflow menu.
+        for (QToolBar* b : {bar, bar2})
+            for (QAction* a : b->actions())
+                if (a->isVisible() && !a->isSeparator())
+                    QVERIFY2(b->widgetForAction(a)->isVisible(), qPrintable(a->objectName()));
     }
     act(w, "mnuMoveControl")->trigger();
+    act(w, "mnuRowCol")->trigger();
     QVERIFY(!bar2->isVisible());
-    QTRY_COMPARE(bar->width(), w.width());
+    QTRY_COMPARE(w.centralWidget()->y(), tableTop); // the second row is gone
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <functional>
@@ -15,6 +16,10 @@ namespace corvanta {
 // the test itself.
 inline QByteArray inChild(const std::function<QByteArray()>& fn, unsigned seconds)
 {
+    // The child has only the thread that forks: a pool that remembers
+    // threads of its own (Qt scales images on them once a window was
+    // shown) would wait for them there forever.
+    QThreadPool::globalInstance()->waitForDone();
     int fds[2];
     if (::pipe(fds) != 0)
         return "no pipe";

@@ -95,7 +95,7 @@ void TestCellFormat::typedColumnsShowFormatted()
     QCOMPARE(shown(1, 2, Qt::CheckStateRole).toInt(), int(Qt::Checked));
     QCOMPARE(shown(2, 2, Qt::CheckStateRole).toInt(), int(Qt::Checked));
     QCOMPARE(shown(3, 2, Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-    QCOMPARE(shown(3, 2).toString(), QString("maybe"));
+    QCOMPARE(shown(3, 2).toString(), QString()); // the box alone, not "maybe"
     QCOMPARE(Qt::Alignment(shown(1, 0, Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask,
              Qt::AlignRight);
     // The panel shows the current record through the same formats.

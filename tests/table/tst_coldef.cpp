@@ -9,11 +9,15 @@
 #include "table/edithistory.h"
 #include "widgettesting.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,18 +39,23 @@ void fillTable(GridWidget& fa, int cols)
     }
 }
 
-// Picks `choice` in the drop-down editor of fd's cell, as a user does.
+// Picks `choice` from the opened drop-down list of fd's cell with the
+// mouse, as a user does: the pick alone finishes the edit.
 void choose(GridWidget* fd, int row, int col, const QString& choice)
 {
     fd->SelectRange(row, col);
     QTest::keyClick(fd, Qt::Key_F2);
-    auto* combo = fd->findChild<QComboBox*>("gridDropList");
+    QPointer<QComboBox> combo = fd->findChild<QComboBox*>("gridDropList");
     QVERIFY(combo);
     const int i = combo->findText(choice);
     QVERIFY2(i >= 0, qPrintable(choice));
-    combo->setCurrentIndex(i);
-    fd->commitOpenEditor();
-    QCoreApplication::processEvents();
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QAbstractItemView* list = combo->view();
+    QTRY_VERIFY(list->isVisible());
+    const QRect item = list->visualRect(list->model()->index(i, 0));
+    QTest::mouseMove(list->viewport(), item.center()); // the pointer comes over the entry
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_VERIFY(!combo);
 }
 
 QString txtCol(QWidget* dlg)
@@ -109,6 +118,18 @@ void TestColDef::opensInBothModes()
         QCOMPARE(txtCol(&all), QString("10"));
         all.show();
         QVERIFY(!all.findChild<QPushButton*>("cmdBtn_2")->isVisible());
+        // The bold captions of the title row show whole.
+        QHeaderView* titles = fd->horizontalHeader();
+        QFont bold = titles->font();
+        bold.setBold(true);
+        const int margins = 2 * titles->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int c = 0; c < 10; ++c) {
+            const QString caption = fd->CellText(0, c);
+            QVERIFY2(titles->sectionSize(c) >=
+                         QFontMetrics(bold).horizontalAdvance(caption) + margins,
+                     qPrintable(caption));
+        }
+        QVERIFY(fd->viewport()->width() >= titles->length()); // no column cut off at the right
         QVERIFY(!all.findChild<QPushButton*>("cmdBtn_0")->isEnabled());
     }
     fa.SelectRange(1, 6);
