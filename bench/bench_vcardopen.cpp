@@ -9,6 +9,7 @@
 // `runs`, alternating the two; the target is the program within 1.5 x the
 // converter.
 #include "benchutil.h"
+#include "files/filestatus.h"
 #include "files/gridfile.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
@@ -68,9 +69,9 @@ int main(int argc, char** argv)
             GridWidget grid;
             grid.resize(1000, 700);
             grid.show();
-            QString error;
-            if (!GridFile::load(*grid.gridModel(), path, GridFile::Vcard, true, &error))
-                std::fprintf(stderr, "open failed: %s\n", qPrintable(error));
+            if (const FileStatus s = GridFile::load(*grid.gridModel(), path, FileFormat::Vcard, true);
+                !s)
+                std::fprintf(stderr, "open failed: %s\n", qPrintable(userText(s)));
             grid.repaint(); // the first paint of the opened table
         }));
         converter.push_back(seconds([&] {

@@ -280,7 +280,7 @@ void TestPrintDialogs::labelDialogDefaults()
             [&](QDialog& d) {
                 // Without the template library the dialog says where more
                 // sheets come from.
-                QVERIFY(child<QLabel>(d, "lbMoreSheets")->text().contains("glabels-data"));
+                QVERIFY(child<QLabel>(&d, "lbMoreSheets")->text().contains("glabels-data"));
                 QVERIFY(!d.findChild<QListWidget*>("lstLabelSheets"));
                 QCOMPARE(d.objectName(), QStringLiteral("frmReportOptions"));
                 QCOMPARE(d.windowTitle(), QStringLiteral("Address Labels Printing"));
@@ -406,8 +406,8 @@ void TestPrintDialogs::labelDialogPicksATemplate()
               "them");
     inModal([&] { press(Qt::Key_F5); },
             [&](QDialog& d) {
-                QTest::keyClicks(child<QLineEdit>(d, "txtLabelSearch"), "l7160");
-                auto* list = child<QListWidget>(d, "lstLabelSheets");
+                QTest::keyClicks(child<QLineEdit>(&d, "txtLabelSearch"), "l7160");
+                auto* list = child<QListWidget>(&d, "lstLabelSheets");
                 QListWidgetItem* first = nullptr;
                 for (int i = 0; i < list->count() && !first; ++i)
                     if (!list->item(i)->isHidden())
@@ -416,13 +416,13 @@ void TestPrintDialogs::labelDialogPicksATemplate()
                 QVERIFY(first->text().startsWith("Avery L7160"));
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                                   list->visualItemRect(first).center());
-                auto* format = child<QComboBox>(d, "cboLabelFormat");
+                auto* format = child<QComboBox>(&d, "cboLabelFormat");
                 QCOMPARE(format->currentText(), QStringLiteral("Avery L7160"));
                 for (int i = 0; i < 3; ++i)
                     QCOMPARE(format->itemText(i), LabelFormat::all()[size_t(i)].name);
-                QVERIFY(child<QLabel>(d, "imgSheet")->isVisible());
-                QVERIFY(!child<QLabel>(d, "Image1")->isVisible());
-                click(d, "cmdPrint");
+                QVERIFY(child<QLabel>(&d, "imgSheet")->isVisible());
+                QVERIFY(!child<QLabel>(&d, "Image1")->isVisible());
+                click(&d, "cmdPrint");
             });
     // The labels are laid on the sheet's A4 paper, the first inside the
     // sheet's first rectangle.
@@ -491,7 +491,7 @@ void TestPrintDialogs::printToFileKeepsTheOldFile()
                     printed = true;
                     preview->reject();
                 });
-                click(d, "cmdPrint");
+                click(&d, "cmdPrint");
             });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
