@@ -201,7 +201,8 @@ void TestRecovery::restoredTextSavesAsRead()
     }
     h.platform.answers = {MsgAnswer::Yes};
     MainWindow& w = h.start();
-    QCOMPARE(w.document().CurrentFile(), book);
+    w.show(); // the question comes once the window shows
+    QTRY_COMPARE(w.document().CurrentFile(), book);
     QCOMPARE(w.fa()->CellText(1, 0), QStringLiteral("Zoë Ça"));
     QVERIFY(w.files().mnuSave_Click());
     QVERIFY(f.open(QIODevice::ReadOnly));
