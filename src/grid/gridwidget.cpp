@@ -790,6 +790,47 @@ void GridWidget::ClearAll()
     d->model->clearAll();
 }
 
+void GridWidget::ShowOnlyRows(const std::vector<int>* shown)
+{
+    QHeaderView* header = verticalHeader();
+    // Hiding a section resizes it to nothing: that is no height the user
+    // gave the row. A header that paints as it goes would also measure
+    // every section at each of them, which on a large table takes minutes.
+    // Nor does the table view need to hear of each row: its geometry is
+    // brought up to date once at the end.
+    QScopedValueRollback guard(d->applyingLayout, true);
+    header->setUpdatesEnabled(false);
+    const QSignalBlocker quiet(header);
+    const int fixed = d->model->fixedRows();
+    const int rows = d->model->rowCount();
+    auto next = shown ? shown->begin() : std::vector<int>::const_iterator();
+    for (int m = 0; m < rows; ++m) {
+        bool show = true;
+        if (shown) {
+            while (next != shown->end() && *next < m + fixed)
+                ++next;
+            show = next != shown->end() && *next == m + fixed;
+        }
+        if (header->isSectionHidden(m) == show)
+            header->setSectionHidden(m, !show);
+    }
+    header->setUpdatesEnabled(true);
+    updateGeometries();
+    viewport()->update();
+    d->selection->invalidate();
+}
+
+int GridWidget::HiddenRowCount() const
+{
+    return verticalHeader()->hiddenSectionCount();
+}
+
+bool GridWidget::RowShown(int row) const
+{
+    const int m = d->model->toModelRow(row);
+    return m >= 0 && m < d->model->rowCount() && !verticalHeader()->isSectionHidden(m);
+}
+
 void GridWidget::RemoveRow(int row)
 {
     d->model->removeTableRows(row, 1);

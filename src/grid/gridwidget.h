@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include <optional>
+#include <vector>
 
 namespace corvanta {
 
@@ -112,6 +113,14 @@ class GridWidget : public QTableView
     void SetDragEnabled(int on);
     QString DropList() const;
     void SetDropList(const QString& entries); // "a|b|c"; "" = plain editor
+
+    // Shows only the records `shown` (ascending table rows), or every
+    // record for none. How the user looks at the table, like a scroll
+    // position: row heights and the rest of the document stay as they are.
+    void ShowOnlyRows(const std::vector<int>* shown);
+    // Records a filter hides now; rows inserted since show.
+    int HiddenRowCount() const;
+    bool RowShown(int row) const;
 
     void ClearAll();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);
