@@ -182,9 +182,12 @@ void DuplicatesDialog::showGroup()
         return;
     const DuplicateGroup& group = m_groups[size_t(g)];
     std::vector<int> others(group.rows.begin() + 1, group.rows.end());
-    m_summary->setText(QStringLiteral("Row %1 stays and takes the values below; rows %2 go.")
-                           .arg(group.rows.front())
-                           .arg(rowList(others)));
+    m_summary->setText(
+        (others.size() == 1
+             ? QStringLiteral("Row %1 stays and takes the values below; row %2 goes.")
+             : QStringLiteral("Row %1 stays and takes the values below; rows %2 go."))
+            .arg(group.rows.front())
+            .arg(rowList(others)));
     m_choices = mergeChoices(m_fa->table(), group.rows);
     m_merge->setRowCount(int(m_choices.size()));
     for (int i = 0; i < int(m_choices.size()); ++i) {

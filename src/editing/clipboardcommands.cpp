@@ -52,9 +52,12 @@ void ClipboardCommands::cut()
     if (m.panel->activeGrid() != 1 || m.fa->RowCount() < 2)
         return;
     const Range r = targetRange();
-    // Only what the clipboard holds may go from the table.
+    // Only what the clipboard holds may go from the table: the shown rows.
+    QStringList text;
+    for (const Range& part : shownParts(r))
+        text << ClipBlock::encode(m.fa->table(), part.row1, part.col1, part.row2, part.col2);
     m.clipboard->clear();
-    if (!m.clipboard->put(ClipBlock::encode(m.fa->table(), r.row1, r.col1, r.row2, r.col2))) {
+    if (!m.clipboard->put(text.join(QLatin1Char('\n')))) {
         m.platform->beep();
         return;
     }
@@ -70,40 +73,86 @@ void ClipboardCommands::paste()
     const bool single = r.row1 == r.row2 && r.col1 == r.col2;
     if (single) {
         // From one cell the text takes the room it needs, as far as the
-        // table reaches; the table never grows.
-        r.row2 = std::min(m.fa->RowCount() - 1, r.row1 + std::max(1, block.rowCount()) - 1);
+        // table reaches (over shown rows only); the table never grows.
+        int rows = std::max(1, block.rowCount());
+        r.row2 = r.row1;
+        for (int row = r.row1; row < m.fa->RowCount() && rows > 0; ++row)
+            if (m.fa->RowShown(row)) {
+                r.row2 = row;
+                --rows;
+            }
         r.col2 = std::min(m.fa->ColCount() - 1, r.col1 + std::max(1, block.maxCellCount()) - 1);
     }
     writeRange(std::move(block), r, QStringLiteral("Paste"));
     m.fa->SelectRange(r.row1, r.col1, r.row2, r.col2);
 }
 
+std::vector<ClipboardCommands::Range> ClipboardCommands::shownParts(const Range& r) const
+{
+    std::vector<Range> parts;
+    for (const auto& [first, last] : m.fa->ShownRuns(r.row1, r.row2))
+        parts.push_back({first, r.col1, last, r.col2});
+    return parts;
+}
+
 void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QString& change)
 {
     TableModel* model = m.fa->gridModel();
-    const int n = r.row2 - r.row1 + 1;
+    const int cols = model->table().colCount();
+    // What each run of shown rows gets: its own rows of the block.
+    struct Part
+    {
+        Range r;
+        ClipBlock text;
+        Table other; // the rows' cells on the other side of the change
+        bool wholeRows;
+    };
+    auto parts = std::make_shared<std::vector<Part>>();
+    const std::vector<Range> runs = shownParts(r);
+    if (runs.empty())
+        return;
+    if (runs.size() == 1) {
+        parts->push_back({runs.front(), std::move(block), {}, false});
+    } else {
+        Table scratch(std::max(1, block.rowCount()), std::max(1, block.maxCellCount()));
+        block.writeTo(scratch, 0, 0, scratch.rowCount() - 1, scratch.colCount() - 1);
+        int from = 0;
+        for (const Range& run : runs) {
+            const int n = run.row2 - run.row1 + 1;
+            parts->push_back({run,
+                              ClipBlock::parse(ClipBlock::encode(scratch, from, 0, from + n - 1,
+                                                                 scratch.colCount() - 1)),
+                              {},
+                              false});
+            from += n;
+        }
+    }
     // The rows' cells before the change; each undo or redo then swaps them
     // with the rows' own, so no step copies the rows again. A range of whole
     // rows is written anew anyway: its cells are taken out, not copied.
-    const bool wholeRows = r.col1 == 0 && r.col2 == model->table().colCount() - 1;
-    auto other = std::make_shared<Table>(wholeRows ? Table(n, model->table().colCount())
-                                                   : model->table().copyRowCells(r.row1, n));
-    auto text = std::make_shared<ClipBlock>(std::move(block));
+    for (Part& p : *parts) {
+        const int n = p.r.row2 - p.r.row1 + 1;
+        p.wholeRows = p.r.col1 == 0 && p.r.col2 == cols - 1;
+        p.other = p.wholeRows ? Table(n, cols) : model->table().copyRowCells(p.r.row1, n);
+    }
     auto written = std::make_shared<bool>(false);
     model->perform(
         change,
-        [model, r, other, text, written, wholeRows] {
-            if (!*written && wholeRows)
-                model->swapRowCells(r.row1, *other);
-            if (*written) {
-                model->swapRowCells(r.row1, *other);
-                return;
+        [model, parts, written] {
+            for (Part& p : *parts) {
+                if (*written || p.wholeRows)
+                    model->swapRowCells(p.r.row1, p.other);
+                if (*written)
+                    continue;
+                model->writeBlock(p.text, p.r.row1, p.r.col1, p.r.row2, p.r.col2);
+                p.text = ClipBlock();
             }
-            model->writeBlock(*text, r.row1, r.col1, r.row2, r.col2);
-            *text = ClipBlock();
             *written = true;
         },
-        [model, r, other] { model->swapRowCells(r.row1, *other); });
+        [model, parts] {
+            for (Part& p : *parts)
+                model->swapRowCells(p.r.row1, p.other);
+        });
 }
 
 } // namespace corvanta

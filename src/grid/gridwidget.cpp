@@ -694,7 +694,10 @@ QString GridWidget::ClipText() const
     const Block b = d->selection->currentBlock();
     if (!b.valid)
         return {};
-    return ClipBlock::encode(table(), b.top(), b.left(), b.bottom(), b.right());
+    QStringList runs;
+    for (const auto& [first, last] : ShownRuns(b.top(), b.bottom()))
+        runs << ClipBlock::encode(table(), first, b.left(), last, b.right());
+    return runs.join(QLatin1Char('\n'));
 }
 
 void GridWidget::SetClipText(const QString& text)
@@ -829,6 +832,25 @@ bool GridWidget::RowShown(int row) const
 {
     const int m = d->model->toModelRow(row);
     return m >= 0 && m < d->model->rowCount() && !verticalHeader()->isSectionHidden(m);
+}
+
+std::vector<std::pair<int, int>> GridWidget::ShownRuns(int row1, int row2) const
+{
+    std::vector<std::pair<int, int>> runs;
+    if (HiddenRowCount() == 0) {
+        if (row1 <= row2)
+            runs.emplace_back(row1, row2);
+        return runs;
+    }
+    for (int r = row1; r <= row2; ++r) {
+        if (!RowShown(r))
+            continue;
+        if (!runs.empty() && runs.back().second == r - 1)
+            runs.back().second = r;
+        else
+            runs.emplace_back(r, r);
+    }
+    return runs;
 }
 
 void GridWidget::RemoveRow(int row)

@@ -82,7 +82,8 @@ class GridWidget : public QTableView
     void MoveRowTo(int row, int newIndex);
     void MoveColumnTo(int col, int newIndex);
 
-    // The selection (from the current cell to SelEndRow/SelEndCol) as
+    // The selection (from the current cell to SelEndRow/SelEndCol), the
+    // rows a filter hides left out, as
     // TAB-separated cells and LF-separated rows; cells holding TABs, quotes or
     // line breaks are quoted so that writing the text back restores them
     // (format: table/clipblock.h). Writing fills the selection from its
@@ -121,6 +122,8 @@ class GridWidget : public QTableView
     // Records a filter hides now; rows inserted since show.
     int HiddenRowCount() const;
     bool RowShown(int row) const;
+    // The runs of shown rows in row1..row2, as [first, last] pairs.
+    std::vector<std::pair<int, int>> ShownRuns(int row1, int row2) const;
 
     void ClearAll();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);

@@ -9,6 +9,8 @@
 #include "testfiles.h"
 #include "widgettesting.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -19,6 +21,7 @@ class TstQuickFilter : public QObject
     Q_OBJECT
   private slots:
     void typeEditDeleteUndoClear();
+    void clipboardSkipsHidden();
 };
 
 namespace {
@@ -90,6 +93,48 @@ void TstQuickFilter::typeEditDeleteUndoClear()
     QCOMPARE(fa->HiddenRowCount(), 0);
     QCOMPARE(w.statusPanel(6), QStringLiteral("%1 / 6").arg(fa->CurRow()));
     QVERIFY(fa->table() == edited);
+}
+
+void TstQuickFilter::clipboardSkipsHidden()
+{
+    ShellHarness h;
+    MainWindow& w = h.start();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    GridWidget* fa = w.fa();
+    fa->gridModel()->replaceTable(tableOf({{"Name", "City"},
+                                           {"Ann Lee", "Oslo"},
+                                           {"Bob Roe", "Rome"},
+                                           {"Ann Kay", "Lima"},
+                                           {"Cid Poe", "Bonn"},
+                                           {"Ann Moe", "Rio"}}));
+    const Table original = fa->table();
+    QTest::keyClicks(child<QLineEdit>(&w, "txtFilter"), QStringLiteral("ann"));
+    clickCell(fa, 1, 0);
+    clickCell(fa, 5, 0, Qt::ShiftModifier);
+    QTest::keyClick(fa, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QStringLiteral("Ann Lee\tOslo\nAnn Kay\tLima\nAnn Moe\tRio");
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+
+    // Cut empties the shown records only; a paste over them puts the rows
+    // back one by one, passing over the hidden ones.
+    QTest::keyClick(fa, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    const QStringList afterCut{"", "Bob Roe", "", "Cid Poe", ""};
+    QStringList names;
+    for (int r = 1; r <= 5; ++r)
+        names << fa->CellText(r, 0);
+    QCOMPARE(names, afterCut);
+    QCOMPARE(fa->CellText(2, 1), QStringLiteral("Rome"));
+    QTest::keyClick(fa, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(fa->table() == original);
+    QTest::keyClick(fa, Qt::Key_Z, Qt::ControlModifier);
+    names.clear();
+    for (int r = 1; r <= 5; ++r)
+        names << fa->CellText(r, 0);
+    QCOMPARE(names, afterCut);
+    QTest::keyClick(fa, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(fa->table() == original);
 }
 
 QTEST_MAIN(TstQuickFilter)
