@@ -8,7 +8,7 @@
 // records. Medians of wall time and the thread's CPU time per key.
 #include "addressgen.h"
 #include "benchutil.h"
-#include "editing/quickfilterbar.h"
+#include "contacts/quickfilterbar.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"

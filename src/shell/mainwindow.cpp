@@ -8,7 +8,7 @@
 #include "editing/editinstaller.h"
 #include "editing/formpanel.h"
 #include "editing/layoutcommands.h"
-#include "editing/quickfilterbar.h"
+#include "contacts/quickfilterbar.h"
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "files/recentfiles.h"

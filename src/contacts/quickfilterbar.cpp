@@ -1,4 +1,4 @@
-#include "editing/quickfilterbar.h"
+#include "contacts/quickfilterbar.h"
 
 #include "commands/commandset.h"
 #include "grid/gridwidget.h"
@@ -27,6 +27,9 @@ QuickFilterBar::QuickFilterBar(GridWidget* fa, QWidget* parent) : QWidget(parent
     m_column = new QComboBox;
     m_column->setObjectName(QStringLiteral("cboFilterColumn"));
     m_column->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // However narrow the user drags the table, the box gives way: the
+    // table's own least width is the limit.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 2);
     layout->addWidget(m_box, 1);
@@ -39,9 +42,12 @@ QuickFilterBar::QuickFilterBar(GridWidget* fa, QWidget* parent) : QWidget(parent
     // The index follows the table row by row where it can.
     TableModel* model = m_fa->gridModel();
     connect(model, &QAbstractItemModel::dataChanged, this,
-            [this, model](const QModelIndex& tl, const QModelIndex& br) {
-                m_filter.refold(model->table(), model->toTableRow(tl.row()),
-                                model->toTableRow(br.row()));
+            [this, model](const QModelIndex& tl, const QModelIndex& br, const QList<int>& roles) {
+                // Bold or a colour changes no text.
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole) ||
+                    roles.contains(Qt::EditRole))
+                    m_filter.refold(model->table(), model->toTableRow(tl.row()),
+                                    model->toTableRow(br.row()));
             });
     connect(model, &QAbstractItemModel::rowsInserted, this,
             [this, model](const QModelIndex&, int first, int last) {
@@ -61,7 +67,14 @@ QuickFilterBar::QuickFilterBar(GridWidget* fa, QWidget* parent) : QWidget(parent
         connect(model, sig, this, &QuickFilterBar::rebuild);
     connect(model, &QAbstractItemModel::layoutChanged, this, &QuickFilterBar::rebuild);
     connect(model, &QAbstractItemModel::modelReset, this, &QuickFilterBar::rebuild);
-    connect(model, &TableModel::columnLayoutChanged, this, &QuickFilterBar::rebuild);
+    // A column hidden or shown again changes what is searched; a new width
+    // does not.
+    connect(model, &TableModel::columnLayoutChanged, this, [this](int col) {
+        const std::vector<int>& searched = m_filter.columns();
+        const bool isSearched = std::find(searched.begin(), searched.end(), col) != searched.end();
+        if (!m_filter.isBuilt() || isSearched == m_fa->ColumnHidden(col))
+            rebuild();
+    });
     connect(model, &QAbstractItemModel::headerDataChanged, this, &QuickFilterBar::refillColumns);
     // Whatever moved it (a delete, an undo, a merge), the current record is
     // one the user can see.

@@ -35,24 +35,32 @@ QStringList shownNames(GridWidget* fa)
     return names;
 }
 
+// The shown window holding `records` (titles first), unmodified.
+GridWidget* startWith(ShellHarness& h, const QList<QStringList>& records)
+{
+    MainWindow& w = h.start();
+    w.show();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("window not active");
+    w.fa()->gridModel()->replaceTable(tableOf(records));
+    w.document().MakeModified(false);
+    w.fa()->setFocus();
+    return w.fa();
+}
+
 } // namespace
 
 void TstQuickFilter::typeEditDeleteUndoClear()
 {
     ShellHarness h;
-    MainWindow& w = h.start();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    GridWidget* fa = w.fa();
-    fa->gridModel()->replaceTable(tableOf({{"Name", "City"},
-                                           {"Zoë Adams", "Oslo"},
-                                           {"Bob Stone", "Zoersdorf"},
-                                           {"Carl Nash", "Rome"},
-                                           {"ZOE PARK", ""},
-                                           {"Dan Wu", "Lima"},
-                                           {"Anna Berg", "Zoersel"}}));
-    w.document().MakeModified(false);
-    fa->setFocus();
+    GridWidget* fa = startWith(h, {{"Name", "City"},
+                                   {"Zoë Adams", "Oslo"},
+                                   {"Bob Stone", "Zoersdorf"},
+                                   {"Carl Nash", "Rome"},
+                                   {"ZOE PARK", ""},
+                                   {"Dan Wu", "Lima"},
+                                   {"Anna Berg", "Zoersel"}});
+    MainWindow& w = *h.window;
     fa->SelectRange(1, 0, 1, 1);
     w.tableCommands().fa_Click();
 
@@ -98,16 +106,13 @@ void TstQuickFilter::typeEditDeleteUndoClear()
 void TstQuickFilter::clipboardSkipsHidden()
 {
     ShellHarness h;
-    MainWindow& w = h.start();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    GridWidget* fa = w.fa();
-    fa->gridModel()->replaceTable(tableOf({{"Name", "City"},
-                                           {"Ann Lee", "Oslo"},
-                                           {"Bob Roe", "Rome"},
-                                           {"Ann Kay", "Lima"},
-                                           {"Cid Poe", "Bonn"},
-                                           {"Ann Moe", "Rio"}}));
+    GridWidget* fa = startWith(h, {{"Name", "City"},
+                                   {"Ann Lee", "Oslo"},
+                                   {"Bob Roe", "Rome"},
+                                   {"Ann Kay", "Lima"},
+                                   {"Cid Poe", "Bonn"},
+                                   {"Ann Moe", "Rio"}});
+    MainWindow& w = *h.window;
     const Table original = fa->table();
     QTest::keyClicks(child<QLineEdit>(&w, "txtFilter"), QStringLiteral("ann"));
     clickCell(fa, 1, 0);
