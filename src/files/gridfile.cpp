@@ -61,7 +61,10 @@ FileStatus save(const TableModel& model, const QString& path, FileFormat format,
         break;
     }
     const char sep = format == FileFormat::Tab ? '\t' : delimiter == 0 ? ',' : delimiter;
-    return Delimited::save(model.table(), path, sep, withTitles ? 0 : model.fixedRows(), encoding);
+    const int firstRow = withTitles ? 0 : model.fixedRows();
+    if (const std::optional<Table> text = Vcard::withoutKept(model.table()))
+        return Delimited::save(*text, path, sep, firstRow, encoding);
+    return Delimited::save(model.table(), path, sep, firstRow, encoding);
 }
 
 } // namespace corvanta::GridFile

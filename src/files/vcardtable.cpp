@@ -344,3 +344,38 @@ Table matchedTo(const Table& doc, Table&& cards)
 }
 
 } // namespace corvanta::Vcard
+
+namespace corvanta::Vcard {
+
+bool isKeptColumn(const Table& table, int col)
+{
+    return col > 0 && table.column(col).hidden && table.text(0, col) == VcardColumns::kKeptTitle;
+}
+
+std::optional<Table> withoutKept(const Table& table)
+{
+    std::vector<int> cols; // the columns that stay, in order
+    for (int c = 0; c < table.colCount(); ++c)
+        if (!isKeptColumn(table, c))
+            cols.push_back(c);
+    if (int(cols.size()) == table.colCount())
+        return std::nullopt;
+    // Row by row from views of the cells: the kept text, photos and all,
+    // is never copied.
+    Table out(table.rowCount(), std::max(1, int(cols.size())));
+    std::vector<QByteArrayView> views(cols.size());
+    for (int r = 0; r < table.rowCount(); ++r) {
+        int used = 0;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            views[i] = table.utf8(r, cols[i]);
+            if (!views[i].isEmpty())
+                used = int(i) + 1;
+        }
+        out.setValidRowUtf8(r, views.data(), used);
+    }
+    for (size_t i = 0; i < cols.size(); ++i)
+        out.setColumn(int(i), table.column(cols[i]));
+    return out;
+}
+
+} // namespace corvanta::Vcard

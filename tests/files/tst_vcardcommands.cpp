@@ -119,6 +119,17 @@ void TestVcardCommands::openVcardAndSaveBack()
     // Bob's card keeps its N and its PREF as they were.
     QVERIFY(saved.contains("N:Stone;Bob\r\nEMAIL;TYPE=PREF:bob@x.example\r\n"));
     QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+
+    // A text export leaves out what the cards keep beyond their columns.
+    QCOMPARE(fa->CellText(0, 10), QString("vCard"));
+    const QString csv = h.path("friends.csv");
+    h.platform.fileAnswers << csv;
+    trigger(w, "mnuSaveAsComma");
+    QCOMPARE(
+        readFile(csv),
+        QByteArray("Name,Street,City,State,Zip Code,Phone,Phone 2,Email,Web Site,Organization\r\n"
+                   "Ann Lee,,,,,555-0100,555-0199,,,Acme\r\n"
+                   "Bob Stone,9 Elm Rd,,,,,,bob@x.example,,\r\n"));
 }
 
 void TestVcardCommands::saveAsVcardIsAnExport()
