@@ -138,6 +138,7 @@ void FileAppend::appendFile(const QString& path)
             kTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     }
     m_files.warnReplacedBytes(path, info);
+    m_files.warnRepairedCards(path, kTitle);
 }
 
 } // namespace corvanta

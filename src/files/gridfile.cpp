@@ -10,7 +10,7 @@
 namespace corvanta::GridFile {
 
 FileStatus load(TableModel& model, const QString& path, FileFormat format, bool withTitles,
-                Delimited::ReadInfo* info, ColumnRoles* vcardRoles)
+                Delimited::ReadInfo* info, Vcard::ReadInfo* vcardInfo)
 {
     Table fresh;
     FileStatus status;
@@ -21,8 +21,8 @@ FileStatus load(TableModel& model, const QString& path, FileFormat format, bool 
     case FileFormat::Vcard: {
         Vcard::ReadInfo read;
         status = Vcard::load(path, fresh, &read);
-        if (status && vcardRoles)
-            *vcardRoles = read.roles;
+        if (status && vcardInfo)
+            *vcardInfo = read;
         break;
     }
     case FileFormat::Comma:
