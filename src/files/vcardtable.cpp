@@ -99,7 +99,9 @@ void TableBuilder::set(int col, QByteArrayView text)
             cell += text;
         }
     } else {
-        cell = text.toByteArray();
+        // Into the room the column's last value left: no allocation a value.
+        cell.resize(0);
+        cell.append(text);
         m_filled.push_back(col);
         m_cols[size_t(col)].card = m_card;
     }
@@ -109,18 +111,38 @@ void TableBuilder::set(int col, QByteArrayView text)
 
 void TableBuilder::put(const QString& title, QByteArrayView text)
 {
-    set(column(title.toUtf8(), title, -1), text);
+    set(columnFor(title), text);
 }
 
 void TableBuilder::putCustom(const QByteArray& title, int number, int xColumn, QByteArrayView text)
 {
+    set(customColumnFor(title, number, xColumn), text);
+}
+
+int TableBuilder::columnFor(const QString& title)
+{
+    return column(title.toUtf8(), title, -1);
+}
+
+int TableBuilder::customColumnFor(const QByteArray& title, int number, int xColumn)
+{
     const QByteArray key = kCustomKey + QByteArray::number(number) + kCustomKey + title;
-    set(column(key, QString::fromUtf8(title), xColumn), text);
+    return column(key, QString::fromUtf8(title), xColumn);
+}
+
+void TableBuilder::putAt(int col, QByteArrayView text)
+{
+    set(col, text);
 }
 
 void TableBuilder::keep(QByteArrayView text)
 {
-    set(column(kKeptKey.toByteArray(), kKeptTitle, -1), text);
+    set(keptColumn(), text);
+}
+
+int TableBuilder::keptColumn()
+{
+    return column(kKeptKey.toByteArray(), kKeptTitle, -1);
 }
 
 FileStatus TableBuilder::endCard()
@@ -139,15 +161,15 @@ FileStatus TableBuilder::endCard()
             int used = 0;
             for (int c : m_filled)
                 used = std::max(used, c + 1);
-            std::vector<QByteArrayView> views{size_t(used), QByteArrayView()};
+            m_views.assign(size_t(used), QByteArrayView());
             for (int c : m_filled)
-                views[size_t(c)] = m_cells[size_t(c)];
+                m_views[size_t(c)] = m_cells[size_t(c)];
             m_table.setRowCount(row + 1);
-            m_table.setRowUtf8(row, views.data(), used);
+            m_table.setRowUtf8(row, m_views.data(), used);
         }
     }
     for (int c : m_filled)
-        m_cells[size_t(c)] = QByteArray();
+        m_cells[size_t(c)].resize(0);
     m_filled.clear();
     m_overflow = false;
     ++m_card;
