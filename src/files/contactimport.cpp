@@ -57,7 +57,7 @@ void ContactImport::install(CommandSet& c)
 
 void ContactImport::mnuImportContacts_Click()
 {
-    if (!m_files.askSaveChanges(QStringLiteral("Import")))
+    if (!m_files.askSaveChanges(kTitle))
         return;
     const QString path = m_files.askOpenPath(
         QStringLiteral("*.csv"), QStringLiteral("Contact Files (*.csv)|*.csv|All Files (*.*)|*.*"));

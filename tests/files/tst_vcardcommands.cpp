@@ -172,12 +172,17 @@ void TestVcardCommands::importContacts()
                            "Zo\xeb;Lind;;zoe@example.se;;;;;;;\r\n";
     writeFile(file, csv);
     MainWindow& w = h.start();
+    w.fa()->SetCellText(1, 0, "Unsaved"); // given up when asked
+    h.platform.answers << MsgAnswer::No;
     h.platform.fileAnswers << file;
     trigger(w, "mnuImportContacts");
     QCOMPARE(h.platform.dialogs.first().before.Filter,
              QString("Contact Files (*.csv)|*.csv|All Files (*.*)|*.*"));
-    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.messages.size(), 2);
     QCOMPARE(h.platform.messages[0].title, QString("Import Contacts"));
+    QCOMPARE(h.platform.messages[0].text,
+             QString("Changes have been made. Do you want to save the changes?"));
+    QCOMPARE(h.platform.messages[1].title, QString("Import Contacts"));
     QCOMPARE(h.platform.lastText(),
              "Imported 2 contacts from " + file +
                  ".\nRecognised: Outlook CSV.\n\nColumns used: First Name, Last Name, Title -> "
