@@ -354,8 +354,11 @@ int parseArguments(const QStringList& args, Options& o)
     if (printOptions && !o.to->isPdf())
         return usageError(QStringLiteral("--labels, --paper, --landscape, --scale and --columns "
                                          "need a PDF output"));
-    if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
-        return usageError(bad);
+    // Only a PDF reads the label sheets; other conversions need not load them.
+    if (o.to->isPdf()) {
+        if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
+            return usageError(bad);
+    }
     return 0;
 }
 
