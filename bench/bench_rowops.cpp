@@ -110,7 +110,8 @@ struct Bench
                          &FormPanel::refresh);
         undo = std::make_unique<EditHistory>(fa.gridModel());
         editing = std::make_unique<EditInstaller>(
-            EditTargets{&fa, &fb, panel.get(), &doc, table.get(), counts, &platform, &clipboard});
+            EditTargets{&fa, &fb, panel.get(), &doc, undo.get(), table.get(), counts, &platform,
+                        &clipboard});
         fa.SetSelectMode(GridWidget::SelectWholeRows);
         window.resize(1000, 700);
         window.show();

@@ -10,6 +10,7 @@
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
 
 #include <QClipboard>
@@ -53,9 +54,10 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 
 } // namespace
 
-FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
-                           Platform& platform, CommonDialog& dialog, QObject* parent)
-    : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
+FileCommands::FileCommands(Document& document, EditHistory& history, GridWidget* fa,
+                           GridWidget* fb, GridWidget* fc, Platform& platform,
+                           CommonDialog& dialog, QObject* parent)
+    : QObject(parent), m_doc(document), m_history(history), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
       m_dialog(dialog), m_loader([this](TableModel& model, const QString& path, FileFormat format,
                                         bool withTitles, Delimited::ReadInfo* info) {
           // A vCard opened lays out its own columns, and the roles follow.
@@ -67,12 +69,6 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
           return status;
       })
 {
-    // Every change of the document's table, whoever makes it (an edit, a
-    // drop, a row command), leaves the document modified. The form panel's
-    // grid and the scratch grid are not the document; an edit in the panel
-    // reaches fa and is counted there.
-    connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
-
     m_append = new FileAppend(*this, fa, fc, platform, dialog, this);
     connect(m_append, &FileAppend::appended, this, [this](const QString& selection) {
         emit countsChanged();
@@ -93,12 +89,6 @@ FileStatus FileCommands::load(TableModel& model, const QString& path, FileFormat
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-}
-
-void FileCommands::onTableChanged()
-{
-    if (!m_replacing)
-        m_doc.MakeModified(true);
 }
 
 void FileCommands::install(CommandSet& c)
@@ -198,7 +188,6 @@ void FileCommands::mnuNew_Click()
 
 void FileCommands::NewUntitledTable()
 {
-    QScopedValueRollback replacing(m_replacing, true);
     m_fa->SetColCount(0);
     // Row heights belong to rows, which survive the column cut: a new
     // document starts without the old one's heights.
@@ -237,7 +226,6 @@ bool FileCommands::openStartupFile()
     const QString path = m_doc.StartupFile();
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    QScopedValueRollback replacing(m_replacing, true);
     if (!load(*m_fa->gridModel(), path, FileFormat::Native))
         return false;
     keepTitleRow();
@@ -254,7 +242,6 @@ bool FileCommands::openStartupFile()
 FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
 {
     {
-        QScopedValueRollback replacing(m_replacing, true);
         if (FileStatus status = load(*m_fa->gridModel(), found.copyPath, FileFormat::Native);
             !status)
             return status;
@@ -269,7 +256,7 @@ FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
         FinishLoad();
     }
     // What is on disk under the document's name is older than this.
-    m_doc.MakeModified(true);
+    m_history.markModified();
     return {};
 }
 
@@ -308,7 +295,6 @@ bool FileCommands::openNamedFile(const QString& path)
 
 bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     Delimited::ReadInfo info;
     if (FileStatus status = load(*m_fa->gridModel(), path, kind, &info); !status) {
         showCannotOpen(path, status);
@@ -343,7 +329,6 @@ void FileCommands::mnuOpen_Click(int index)
 
 void FileCommands::openNative(const QString& path)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     if (FileStatus status = load(*m_fa->gridModel(), path, FileFormat::Native); !status) {
         showCannotOpen(path, status);
         return;
@@ -395,7 +380,6 @@ void FileCommands::openDelimitedPath(const DelimitedKind& k, int index, const QS
 
 void FileCommands::readDelimited(const DelimitedKind& k, int index, const QString& path)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     GridWidget* fa = m_fa;
     Delimited::ReadInfo info;
     if (index == 0) {

@@ -14,6 +14,7 @@
 namespace corvanta {
 
 class CommandSet;
+class EditHistory;
 class FileAppend;
 class GridWidget;
 class Platform;
@@ -32,8 +33,12 @@ class FileCommands : public QObject
     // `fa` holds the document, `fb` is the form panel's grid and `fc` the
     // hidden scratch grid imports pass through. `dialog` is the file dialog
     // state shared by every command that shows one.
-    FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
-                 Platform& platform, CommonDialog& dialog, QObject* parent = nullptr);
+    FileCommands(Document& document, EditHistory& history, GridWidget* fa, GridWidget* fb,
+                 GridWidget* fc, Platform& platform, CommonDialog& dialog,
+                 QObject* parent = nullptr);
+
+    // The document's history, which Append records its records in.
+    EditHistory& history() const { return m_history; }
 
     // Wires the File menu's New, Open, Save and Save As entries.
     void install(CommandSet& commands);
@@ -137,9 +142,9 @@ class FileCommands : public QObject
     // write.
     bool confirmEncoding(TextEncoding& encoding);
     void showCannotOpen(const QString& path, const FileStatus& status);
-    void onTableChanged();
 
     Document& m_doc;
+    EditHistory& m_history;
     GridWidget* m_fa;
     GridWidget* m_fb;
     GridWidget* m_fc;
@@ -147,7 +152,6 @@ class FileCommands : public QObject
     CommonDialog& m_dialog;
     // Set while a load or New replaces the table: what they write is the
     // document as it stands on disk (or fresh), not a change to it.
-    bool m_replacing = false;
     Loader m_loader;
     FileAppend* m_append;
 };

@@ -214,6 +214,14 @@ void TestCellFormat::paletteAndA()
     QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(1, 1));
     QVERIFY(!palette->isVisible());
     QCOMPARE(formatting(w)->currentColor(), 4);
+    // Another colour tried on the same range folds into that step.
+    fa->SelectRange(5, 0);
+    act(w, "tbr_Acolor")->trigger();
+    QTest::mouseClick(palette->findChild<QFrame*>("SSPanelColor_2"), Qt::LeftButton);
+    QVERIFY(fa->CellProp(PropForeColor, 5, 0).toUInt() != 0x800000u);
+    QCOMPARE(w.editHistory().stack()->count(), 2);
+    w.editHistory().stack()->undo();
+    QVERIFY(!(fa->table().format(5, 0).fields & CellFormat::HasFore));
 }
 
 void TestCellFormat::backColorCancelAndUndo()
