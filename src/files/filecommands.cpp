@@ -217,7 +217,7 @@ void FileCommands::FinishLoad()
     RefreshDocumentView();
     emit rowModeEntered();
     emit currentCellChanged();
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     emit countsChanged();
 }
 
@@ -235,7 +235,7 @@ bool FileCommands::openStartupFile()
     // ten of the default layout.
     emit columnsChanged();
     // The window's own layout steps before the load are no changes either.
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
@@ -289,7 +289,7 @@ bool FileCommands::openNamedFile(const QString& path)
     if (kind == Document::KindNative)
         m_doc.setStartupFile(path);
     emit columnsChanged();
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
@@ -482,7 +482,7 @@ bool FileCommands::mnuSave_Click()
                            "save data as a RichText Corvanta file format."),
             QString(), MsgIcon::Information, MsgButtons::Ok);
     }
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
@@ -519,7 +519,7 @@ bool FileCommands::mnuSaveAsCVT_Click()
         return false;
     }
     emit captionChanged(kCaptionSaved + path);
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     m_doc.setCurrentFile(path);
     m_doc.setStartupFile(path);
     m_doc.setFileKind(Document::KindNative);
@@ -552,7 +552,7 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
     emit captionChanged(kCaptionSaved + path);
     if (m_doc.FileKind() != Document::KindNative &&
         QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath()) {
-        m_doc.MakeModified(false);
+        m_history.markSaved();
         m_doc.setTextEncoding(TextEncoding::Utf8); // an export is always UTF-8
     }
 }
@@ -584,7 +584,7 @@ void FileCommands::mnuSaveAsVcard_Click()
     emit captionChanged(kCaptionSaved + path);
     if (m_doc.FileKind() == Document::KindVcard &&
         QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath())
-        m_doc.MakeModified(false);
+        m_history.markSaved();
 }
 
 } // namespace corvanta

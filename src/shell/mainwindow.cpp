@@ -304,8 +304,9 @@ void MainWindow::wireCommands()
     });
 
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
-    // A saved document is where undoing comes back to unmodified; another
-    // document's history has nothing to undo in this one.
+    // The history is the flag's one writer. Cleared from anywhere else the
+    // flag still means "saved here": undoing back to this point is
+    // unmodified. Another document's history has nothing to undo in this one.
     connect(m_doc, &Document::modifiedChanged, m_history, [this](bool modified) {
         if (!modified)
             m_history->markSaved();

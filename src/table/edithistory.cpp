@@ -26,7 +26,7 @@ EditHistory::EditHistory(TableModel* model, QObject* parent)
     connect(model, &QAbstractItemModel::rowsMoved, this, &EditHistory::shapeChanged);
     connect(model, &QAbstractItemModel::columnsMoved, this, &EditHistory::shapeChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &EditHistory::shapeChanged);
-    connect(m_stack, &QUndoStack::cleanChanged, this, &EditHistory::updateModified);
+    connect(m_stack, &QUndoStack::cleanChanged, this, [this] { updateModified(); });
     connect(m_stack, &QUndoStack::indexChanged, this, &EditHistory::updateEntries);
     connect(m_stack, &QUndoStack::indexChanged, this, &EditHistory::replayed);
 }
@@ -195,7 +195,9 @@ void EditHistory::markSaved()
 {
     m_unrecorded = false;
     m_stack->setClean();
-    updateModified();
+    // Said even when the history thought so already: whoever follows the
+    // flag may have been told otherwise.
+    updateModified(true);
 }
 
 void EditHistory::clear()
@@ -203,13 +205,13 @@ void EditHistory::clear()
     m_unrecorded = false;
     m_stack->clear();
     updateEntries();
-    updateModified();
+    updateModified(true);
 }
 
-void EditHistory::updateModified()
+void EditHistory::updateModified(bool always)
 {
     const bool modified = m_unrecorded || !m_stack->isClean();
-    if (modified == m_modified)
+    if (modified == m_modified && !always)
         return;
     m_modified = modified;
     emit modifiedChanged(modified);

@@ -100,7 +100,7 @@ class EditHistory : public QObject, public EditRecorder
     void push(EditStep* step);
     void tableChanged();
     void shapeChanged();
-    void updateModified();
+    void updateModified(bool always = false);
     void updateEntries();
 
     QPointer<TableModel> m_model;
