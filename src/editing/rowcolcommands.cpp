@@ -190,7 +190,6 @@ void RowColCommands::stamp(const QDateTime& now)
     const QString text =
         m.fa->CellText(row, col) + QLatin1Char(' ') + stampOf(now, m.fa->ColumnFormat(col));
     m.history->setText(row, col, text);
-    m.panel->refresh();
 }
 
 } // namespace corvanta
