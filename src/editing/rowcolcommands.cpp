@@ -158,9 +158,8 @@ void RowColCommands::moveRows(int direction)
         // The row the block passes over goes to its other end.
         const int from = direction < 0 ? top - 1 : bottom + 1;
         const int to = direction < 0 ? bottom : top;
-        m.history->moveRowCells(from, to,
-                                direction < 0 ? QStringLiteral("Move Up")
-                                              : QStringLiteral("Move Down"));
+        m.history->moveRowCells(
+            from, to, direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"));
         m.fa->SelectRange(top + direction, 0, bottom + direction, lastCol);
     } else {
         // At the first or last record nothing moves, and yet it counts as

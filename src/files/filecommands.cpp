@@ -54,16 +54,16 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 
 } // namespace
 
-FileCommands::FileCommands(Document& document, EditHistory& history, GridWidget* fa,
-                           GridWidget* fb, GridWidget* fc, Platform& platform,
-                           CommonDialog& dialog, QObject* parent)
-    : QObject(parent), m_doc(document), m_history(history), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
-      m_dialog(dialog), m_loader([this](TableModel& model, const QString& path, FileFormat format,
-                                        bool withTitles, Delimited::ReadInfo* info) {
+FileCommands::FileCommands(Document& document, EditHistory& history, GridWidget* fa, GridWidget* fb,
+                           GridWidget* fc, Platform& platform, CommonDialog& dialog,
+                           QObject* parent)
+    : QObject(parent), m_doc(document), m_history(history), m_fa(fa), m_fb(fb), m_fc(fc),
+      m_platform(platform), m_dialog(dialog),
+      m_loader([this](TableModel& model, const QString& path, FileFormat format, bool withTitles,
+                      Delimited::ReadInfo* info) {
           // A vCard opened lays out its own columns, and the roles follow.
           ColumnRoles roles = m_doc.roles();
-          const FileStatus status =
-              GridFile::load(model, path, format, withTitles, info, &roles);
+          const FileStatus status = GridFile::load(model, path, format, withTitles, info, &roles);
           if (status && &model == m_fa->gridModel())
               m_doc.setRoles(roles);
           return status;

@@ -95,7 +95,8 @@ Block GridDragDrop::drop(QPoint pos, const QMimeData* mime, bool fromHere)
         const ClipBlock block = ClipBlock::parse(mime->text());
         b = {tRow, tCol, std::min(lastRow, tRow + std::max(1, block.rowCount()) - 1),
              std::min(lastCol, tCol + std::max(1, block.maxCellCount()) - 1), true};
-        m_model->edits().writeBlock(block, b.row1, b.col1, b.row2, b.col2, QStringLiteral("Drop Text"));
+        m_model->edits().writeBlock(block, b.row1, b.col1, b.row2, b.col2,
+                                    QStringLiteral("Drop Text"));
     }
     return b;
 }

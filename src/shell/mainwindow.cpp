@@ -282,7 +282,8 @@ void MainWindow::wireCommands()
     m_table->install(c);
     m_history->install(c);
     m_editing = new EditInstaller(
-        {m_fa, m_fb, m_formPanel, m_doc, m_history, m_table, m_countControl, &platform(), nullptr}, this);
+        {m_fa, m_fb, m_formPanel, m_doc, m_history, m_table, m_countControl, &platform(), nullptr},
+        this);
     m_editing->install(c);
     connect(m_editing, &EditInstaller::selectionTextChanged, this,
             [this](const QString& text) { setStatusPanel(5, text); });

@@ -30,8 +30,8 @@ constexpr int kBevelNormal = 2;
 CellFormatCommands::CellFormatCommands(GridWidget* fa, GridWidget* fb, QFrame* palette,
                                        Platform& platform, EditHistory& history, Hooks hooks,
                                        QObject* parent)
-    : QObject(parent), m_fa(fa), m_fb(fb), m_palette(palette), m_platform(platform), m_history(history),
-      m_hooks(std::move(hooks))
+    : QObject(parent), m_fa(fa), m_fb(fb), m_palette(palette), m_platform(platform),
+      m_history(history), m_hooks(std::move(hooks))
 {
     buildSwatches();
     // Typed columns show their values through their format; only the cells

@@ -136,8 +136,8 @@ void EditHistory::sortRows(int first, std::vector<int> order, ShapeCommand::Sort
     push(step);
 }
 
-void EditHistory::format(const QString& change, int setting, int row1, int col1, int row2,
-                         int col2, const QVariant& value)
+void EditHistory::format(const QString& change, int setting, int row1, int col1, int row2, int col2,
+                         const QVariant& value)
 {
     push(new FormatCommand(*this, change, setting, row1, col1, row2, col2, value));
 }
@@ -146,8 +146,7 @@ void EditHistory::defineColumns(int count, int first,
                                 std::vector<ColumnDefineCommand::Column> columns,
                                 const ColumnRoles& rolesBefore, const ColumnRoles& rolesAfter)
 {
-    push(new ColumnDefineCommand(*this, count, first, std::move(columns), rolesBefore,
-                                 rolesAfter));
+    push(new ColumnDefineCommand(*this, count, first, std::move(columns), rolesBefore, rolesAfter));
 }
 
 void EditHistory::appendRows(Table&& records, int cols, QList<std::pair<int, QString>> titles,

@@ -69,8 +69,8 @@ BlockWriteCommand::BlockWriteCommand(EditHistory& history, const QString& text, 
         m_other = t.copyRowCells(row1, n);
 }
 
-BlockWriteCommand::BlockWriteCommand(EditHistory& history, const QString& text, int row1,
-                                     int col1, int row2, int col2, int toRow, int toCol)
+BlockWriteCommand::BlockWriteCommand(EditHistory& history, const QString& text, int row1, int col1,
+                                     int row2, int col2, int toRow, int toCol)
     : EditStep(history, text), m_range{row1, col1, row2, col2}, m_toRow(toRow), m_toCol(toCol)
 {
     const Table& t = model().table();
@@ -209,8 +209,8 @@ bool FormatCommand::mergeWith(const QUndoCommand* other)
 {
     const auto* o = static_cast<const FormatCommand*>(other);
     // A style switched on and off again is two changes the user made.
-    const bool picked = m_setting == PropForeColor || m_setting == PropBackColor ||
-                        m_setting == PropFontSize;
+    const bool picked =
+        m_setting == PropForeColor || m_setting == PropBackColor || m_setting == PropFontSize;
     if (!picked || o->m_setting != m_setting || o->m_row1 != m_row1 || o->m_col1 != m_col1 ||
         o->m_row2 != m_row2 || o->m_col2 != m_col2)
         return false;
@@ -235,9 +235,9 @@ void FormatCommand::takeBack()
 ColumnDefineCommand::ColumnDefineCommand(EditHistory& history, int count, int first,
                                          std::vector<Column> columns, ColumnRoles rolesBefore,
                                          ColumnRoles rolesAfter)
-    : EditStep(history, QStringLiteral("Column Define")),
-      m_oldCount(model().table().colCount()), m_count(count), m_first(first),
-      m_columns(std::move(columns)), m_rolesBefore(rolesBefore), m_rolesAfter(rolesAfter)
+    : EditStep(history, QStringLiteral("Column Define")), m_oldCount(model().table().colCount()),
+      m_count(count), m_first(first), m_columns(std::move(columns)), m_rolesBefore(rolesBefore),
+      m_rolesAfter(rolesAfter)
 {
     const Table& t = model().table();
     for (int c = 0; c < m_oldCount; ++c) {
@@ -284,9 +284,9 @@ void ColumnDefineCommand::takeBack()
 
 AppendRowsCommand::AppendRowsCommand(EditHistory& history, const QString& text, Table&& records,
                                      int cols, QList<std::pair<int, QString>> titles)
-    : EditStep(history, text), m_records(std::move(records)),
-      m_first(model().table().rowCount()), m_oldCols(model().table().colCount()),
-      m_cols(std::max(cols, m_oldCols)), m_titles(std::move(titles))
+    : EditStep(history, text), m_records(std::move(records)), m_first(model().table().rowCount()),
+      m_oldCols(model().table().colCount()), m_cols(std::max(cols, m_oldCols)),
+      m_titles(std::move(titles))
 {
 }
 

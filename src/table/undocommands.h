@@ -87,9 +87,9 @@ class BlockWriteCommand : public EditStep
     std::optional<ClipBlock> m_block; // the text to write, until written
     int m_toRow = 0;
     int m_toCol = 0;
-    int m_first = 0;          // the rows whose cells change
-    Table m_other;            // their cells of the other side
-    bool m_takeRows = false;  // whole rows: their cells are taken, not copied
+    int m_first = 0;         // the rows whose cells change
+    Table m_other;           // their cells of the other side
+    bool m_takeRows = false; // whole rows: their cells are taken, not copied
     bool m_done = false;
 };
 
@@ -130,7 +130,7 @@ class ShapeCommand : public EditStep
   private:
     Kind m_kind;
     int m_at;
-    int m_n;               // a count, or the `to` of a move
+    int m_n;                 // a count, or the `to` of a move
     std::vector<int> m_rows; // the rows removed, or the new order
     Table m_taken;
     std::optional<std::pair<SortMark, SortMark>> m_marks;

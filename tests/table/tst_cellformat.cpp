@@ -114,7 +114,10 @@ void TestCellFormat::editorOpensOnStoredText()
     ShellHarness h;
     MainWindow& w = started(h, false);
     GridWidget* fa = w.fa();
-    fa->gridModel()->setColumnAttr(0, {-1, TypeNumber, "0.00", AlignRight, false});
+    {
+        const TableModel::Unrecorded setUp(*fa->gridModel());
+        fa->gridModel()->setColumnAttr(0, {-1, TypeNumber, "0.00", AlignRight, false});
+    }
     fa->SetCellText(2, 0, "0.125");
     for (GridWidget* g : {fa, w.fb()}) {
         fa->SelectRange(2, 0);
