@@ -65,6 +65,7 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::Item, "mnuOpenVcard", "&vCard (*.vcf)"},
         {E::End, ""},
         {E::Item, "mnuAppend", "&Append", "Ctrl+A"},
+        {E::Item, "mnuImportContacts", "&Import Contacts..."},
         {E::Separator, ""},
         {E::Item, "mnuSave", "&Save", "Ctrl+S"},
         {E::Menu, "mnuSaveAs", "Save &As"},

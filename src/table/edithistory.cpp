@@ -155,6 +155,12 @@ void EditHistory::appendRows(Table&& records, int cols, QList<std::pair<int, QSt
     push(new AppendRowsCommand(*this, change, std::move(records), cols, std::move(titles)));
 }
 
+void EditHistory::replaceTable(Table&& table, const ColumnRoles& roles,
+                               const ColumnRoles& rolesBefore, const QString& change)
+{
+    push(new ReplaceTableCommand(*this, change, std::move(table), roles, rolesBefore));
+}
+
 void EditHistory::tableChanged()
 {
     if (m_running > 0)
@@ -203,6 +209,10 @@ void EditHistory::clear()
 {
     m_unrecorded = false;
     m_stack->clear();
+    // The document that came is as it was saved (or new): undoing back to
+    // here leaves it unmodified. Clearing an empty stack would keep a clean
+    // state lost to a change before.
+    m_stack->setClean();
     updateEntries();
     updateModified(true);
 }

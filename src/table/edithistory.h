@@ -68,6 +68,9 @@ class EditHistory : public QObject, public EditRecorder
                        const ColumnRoles& rolesBefore, const ColumnRoles& rolesAfter);
     void appendRows(Table&& records, int cols, QList<std::pair<int, QString>> titles,
                     const QString& change);
+    // The whole table and its roles exchanged for `table` and `roles`.
+    void replaceTable(Table&& table, const ColumnRoles& roles, const ColumnRoles& rolesBefore,
+                      const QString& change);
 
     // --- the modified state ---
     // Unsaved changes: the history is away from where the document was
@@ -89,6 +92,8 @@ class EditHistory : public QObject, public EditRecorder
     void replayed();
     // Column Define was made, undone or redone; the roles it left.
     void columnsDefined(const ColumnRoles& roles);
+    // A table replaced whole was made, undone or redone; the roles it left.
+    void tableReplaced(const ColumnRoles& roles);
     // A sort was made, undone or redone; the title it left marked.
     void sortMarked(int col, bool ascending);
 
@@ -96,6 +101,7 @@ class EditHistory : public QObject, public EditRecorder
     friend class EditStep;
     friend class ShapeCommand;
     friend class ColumnDefineCommand;
+    friend class ReplaceTableCommand;
 
     void push(EditStep* step);
     void tableChanged();

@@ -280,6 +280,24 @@ void ColumnDefineCommand::takeBack()
     emit history().columnsDefined(m_rolesBefore);
 }
 
+// --- ReplaceTableCommand ---
+
+ReplaceTableCommand::ReplaceTableCommand(EditHistory& history, const QString& text, Table&& table,
+                                         const ColumnRoles& roles, const ColumnRoles& rolesBefore)
+    : EditStep(history, text), m_other(std::move(table)), m_otherRoles(roles), m_roles(rolesBefore)
+{
+}
+
+void ReplaceTableCommand::swap()
+{
+    Table taken = model().takeTable();
+    model().replaceTable(std::move(m_other));
+    m_other = std::move(taken);
+    // Roles are the document's; kept here they follow the table they name.
+    std::swap(m_otherRoles, m_roles);
+    emit history().tableReplaced(m_roles);
+}
+
 // --- AppendRowsCommand ---
 
 AppendRowsCommand::AppendRowsCommand(EditHistory& history, const QString& text, Table&& records,

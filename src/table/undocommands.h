@@ -197,6 +197,26 @@ class ColumnDefineCommand : public EditStep
     ColumnRoles m_rolesAfter;
 };
 
+// The whole table and its roles exchanged for others (an import that makes
+// a new document): the two tables change places, so nothing is copied.
+class ReplaceTableCommand : public EditStep
+{
+  public:
+    ReplaceTableCommand(EditHistory& history, const QString& text, Table&& table,
+                        const ColumnRoles& roles, const ColumnRoles& rolesBefore);
+
+  protected:
+    void apply() override { swap(); }
+    void takeBack() override { swap(); }
+
+  private:
+    void swap();
+
+    Table m_other;            // the table that is not in the document now
+    ColumnRoles m_otherRoles; // and its roles
+    ColumnRoles m_roles;      // the roles of the table in the document
+};
+
 // Records appended below the table, the table widened to hold them and its
 // empty titles filled. The records' rows move between the table and this
 // step as whole blocks, so undoing and redoing an append of 200,000
