@@ -7,10 +7,10 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace corvanta {
 
@@ -80,30 +80,7 @@ void ClipboardCommands::paste()
 
 void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QString& change)
 {
-    TableModel* model = m.fa->gridModel();
-    const int n = r.row2 - r.row1 + 1;
-    // The rows' cells before the change; each undo or redo then swaps them
-    // with the rows' own, so no step copies the rows again. A range of whole
-    // rows is written anew anyway: its cells are taken out, not copied.
-    const bool wholeRows = r.col1 == 0 && r.col2 == model->table().colCount() - 1;
-    auto other = std::make_shared<Table>(wholeRows ? Table(n, model->table().colCount())
-                                                   : model->table().copyRowCells(r.row1, n));
-    auto text = std::make_shared<ClipBlock>(std::move(block));
-    auto written = std::make_shared<bool>(false);
-    model->perform(
-        change,
-        [model, r, other, text, written, wholeRows] {
-            if (!*written && wholeRows)
-                model->swapRowCells(r.row1, *other);
-            if (*written) {
-                model->swapRowCells(r.row1, *other);
-                return;
-            }
-            model->writeBlock(*text, r.row1, r.col1, r.row2, r.col2);
-            *text = ClipBlock();
-            *written = true;
-        },
-        [model, r, other] { model->swapRowCells(r.row1, *other); });
+    m.history->writeBlock(std::move(block), r.row1, r.col1, r.row2, r.col2, change);
 }
 
 } // namespace corvanta

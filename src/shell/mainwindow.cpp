@@ -85,9 +85,10 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     CommandTree::build(this, *m_commands);
     buildWidgets();
     buildStatusBar();
-    m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
-    m_table = new TableCommands(m_fa, this);
     m_history = new EditHistory(m_fa->gridModel(), this);
+    m_files =
+        new FileCommands(*m_doc, *m_history, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
+    m_table = new TableCommands(m_fa, this);
     m_recovery = new RecoveryCopy(*m_doc, *m_fa->gridModel(),
                                   m_ctx.recoveryFolder.isEmpty() ? RecoveryCopy::defaultFolder()
                                                                  : m_ctx.recoveryFolder,
@@ -281,7 +282,8 @@ void MainWindow::wireCommands()
     m_table->install(c);
     m_history->install(c);
     m_editing = new EditInstaller(
-        {m_fa, m_fb, m_formPanel, m_doc, m_table, m_countControl, &platform(), nullptr}, this);
+        {m_fa, m_fb, m_formPanel, m_doc, m_history, m_table, m_countControl, &platform(), nullptr},
+        this);
     m_editing->install(c);
     connect(m_editing, &EditInstaller::selectionTextChanged, this,
             [this](const QString& text) { setStatusPanel(5, text); });
@@ -303,15 +305,16 @@ void MainWindow::wireCommands()
     });
 
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
-    // A saved document is where undoing comes back to unmodified; another
-    // document's history has nothing to undo in this one.
+    // The history is the flag's one writer. Cleared from anywhere else the
+    // flag still means "saved here": undoing back to this point is
+    // unmodified. Another document's history has nothing to undo in this one.
     connect(m_doc, &Document::modifiedChanged, m_history, [this](bool modified) {
         if (!modified)
             m_history->markSaved();
     });
     connect(m_doc, &Document::loaded, m_history, &EditHistory::clear);
     connect(m_doc, &Document::reset, m_history, &EditHistory::clear);
-    connect(m_history, &EditHistory::backToSaved, this, [this] { m_doc->MakeModified(false); });
+    connect(m_history, &EditHistory::modifiedChanged, m_doc, &Document::MakeModified);
     connect(m_history, &EditHistory::replayed, m_formPanel, &FormPanel::refresh);
     // An undone append or insert changes the counts and the position text.
     connect(m_history, &EditHistory::replayed, this, &MainWindow::updateCountBoxes);
@@ -357,7 +360,7 @@ void MainWindow::installFormatting()
     hooks.fontColorIcon = &Icons::fontColor;
     auto* formatting =
         new CellFormatCommands(m_fa, m_fb, qobject_cast<QFrame*>(m_table->colorPalette()),
-                               platform(), m_history->stack(), std::move(hooks), this);
+                               platform(), *m_history, std::move(hooks), this);
     formatting->setObjectName(QStringLiteral("cellFormatting"));
     formatting->install(*m_commands);
     connect(m_table, &TableCommands::currentRecordChanged, formatting,
@@ -371,7 +374,7 @@ void MainWindow::installFormatting()
         m_countControl->showCounts(m_fa->RowCount() - 1, cols);
     };
     auto* define =
-        new ColumnDefineCommands(m_fa, platform(), m_history->stack(), std::move(defHooks), this);
+        new ColumnDefineCommands(m_fa, platform(), *m_history, std::move(defHooks), this);
     define->setObjectName(QStringLiteral("columnDefine"));
     define->install(*m_commands);
     connect(define, &ColumnDefineCommands::columnsDefined, this, [this] {
