@@ -21,9 +21,9 @@ namespace corvanta::Sync {
 struct DavProp
 {
     int status = 200;
-    QString text;          // its text, the text of its children run together
-    QStringList elements;  // "namespace local" of every element inside it
-    QStringList hrefs;     // the DAV:href elements inside it
+    QString text;         // its text, the text of its children run together
+    QStringList elements; // "namespace local" of every element inside it
+    QStringList hrefs;    // the DAV:href elements inside it
 };
 
 struct DavResponse
@@ -58,7 +58,7 @@ class DavClient : public QObject
     };
     struct Reply
     {
-        int status = 0;        // HTTP status; 0 when none came
+        int status = 0; // HTTP status; 0 when none came
         bool networkFailed = false;
         bool cancelled = false;
         QString errorText;

@@ -116,7 +116,7 @@ bool SyncDialog::sync()
     m_close->setText(QStringLiteral("Cancel"));
     m_status->setText(QStringLiteral("Syncing..."));
     const Sync::Session::Result r =
-        session.run({url, m_user->text(), m_password->text(), {}, true});
+        session.run({url, m_user->text(), m_password->text(), m_trusted, true});
     m_session = nullptr;
     m_sync->setEnabled(true);
     m_close->setText(QStringLiteral("Close"));

@@ -3,6 +3,7 @@
 #include "table/columnroles.h"
 
 #include <QDialog>
+#include <QSslCertificate>
 
 #include <functional>
 
@@ -33,6 +34,8 @@ class SyncDialog : public QDialog
 
     // Runs a sync with what the fields hold; the status line says how it went.
     bool sync();
+    // Certificates to trust instead of the system's.
+    void setTrusted(const QList<QSslCertificate>& certificates) { m_trusted = certificates; }
 
   private:
     void askSecretStore();
@@ -48,6 +51,7 @@ class SyncDialog : public QDialog
     QProgressBar* m_progress;
     QLabel* m_status;
     Sync::Session* m_session = nullptr;
+    QList<QSslCertificate> m_trusted;
 };
 
 // Installs File > Sync with Address Book Server...

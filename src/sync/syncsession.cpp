@@ -26,7 +26,7 @@ constexpr int kBatch = 500; // cards asked for in one addressbook-multiget
 const QByteArray kDiscover = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav">
 <d:prop><d:resourcetype/><d:current-user-principal/><c:addressbook-home-set/>
-<d:supported-report-set/><d:sync-token/></d:prop></d:propfind>)";
+<d:supported-report-set/></d:prop></d:propfind>)";
 
 const QByteArray kEtags = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:"><d:prop><d:getetag/><d:resourcetype/></d:prop></d:propfind>)";
@@ -52,8 +52,8 @@ QByteArray multiget(const QStringList& hrefs)
 DavClient::Request xmlRequest(const QByteArray& verb, const QUrl& url, const QByteArray& body,
                               const QByteArray& depth)
 {
-    return {verb, url, body,
-            {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", depth}}};
+    return {
+        verb, url, body, {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", depth}}};
 }
 
 bool isCollection(const DavResponse& r)
@@ -80,6 +80,158 @@ QString faultOf(const DavClient::Reply& r, const QUrl& url)
 QString unreadable(const QString& error)
 {
     return QStringLiteral("The server's answer could not be read (%1).").arg(error);
+}
+
+// PROPFIND, following redirects (the well-known address) by hand.
+QString propfind(DavClient& client, QUrl url, const QByteArray& body, const QByteArray& depth,
+                 Multistatus& out)
+{
+    for (int hops = 0; hops < 5; ++hops) {
+        const DavClient::Reply r = client.send(xmlRequest("PROPFIND", url, body, depth));
+        if (r.status >= 300 && r.status < 400 && r.location.isValid()) {
+            url = r.location;
+            continue;
+        }
+        if (QString f = faultOf(r, url); !f.isEmpty())
+            return f;
+        out = parseMultistatus(r.body);
+        return out.error.isEmpty() ? QString() : unreadable(out.error);
+    }
+    return QStringLiteral("The server sent the request round in circles.");
+}
+
+bool isAddressBook(const DavResponse& r)
+{
+    return r.props.value(dav("resourcetype")).elements.contains(card("addressbook"));
+}
+
+// Finds the address book at `collection` or below it (its principal, its
+// home set, the well-known address of the server's root). A fault's text,
+// or empty with `collection` set to it.
+QString discover(DavClient& client, QUrl& collection, bool& syncable)
+{
+    Multistatus ms;
+    const QUrl given = collection;
+    QString fault = propfind(client, collection, kDiscover, "0", ms);
+    if (!fault.isEmpty() && collection.path() == u"/")
+        fault = propfind(client, collection.resolved(QUrl(QStringLiteral("/.well-known/carddav"))),
+                         kDiscover, "0", ms);
+    if (!fault.isEmpty())
+        return fault;
+    DavResponse here = ms.responses.value(0);
+    for (int step = 0; step < 3 && !isAddressBook(here); ++step) {
+        const QStringList home = here.props.value(card("addressbook-home-set")).hrefs;
+        const QStringList principal = here.props.value(dav("current-user-principal")).hrefs;
+        if (!home.isEmpty()) {
+            const QUrl homeUrl = collection.resolved(QUrl(home.first()));
+            if (QString f = propfind(client, homeUrl, kDiscover, "1", ms); !f.isEmpty())
+                return f;
+            // The first address book of the home set.
+            here = {};
+            for (const DavResponse& r : ms.responses)
+                if (isAddressBook(r)) {
+                    here = r;
+                    collection = homeUrl.resolved(QUrl(r.href));
+                    break;
+                }
+            break;
+        }
+        if (principal.isEmpty())
+            break;
+        collection = collection.resolved(QUrl(principal.first()));
+        if (QString f = propfind(client, collection, kDiscover, "0", ms); !f.isEmpty())
+            return f;
+        here = ms.responses.value(0);
+    }
+    if (!isAddressBook(here))
+        return QStringLiteral("No address book was found at %1.").arg(given.toDisplayString());
+    syncable =
+        here.props.value(dav("supported-report-set")).elements.contains(dav("sync-collection"));
+    return {};
+}
+
+// Writes the plan's records into the model as one step of its history,
+// keeping only the rows that change: cells swapped in and out, removed
+// rows taken out whole, added rows put below.
+void writeInto(TableModel* model, Plan& p)
+{
+    const Table& doc = model->table();
+    const int oldCols = doc.colCount();
+    const int oldRows = p.documentRows;
+    const ColumnAttr oldLinkAttr = doc.column(p.linkCol);
+    const bool linkExisted = p.linkCol < oldCols;
+    const bool anyRowChanged =
+        std::find(p.changed.begin(), p.changed.end(), true) != p.changed.end();
+    const bool anything = anyRowChanged || !p.removed.empty() || p.table.rowCount() > oldRows ||
+                          p.table.colCount() != oldCols ||
+                          oldLinkAttr.format != p.table.column(p.linkCol).format;
+    if (anything) {
+        struct Step
+        {
+            int oldCols, newCols, oldRows, linkCol;
+            bool linkExisted;
+            ColumnAttr oldLink, newLink;
+            std::vector<std::pair<int, Table>> runs; // first row, cells to swap in
+            std::vector<int> removed;
+            Table removedRows;
+            Table added;
+            std::vector<std::pair<int, QString>> titles;
+            std::vector<ColumnAttr> attrs;
+        };
+        auto s = std::make_shared<Step>();
+        s->oldCols = oldCols;
+        s->newCols = p.table.colCount();
+        s->oldRows = oldRows;
+        s->linkCol = p.linkCol;
+        s->linkExisted = linkExisted;
+        s->oldLink = oldLinkAttr;
+        s->newLink = p.table.column(p.linkCol);
+        for (int c = oldCols; c < s->newCols; ++c) {
+            s->titles.push_back({c, p.table.text(0, c)});
+            s->attrs.push_back(p.table.column(c));
+        }
+        for (int r = 1; r < oldRows; ++r) {
+            if (!p.changed[size_t(r)])
+                continue;
+            int end = r;
+            while (end + 1 < oldRows && p.changed[size_t(end + 1)])
+                ++end;
+            s->runs.push_back({r, p.table.copyRowCells(r, end - r + 1)});
+            r = end;
+        }
+        s->removed = p.removed;
+        s->added = p.table.takeRows(oldRows, p.table.rowCount() - oldRows);
+        auto redo = [model, s] {
+            if (s->newCols > s->oldCols) {
+                model->setTableColCount(s->newCols);
+                for (size_t i = 0; i < s->titles.size(); ++i) {
+                    model->setColumnAttr(s->titles[i].first, s->attrs[i]);
+                    model->setText(0, s->titles[i].first, s->titles[i].second);
+                }
+            }
+            model->setColumnAttr(s->linkCol, s->newLink);
+            for (auto& [row, cells] : s->runs)
+                model->swapRowCells(row, cells);
+            if (!s->removed.empty())
+                s->removedRows = model->takeTableRowsAt(s->removed);
+            if (s->added.rowCount() > 0)
+                model->putTableRows(model->table().rowCount(), std::move(s->added));
+        };
+        auto undo = [model, s] {
+            const int n = model->table().rowCount() - (s->oldRows - int(s->removed.size()));
+            if (n > 0)
+                s->added = model->takeTableRows(model->table().rowCount() - n, n);
+            if (!s->removed.empty())
+                model->putTableRowsAt(s->removed, std::move(s->removedRows));
+            for (auto& [row, cells] : s->runs)
+                model->swapRowCells(row, cells);
+            if (s->linkExisted)
+                model->setColumnAttr(s->linkCol, s->oldLink);
+            if (s->newCols > s->oldCols)
+                model->setTableColCount(s->oldCols);
+        };
+        model->perform(QStringLiteral("Sync"), redo, undo);
+    }
 }
 
 } // namespace
@@ -115,72 +267,26 @@ Session::Result Session::run(const Options& o)
         res.message = message;
         return res;
     };
-    // PROPFIND, following redirects (the well-known address) by hand.
-    auto propfind = [&](QUrl url, const QByteArray& body, const QByteArray& depth,
-                        Multistatus& out) -> QString {
-        for (int hops = 0; hops < 5; ++hops) {
-            const DavClient::Reply r = client.send(xmlRequest("PROPFIND", url, body, depth));
-            if (r.status >= 300 && r.status < 400 && r.location.isValid()) {
-                url = r.location;
-                continue;
-            }
-            if (QString f = faultOf(r, url); !f.isEmpty())
-                return f;
-            out = parseMultistatus(r.body);
-            return out.error.isEmpty() ? QString() : unreadable(out.error);
-        }
-        return QStringLiteral("The server sent the request round in circles.");
-    };
-
     // --- the collection: the address given, or found below it ---
     QUrl collection = o.url;
     if (!collection.path().endsWith(u'/'))
         collection.setPath(collection.path() + u'/');
-    Multistatus ms;
-    QString fault = propfind(collection, kDiscover, "0", ms);
-    if (!fault.isEmpty() && (collection.path() == u"/")) {
-        QUrl wk = collection.resolved(QUrl(QStringLiteral("/.well-known/carddav")));
-        fault = propfind(wk, kDiscover, "0", ms);
-    }
-    if (!fault.isEmpty())
-        return fail(fault);
-    auto first = [&]() { return ms.responses.value(0); };
-    DavResponse here = first();
-    bool syncable = false;
-    for (int step = 0; step < 3; ++step) {
-        if (here.props.value(dav("resourcetype")).elements.contains(card("addressbook")))
-            break;
-        const QStringList home = here.props.value(card("addressbook-home-set")).hrefs;
-        const QStringList principal = here.props.value(dav("current-user-principal")).hrefs;
-        if (!home.isEmpty()) {
-            const QUrl homeUrl = collection.resolved(QUrl(home.first()));
-            if (QString f = propfind(homeUrl, kDiscover, "1", ms); !f.isEmpty())
-                return fail(f);
-            here = {};
-            for (const DavResponse& r : ms.responses)
-                if (r.props.value(dav("resourcetype")).elements.contains(card("addressbook"))) {
-                    here = r;
-                    collection = homeUrl.resolved(QUrl(r.href));
-                    break;
-                }
-            break;
-        }
-        if (principal.isEmpty())
-            break;
-        collection = collection.resolved(QUrl(principal.first()));
-        if (QString f = propfind(collection, kDiscover, "0", ms); !f.isEmpty())
-            return fail(f);
-        here = first();
-    }
-    if (!here.props.value(dav("resourcetype")).elements.contains(card("addressbook")))
-        return fail(QStringLiteral("No address book was found at %1.").arg(o.url.toDisplayString()));
-    syncable = o.useSyncToken &&
-               (here.props.value(dav("supported-report-set")).elements.contains(dav("sync-collection")) ||
-                !here.props.value(dav("sync-token")).text.isEmpty());
-    const QString collectionUrl = collection.toString();
-
     const Table& doc = m_model->table();
     const CollectionState state = stateOf(doc);
+    bool syncable = false;
+    QString fault;
+    Multistatus ms;
+    if (o.useSyncToken && !state.token.isEmpty() && state.url == collection.toString()) {
+        // Synced here before with a token: the server said all it needs to.
+        syncable = true;
+    } else {
+        fault = discover(client, collection, syncable);
+        if (!fault.isEmpty())
+            return fail(fault);
+        syncable = syncable && o.useSyncToken;
+    }
+    const QString collectionUrl = collection.toString();
+
     if (!state.url.isEmpty() && state.url != collectionUrl)
         return fail(QStringLiteral("These records are linked to the address book at %1; sync "
                                    "with that one, or delete the hidden column \"%2\" to link "
@@ -192,7 +298,7 @@ Session::Result Session::run(const Options& o)
     ServerChanges server;
     server.url = collectionUrl;
     QHash<QString, QString> changed; // href -> ETag
-    bool complete = true;           // a full listing: what it lacks is gone
+    bool complete = true;            // a full listing: what it lacks is gone
     QSet<QString> listed;
     const QString collectionPath = collection.path(QUrl::FullyEncoded);
     auto take = [&](const Multistatus& m) {
@@ -212,8 +318,8 @@ Session::Result Session::run(const Options& o)
         }
     };
     if (syncable) {
-        DavClient::Reply r = client.send(
-            xmlRequest("REPORT", collection, syncReport(state.token), "0"));
+        DavClient::Reply r =
+            client.send(xmlRequest("REPORT", collection, syncReport(state.token), "0"));
         if (!state.token.isEmpty() && (r.status == 403 || r.status == 409 || r.status == 400)) {
             // The token is too old for the server: start from every card.
             r = client.send(xmlRequest("REPORT", collection, syncReport({}), "0"));
@@ -227,7 +333,7 @@ Session::Result Session::run(const Options& o)
             return fail(unreadable(ms.error));
         server.token = ms.syncToken;
     } else {
-        if (QString f = propfind(collection, kEtags, "1", ms); !f.isEmpty())
+        if (QString f = propfind(client, collection, kEtags, "1", ms); !f.isEmpty())
             return fail(f);
     }
     take(ms);
@@ -263,8 +369,8 @@ Session::Result Session::run(const Options& o)
                 server.gone.insert(resp.href);
                 continue;
             }
-            server.cards.push_back({resp.href, resp.props.value(dav("getetag")).text,
-                                    data.text.toUtf8()});
+            server.cards.push_back(
+                {resp.href, resp.props.value(dav("getetag")).text, data.text.toUtf8()});
         }
         done += kBatch;
         emit progress(std::min(done, total), total);
@@ -283,7 +389,10 @@ Session::Result Session::run(const Options& o)
     std::vector<UploadResult> results(p.uploads.size());
     std::vector<DavClient::Request> sends;
     for (const Upload& u : p.uploads) {
-        DavClient::Request r{u.kind == Upload::Put ? "PUT" : "DELETE", collection.resolved(QUrl(u.href)), u.vcard, {}};
+        DavClient::Request r{u.kind == Upload::Put ? "PUT" : "DELETE",
+                             collection.resolved(QUrl(u.href)),
+                             u.vcard,
+                             {}};
         if (u.kind == Upload::Put)
             r.headers.append({QByteArray("Content-Type"), QByteArray("text/vcard; charset=utf-8")});
         if (u.etag.isEmpty())
@@ -330,14 +439,14 @@ Session::Result Session::run(const Options& o)
         const DavClient::Reply r =
             client.send(xmlRequest("REPORT", collection, syncReport(server.token), "0"));
         const Multistatus m = parseMultistatus(r.body);
-        bool onlyOurs = faultOf(r, collection).isEmpty() && m.error.isEmpty() &&
-                        !m.syncToken.isEmpty();
+        bool onlyOurs =
+            faultOf(r, collection).isEmpty() && m.error.isEmpty() && !m.syncToken.isEmpty();
         for (const DavResponse& resp : m.responses) {
             if (resp.href == collectionPath || isCollection(resp))
                 continue;
             const auto own = ours.constFind(resp.href);
-            const QString etag = resp.status == 404 ? QString()
-                                                    : resp.props.value(dav("getetag")).text;
+            const QString etag =
+                resp.status == 404 ? QString() : resp.props.value(dav("getetag")).text;
             if (own == ours.cend() || *own != etag || (*own).isEmpty() != (resp.status == 404))
                 onlyOurs = false;
         }
@@ -352,85 +461,10 @@ Session::Result Session::run(const Options& o)
     res.removed = p.removedHere;
     for (const UploadResult& r : results)
         res.sent += r.confirmed ? 1 : 0;
-    const int oldCols = doc.colCount();
-    const int oldRows = p.documentRows;
-    const ColumnAttr oldLinkAttr = doc.column(p.linkCol);
-    const bool linkExisted = p.linkCol < oldCols;
-    const bool anyRowChanged = std::find(p.changed.begin(), p.changed.end(), true) != p.changed.end();
-    const bool anything = anyRowChanged || !p.removed.empty() || p.table.rowCount() > oldRows ||
-                          p.table.colCount() != oldCols ||
-                          oldLinkAttr.format != p.table.column(p.linkCol).format;
-    if (anything) {
-        struct Step
-        {
-            int oldCols, newCols, oldRows, linkCol;
-            bool linkExisted;
-            ColumnAttr oldLink, newLink;
-            std::vector<std::pair<int, Table>> runs; // first row, cells to swap in
-            std::vector<int> removed;
-            Table removedRows;
-            Table added;
-            std::vector<std::pair<int, QString>> titles;
-            std::vector<ColumnAttr> attrs;
-        };
-        auto s = std::make_shared<Step>();
-        s->oldCols = oldCols;
-        s->newCols = p.table.colCount();
-        s->oldRows = oldRows;
-        s->linkCol = p.linkCol;
-        s->linkExisted = linkExisted;
-        s->oldLink = oldLinkAttr;
-        s->newLink = p.table.column(p.linkCol);
-        for (int c = oldCols; c < s->newCols; ++c) {
-            s->titles.push_back({c, p.table.text(0, c)});
-            s->attrs.push_back(p.table.column(c));
-        }
-        for (int r = 1; r < oldRows; ++r) {
-            if (!p.changed[size_t(r)])
-                continue;
-            int end = r;
-            while (end + 1 < oldRows && p.changed[size_t(end + 1)])
-                ++end;
-            s->runs.push_back({r, p.table.copyRowCells(r, end - r + 1)});
-            r = end;
-        }
-        s->removed = p.removed;
-        s->added = p.table.takeRows(oldRows, p.table.rowCount() - oldRows);
-        TableModel* model = m_model;
-        auto redo = [model, s] {
-            if (s->newCols > s->oldCols) {
-                model->setTableColCount(s->newCols);
-                for (size_t i = 0; i < s->titles.size(); ++i) {
-                    model->setColumnAttr(s->titles[i].first, s->attrs[i]);
-                    model->setText(0, s->titles[i].first, s->titles[i].second);
-                }
-            }
-            model->setColumnAttr(s->linkCol, s->newLink);
-            for (auto& [row, cells] : s->runs)
-                model->swapRowCells(row, cells);
-            if (!s->removed.empty())
-                s->removedRows = model->takeTableRowsAt(s->removed);
-            if (s->added.rowCount() > 0)
-                model->putTableRows(model->table().rowCount(), std::move(s->added));
-        };
-        auto undo = [model, s] {
-            const int n = model->table().rowCount() - (s->oldRows - int(s->removed.size()));
-            if (n > 0)
-                s->added = model->takeTableRows(model->table().rowCount() - n, n);
-            if (!s->removed.empty())
-                model->putTableRowsAt(s->removed, std::move(s->removedRows));
-            for (auto& [row, cells] : s->runs)
-                model->swapRowCells(row, cells);
-            if (s->linkExisted)
-                model->setColumnAttr(s->linkCol, s->oldLink);
-            if (s->newCols > s->oldCols)
-                model->setTableColCount(s->oldCols);
-        };
-        m_model->perform(QStringLiteral("Sync"), redo, undo);
-    }
+    writeInto(m_model, p);
 
     QStringList notes;
-    notes << QStringLiteral("%1 records from the server, %2 changes sent, %3 records deleted here.")
+    notes << QStringLiteral("Synced: %1 from the server, %2 sent to it, %3 deleted here.")
                  .arg(res.received)
                  .arg(res.sent)
                  .arg(res.removed);

@@ -276,7 +276,8 @@ Plan plan(const Table& doc, const ColumnRoles& roles, const ServerChanges& serve
                 // the server's version stays beside it, marked.
                 ++p.conflicts;
                 setLink(r, {l.href, s.etag, {}});
-                p.uploads.push_back({Upload::Put, l.href, s.etag, cardOf(doc, r, roles, l.href), r});
+                p.uploads.push_back(
+                    {Upload::Put, l.href, s.etag, cardOf(doc, r, roles, l.href), r});
                 const int copy = addRow();
                 copyRow(matched, cardRow[size_t(*card)], p.table, copy);
                 if (p.conflictCol < 0) {

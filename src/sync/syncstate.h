@@ -89,10 +89,10 @@ struct UploadResult
 // writes the server's answers into the links.
 struct Plan
 {
-    Table table;                 // row 0 titles; rows of the document first, in order
-    int documentRows = 0;        // rows of `table` that were rows of the document
-    std::vector<int> removed;    // document rows to remove, ascending
-    std::vector<bool> changed;   // per row of `table` below documentRows: cells changed
+    Table table;               // row 0 titles; rows of the document first, in order
+    int documentRows = 0;      // rows of `table` that were rows of the document
+    std::vector<int> removed;  // document rows to remove, ascending
+    std::vector<bool> changed; // per row of `table` below documentRows: cells changed
     std::vector<Upload> uploads;
     int linkCol = -1;
     int conflictCol = -1;
@@ -106,7 +106,7 @@ struct Plan
 struct ServerChanges
 {
     QString url;
-    QString token; // the new one; empty when the server keeps none
+    QString token;                 // the new one; empty when the server keeps none
     std::vector<ServerCard> cards; // new or changed since the last sync
     QSet<QString> gone;            // deleted since the last sync
 };

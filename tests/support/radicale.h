@@ -52,8 +52,8 @@ class RadicaleServer
                  QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
             if (made != 0)
                 return;
-            ssl = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2/key.pem\n")
-                      .arg(cert(), dir);
+            ssl =
+                QStringLiteral("ssl = True\ncertificate = %1\nkey = %2/key.pem\n").arg(cert(), dir);
         }
         QFile config(dir + QStringLiteral("/config"));
         if (!config.open(QIODevice::WriteOnly))

@@ -4,7 +4,10 @@
 davpeer.py URL USER PASSWORD [CAFILE] COMMAND [PATH]
   mkcol PATH     make the address book PATH
   put PATH       store the card read from standard input at PATH
+  putmany PATH   store each card read from standard input in the address book
+                 PATH, one request each, at UID.vcf
   delete PATH    delete the card at PATH
+  etags PATH     ask for every card's ETag (the server reads what it was given)
   list PATH      print "href<TAB>FN" of every card of the address book PATH
 """
 import base64
@@ -45,15 +48,25 @@ def main():
     elif command == "put":
         status, _ = request("PUT", path, sys.stdin.buffer.read(),
                             {"Content-Type": "text/vcard"})
+    elif command == "putmany":
+        status = 201
+        for one in re.findall(rb"BEGIN:VCARD.*?END:VCARD\r?\n", sys.stdin.buffer.read(), re.S):
+            uid = re.search(rb"^UID:(.*?)\r?$", one, re.M).group(1).decode()
+            code, _ = request("PUT", path + uid + ".vcf", one,
+                              {"Content-Type": "text/vcard", "If-None-Match": "*"})
+            status = max(status, code)
     elif command == "delete":
         status, _ = request("DELETE", path)
-    elif command == "list":
+    elif command in ("list", "etags"):
         status, body = request(
             "PROPFIND", path,
             '<?xml version="1.0"?><propfind xmlns="DAV:"><prop><getetag/></prop></propfind>',
             {"Depth": "1"})
-        hrefs = sorted(e.text for e in ET.fromstring(body).iter("{DAV:}href")
-                       if not e.text.endswith("/"))
+        if command == "etags":
+            hrefs = []
+        else:
+            hrefs = sorted(e.text for e in ET.fromstring(body).iter("{DAV:}href")
+                           if not e.text.endswith("/"))
         for href in hrefs:
             _, card = request("GET", href)
             fn = re.search(rb"^FN:(.*?)\r?$", card, re.M)

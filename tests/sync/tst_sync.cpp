@@ -3,12 +3,17 @@
 
 #include "files/nativefile.h"
 #include "grid/tablemodel.h"
+#include "platform/valuestore.h"
 #include "radicale.h"
 #include "sync/carddav.h"
+#include "sync/syncdialog.h"
 #include "sync/syncsession.h"
 #include "sync/syncstate.h"
 
 #include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSslCertificate>
 #include <QTest>
 #include <QUndoStack>
@@ -21,8 +26,8 @@ namespace {
 
 Table book(const QStringList& names)
 {
-    const QStringList titles = {"Name", "Street", "City", "State", "Zip Code", "Phone", "Email",
-                                "Web Site"};
+    const QStringList titles = {"Name",     "Street", "City",  "State",
+                                "Zip Code", "Phone",  "Email", "Web Site"};
     Table t(int(names.size()) + 1, int(titles.size()));
     for (int c = 0; c < titles.size(); ++c)
         t.setText(0, c, titles[c]);
@@ -82,6 +87,17 @@ struct Doc
     }
 };
 
+struct Settings : ValueStore
+{
+    QHash<QString, QString> values;
+    QString read(const QString& name) const override { return values.value(name); }
+    bool write(const QString& name, const QString& text) override
+    {
+        values.insert(name, text);
+        return true;
+    }
+};
+
 } // namespace
 
 class TstSync : public QObject
@@ -116,7 +132,8 @@ class TstSync : public QObject
     QStringList serverNames(const QString& path)
     {
         QStringList names;
-        for (const QString& line : peer({QStringLiteral("list"), path}).split(u'\n', Qt::SkipEmptyParts))
+        for (const QString& line :
+             peer({QStringLiteral("list"), path}).split(u'\n', Qt::SkipEmptyParts))
             names << line.section(u'\t', 1);
         names.sort();
         return names;
@@ -135,6 +152,8 @@ class TstSync : public QObject
   private slots:
     void initTestCase()
     {
+        // No secret store of the machine's is ever reached from here.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
         if (!RadicaleServer::available())
             QSKIP("radicale is not installed (scripts/setup.sh installs it)");
         m_server = std::make_unique<RadicaleServer>(true);
@@ -271,10 +290,10 @@ class TstSync : public QObject
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("trust");
         QTest::addColumn<QString>("message");
-        QTest::addRow("wrong password") << "wrong" << true
-                                        << "The server did not accept the user name and password.";
-        QTest::addRow("untrusted certificate") << "secret" << false
-                                               << "The connection to 127.0.0.1 failed";
+        QTest::addRow("wrong password")
+            << "wrong" << true << "The server did not accept the user name and password.";
+        QTest::addRow("untrusted certificate")
+            << "secret" << false << "The connection to 127.0.0.1 failed";
     }
 
     // Nothing changes on either side.
@@ -297,6 +316,68 @@ class TstSync : public QObject
         QCOMPARE(serverNames(path), QStringList());
     }
 
+    void converter_data()
+    {
+        QTest::addColumn<bool>("fromEnvironment");
+        QTest::addRow("password from the environment") << true;
+        QTest::addRow("password from standard input") << false;
+    }
+
+    // corvanta-convert --sync syncs a native file and saves it linked.
+    void converter()
+    {
+        QFETCH(bool, fromEnvironment);
+        const QString path = newBook();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("book.cvt"));
+        QVERIFY(NativeFile::save(book({QStringLiteral("Ada Lovelace")}), file));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("CORVANTA_PASSWORD"));
+        if (fromEnvironment)
+            env.insert(QStringLiteral("CORVANTA_PASSWORD"), QStringLiteral("secret"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CORVANTA_CONVERT_PATH),
+                {QStringLiteral("--sync"), m_server->url(path), QStringLiteral("--user"),
+                 QStringLiteral("anna"), QStringLiteral("--cacert"), m_server->cert(), file});
+        if (!fromEnvironment)
+            p.write("secret\n");
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QCOMPARE(serverNames(path), QStringList({"Ada Lovelace"}));
+        Table read;
+        QVERIFY(NativeFile::load(file, read));
+        QCOMPARE(Sync::stateOf(read).url, m_server->url(path));
+    }
+
+    // The dialog syncs what its fields say, keeps the address and the name
+    // in the settings and never the password.
+    void dialog()
+    {
+        const QString path = newBook();
+        Doc doc(book({QStringLiteral("Ada Lovelace")}));
+        Settings settings;
+        SyncDialog dialog(&doc.model, ColumnRoles{}, settings);
+        dialog.setTrusted(QSslCertificate::fromPath(m_server->cert()));
+        dialog.show();
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("txtUrl")),
+                         m_server->url(path));
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("txtUser")),
+                         QStringLiteral("anna"));
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("txtPassword")),
+                         QStringLiteral("secret"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdSync")),
+                          Qt::LeftButton);
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblStatus"))->text(),
+                 QStringLiteral("Synced: 0 from the server, 1 sent to it, 0 deleted here."));
+        QCOMPARE(serverNames(path), QStringList({"Ada Lovelace"}));
+        QCOMPARE(settings.values.value(QStringLiteral("SyncUrl")), m_server->url(path));
+        QCOMPARE(settings.values.value(QStringLiteral("SyncUser")), QStringLiteral("anna"));
+        QVERIFY(
+            !QStringList(settings.values.values()).join(u' ').contains(QStringLiteral("secret")));
+    }
+
     void multistatus_data()
     {
         QTest::addColumn<QByteArray>("xml");
@@ -312,8 +393,8 @@ class TstSync : public QObject
             "</d:multistatus>";
         QTest::addRow("sync report") << report << 2 << "http://x/sync/7" << true;
         QTest::addRow("cut off") << report.left(report.size() / 2) << 1 << "" << false;
-        QTest::addRow("not a multistatus") << QByteArray("<html><body>Error</body></html>") << 0
-                                           << "" << false;
+        QTest::addRow("not a multistatus")
+            << QByteArray("<html><body>Error</body></html>") << 0 << "" << false;
         QTest::addRow("not XML") << QByteArray("Internal error\n") << 0 << "" << false;
     }
 

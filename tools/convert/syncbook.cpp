@@ -32,8 +32,7 @@ int syncBook(const QStringList& args, int argc, char** argv)
     // A server with a certificate of its own (not the system's trust).
     const QCommandLineOption cacert("cacert", {}, "FILE");
     parser.addOptions({url, user, cacert});
-    if (!parser.parse(args) || parser.positionalArguments().size() != 1 ||
-        !parser.isSet(user)) {
+    if (!parser.parse(args) || parser.positionalArguments().size() != 1 || !parser.isSet(user)) {
         say(parser.errorText().isEmpty()
                 ? QStringLiteral("usage: --sync URL --user NAME [--cacert FILE] BOOK.cvt")
                 : parser.errorText());
@@ -68,9 +67,8 @@ int syncBook(const QStringList& args, int argc, char** argv)
     TableModel model;
     model.replaceTable(std::move(table));
     Sync::Session session(&model, ColumnRoles{});
-    const Sync::Session::Result r =
-        session.run({QUrl::fromUserInput(parser.value(url)), parser.value(user), password,
-                     trusted, true});
+    const Sync::Session::Result r = session.run(
+        {QUrl::fromUserInput(parser.value(url)), parser.value(user), password, trusted, true});
     // What was done is saved even after a fault, so the links match what
     // the server holds.
     if (const FileStatus saved = NativeFile::save(model.table(), path); !saved) {
