@@ -5,6 +5,7 @@
 #include "sync/syncsession.h"
 
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,12 +71,7 @@ SyncDialog::SyncDialog(TableModel* model, const ColumnRoles& roles, ValueStore& 
     connect(m_sync, &QPushButton::clicked, this, &SyncDialog::sync);
     // Close while a sync runs is Cancel: it stops the sync, and what was
     // done stays done.
-    connect(m_close, &QPushButton::clicked, this, [this] {
-        if (m_session)
-            m_session->cancel();
-        else
-            reject();
-    });
+    connect(m_close, &QPushButton::clicked, this, &SyncDialog::reject);
     askSecretStore();
 }
 
@@ -93,6 +89,14 @@ void SyncDialog::askSecretStore()
     job->start();
 }
 
+void SyncDialog::reject()
+{
+    if (m_session)
+        m_session->cancel();
+    else
+        QDialog::reject();
+}
+
 bool SyncDialog::sync()
 {
     if (m_session)
@@ -107,8 +111,12 @@ bool SyncDialog::sync()
     m_settings.write(kUserKey, m_user->text());
     Sync::Session session(m_model, m_roles);
     m_session = &session;
-    connect(&session, &Sync::Session::progress, this, [this](int done, int total) {
-        m_progress->setVisible(true);
+    // A quick sync shows no bar that flashes up and goes.
+    QElapsedTimer started;
+    started.start();
+    connect(&session, &Sync::Session::progress, this, [this, &started](int done, int total) {
+        if (started.elapsed() >= 1000)
+            m_progress->setVisible(true);
         m_progress->setMaximum(total);
         m_progress->setValue(done);
     });

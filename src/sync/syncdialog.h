@@ -34,6 +34,8 @@ class SyncDialog : public QDialog
 
     // Runs a sync with what the fields hold; the status line says how it went.
     bool sync();
+    // Escape or the window's close button while a sync runs cancel it.
+    void reject() override;
     // Certificates to trust instead of the system's.
     void setTrusted(const QList<QSslCertificate>& certificates) { m_trusted = certificates; }
 
