@@ -203,9 +203,12 @@ class TstSync : public QObject
         const QStringList deleted = {"Alan Turing"};
         for (bool token : {true, false}) {
             const char* how = token ? "sync token" : "etags";
-            QTest::addRow("change here, %s", how) << token << "change here" << changed;
+            // Changes here are found the same way with either listing.
+            if (token) {
+                QTest::addRow("change here, %s", how) << token << "change here" << changed;
+                QTest::addRow("delete here, %s", how) << token << "delete here" << deleted;
+            }
             QTest::addRow("change there, %s", how) << token << "change there" << changed;
-            QTest::addRow("delete here, %s", how) << token << "delete here" << deleted;
             QTest::addRow("delete there, %s", how) << token << "delete there" << deleted;
         }
     }
