@@ -217,13 +217,19 @@ QString googleLabel(QStringView raw)
     return l;
 }
 
-QStringList values(QStringView cell)
+// The values of a cell that holds several, as Google writes them.
+std::vector<QByteArrayView> values(QByteArrayView cell)
 {
-    QStringList out;
-    for (QStringView v : cell.split(QStringLiteral(" ::: ")))
-        if (!v.trimmed().isEmpty())
-            out << v.trimmed().toString();
-    return out;
+    std::vector<QByteArrayView> out;
+    for (;;) {
+        const qsizetype at = cell.indexOf(" ::: ");
+        const QByteArrayView v = (at < 0 ? cell : cell.first(at)).trimmed();
+        if (!v.isEmpty())
+            out.push_back(v);
+        if (at < 0)
+            return out;
+        cell = cell.sliced(at + 5);
+    }
 }
 
 } // namespace
@@ -292,10 +298,7 @@ Table convert(const Table& source, ColumnRoles* layout, Report* report, const Ro
         else if (c == roles->web)
             s.kind = Web;
     }
-    // A name column wins over the parts; a full date over its parts.
-    const bool full = std::any_of(cols.begin(), cols.end(), [](const Source& s) {
-        return s.name == Full;
-    });
+    // A full date wins over its parts.
     int birth[3] = {-1, -1, -1};
     for (size_t c = 0; c < cols.size(); ++c)
         if (cols[c].birthPart >= 0)
@@ -343,74 +346,174 @@ Table convert(const Table& source, ColumnRoles* layout, Report* report, const Ro
                                 (s.google > 0 ? title(s.kind, u"…") : titleOf(s));
     }
 
+    // Where values go, found once: a slot is a kind with a label, and its
+    // columns by number; Google's labels are the records' own, so theirs
+    // are found by the label as written.
+    struct Slot
+    {
+        Kind kind;
+        QString label;
+        std::vector<int> columns; // builder columns, by number - 1
+    };
+    std::vector<Slot> slotList;
+    QHash<QString, int> slotOf; // title(kind, label) -> slot
+    auto slotFor = [&](Kind kind, const QString& label) {
+        const QString t = title(kind, label);
+        if (const auto it = slotOf.constFind(t); it != slotOf.constEnd())
+            return *it;
+        slotList.push_back({kind, label, {}});
+        slotOf.insert(t, int(slotList.size()) - 1);
+        return int(slotList.size()) - 1;
+    };
+    auto columnOf = [&](int slot, int number) {
+        std::vector<int>& columns = slotList[size_t(slot)].columns;
+        while (int(columns.size()) < number) {
+            const Slot& s = slotList[size_t(slot)];
+            columns.push_back(builder.columnFor(title(s.kind, s.label, int(columns.size()) + 1)));
+        }
+        return columns[size_t(number - 1)];
+    };
+    QHash<std::pair<int, QByteArray>, std::pair<int, int>> googleSlots; // kind, label -> slotList
+    // What each source column is, once: its slot (and its address's slot
+    // for the numbering), or the column of its own title.
+    struct Target
+    {
+        int slot = -1;
+        int street = -1; // an address part's street slot: parts of one place share a number
+        int custom = -1; // a column kept under its own title
+        int googleLabel = -1;
+        struct Seen
+        {
+            QByteArray raw; // the last Google label, and its slots
+            int slot = -1, street = -1;
+        } seen;
+    };
+    std::vector<Target> targets(cols.size());
+    for (size_t c = 0; c < cols.size(); ++c) {
+        const Source& s = cols[c];
+        Target& t = targets[c];
+        if (s.skip || s.googleLabel || s.name != NoName || s.birthPart >= 0)
+            continue;
+        if (s.kind == Other) {
+            t.custom = builder.customColumnFor(source.text(0, int(c)).toUtf8(), 1, -1);
+        } else if (s.google > 0) {
+            t.googleLabel =
+                googleLabels.value({int(isAddressPart(s.kind) ? Street : s.kind), s.google}, -1);
+        } else {
+            t.slot = slotFor(s.kind, s.label);
+            if (isAddressPart(s.kind))
+                t.street = slotFor(Street, s.label);
+        }
+    }
+    static const QRegularExpression digit(QStringLiteral("[1-9]"));
+    const int nameColumn = builder.columnFor(title(Name));
+    const QByteArray nHead = "=" + title(Name).toUtf8() + "\tN:";
+    int keptColumn = -2; // made with the first N
+
+    std::vector<int> counts; // per slot, in the record being read
+    std::vector<int> touched;
+    // The numbers of a record's addresses: street slot, Google's n -> number.
+    std::vector<std::pair<std::pair<int, int>, int>> addressNumber;
+    auto next = [&](int slot) {
+        if (size_t(slot) >= counts.size())
+            counts.resize(slotList.size(), 0);
+        if (counts[size_t(slot)]++ == 0)
+            touched.push_back(slot);
+        return counts[size_t(slot)];
+    };
     for (int row = 1; row < source.rowCount(); ++row) {
-        QHash<QString, int> counts;
-        auto put = [&](Kind kind, const QString& label, const QString& text) {
-            const int k = ++counts[title(kind, label)];
-            builder.put(title(kind, label, k), text.toUtf8());
-        };
         // The name: as written, or put together from its parts.
-        QString parts[5];
-        QString name;
+        QByteArrayView parts[5];
+        QByteArrayView name;
         for (size_t c = 0; c < cols.size(); ++c) {
             const NamePart n = cols[c].name;
             if (n == Full && name.isEmpty())
-                name = source.text(row, int(c)).trimmed();
+                name = source.utf8(row, int(c)).trimmed();
             else if (n != NoName && n != Full && parts[n].isEmpty())
-                parts[n] = source.text(row, int(c)).trimmed();
+                parts[n] = source.utf8(row, int(c)).trimmed();
         }
-        if (name.isEmpty() || !full) {
-            QStringList said;
-            for (const QString& p : parts)
-                if (!p.isEmpty())
-                    said << p;
-            if (name.isEmpty())
-                name = said.join(u' ');
+        QByteArray joined;
+        if (name.isEmpty()) {
+            for (QByteArrayView p : parts) {
+                if (p.isEmpty())
+                    continue;
+                if (!joined.isEmpty())
+                    joined += ' ';
+                joined += p;
+            }
+            name = joined;
         }
-        builder.put(title(Name), name.toUtf8());
+        builder.putAt(nameColumn, name);
         // The parts of the name are what a vCard's N says; the writer keeps
         // it while the name stands as it was.
-        if (std::any_of(std::begin(parts), std::end(parts), [](const QString& p) { return !p.isEmpty(); })) {
-            QByteArray n = "=" + title(Name).toUtf8() + "\tN:";
+        if (std::any_of(std::begin(parts), std::end(parts),
+                        [](QByteArrayView p) { return !p.isEmpty(); })) {
+            QByteArray n = nHead;
             for (int i : {Family_, Given, Middle, Prefix, Suffix}) {
                 if (i != Family_)
                     n += ';';
-                n += VcardValues::escaped(parts[i].toUtf8());
+                if (!parts[i].isEmpty())
+                    n += VcardValues::escaped(parts[i]);
             }
-            builder.keep(n);
+            if (keptColumn == -2)
+                keptColumn = builder.keptColumn();
+            builder.putAt(keptColumn, n);
         }
-        // Addresses by label: the parts of one place share one number.
-        QHash<QString, int> addressNumber;
-        for (size_t c = 0; c < cols.size(); ++c) {
+        const size_t used = size_t(source.usedCols(row));
+        for (size_t c = 0; c < used && c < cols.size(); ++c) {
             const Source& s = cols[c];
+            const Target& t = targets[c];
             if (s.skip || s.googleLabel || s.name != NoName || s.birthPart >= 0)
                 continue;
-            const QString text = source.text(row, int(c));
-            // Outlook writes "0.0.00" (or "0/0/00") for no birthday.
-            if (text.isEmpty() || (s.kind == Birthday && !text.contains(QRegularExpression(
-                                                              QStringLiteral("[1-9]")))))
+            const QByteArrayView text = source.utf8(row, int(c));
+            if (text.isEmpty())
                 continue;
-            QString label = s.label;
-            if (s.google > 0) {
-                const int lc = googleLabels.value({int(isAddressPart(s.kind) ? Street : s.kind),
-                                                   s.google},
-                                                  -1);
-                label = lc < 0 ? QString() : googleLabel(source.text(row, lc));
+            if (t.custom >= 0 || s.kind == Other) {
+                builder.putAt(t.custom, text);
+                continue;
             }
-            if (s.kind == Other) {
-                builder.putCustom(source.text(0, int(c)).toUtf8(), 1, -1, text.toUtf8());
-            } else if (isAddressPart(s.kind)) {
-                const QString key = label + QLatin1Char('\x01') + QString::number(s.google);
-                if (!addressNumber.contains(key))
-                    addressNumber.insert(key, ++counts[title(Street, label)]);
-                builder.put(title(s.kind, label, addressNumber.value(key)), text.toUtf8());
+            // Outlook writes "0.0.00" (or "0/0/00") for no birthday.
+            if (s.kind == Birthday && !QString::fromUtf8(text).contains(digit))
+                continue;
+            int slot = t.slot;
+            int street = t.street;
+            if (s.google > 0) {
+                const QByteArrayView raw =
+                    t.googleLabel < 0 ? QByteArrayView() : source.utf8(row, t.googleLabel);
+                // Most records say the label the one before said.
+                Target::Seen& seen = targets[c].seen;
+                if (seen.slot < 0 || raw != seen.raw) {
+                    const std::pair<int, QByteArray> key{int(s.kind), raw.toByteArray()};
+                    auto it = googleSlots.constFind(key);
+                    if (it == googleSlots.constEnd()) {
+                        const QString label = googleLabel(QString::fromUtf8(raw));
+                        it = googleSlots.insert(
+                            key, {slotFor(s.kind, label),
+                                  isAddressPart(s.kind) ? slotFor(Street, label) : -1});
+                    }
+                    seen = {key.second, it->first, it->second};
+                }
+                slot = seen.slot;
+                street = seen.street;
+            }
+            if (street >= 0) {
+                const std::pair<int, int> place{street, s.google};
+                auto at = std::find_if(addressNumber.begin(), addressNumber.end(),
+                                       [&](const auto& a) { return a.first == place; });
+                if (at == addressNumber.end())
+                    at = addressNumber.insert(addressNumber.end(), {place, next(street)});
+                builder.putAt(columnOf(slot, at->second), text);
             } else if (s.kind == Phone || s.kind == Email || s.kind == Web) {
-                for (const QString& v : values(text))
-                    put(s.kind, label, v);
+                for (QByteArrayView v : values(text))
+                    builder.putAt(columnOf(slot, next(slot)), v);
             } else {
-                put(s.kind, label, text);
+                builder.putAt(columnOf(slot, next(slot)), text);
             }
         }
+        for (int slot : touched)
+            counts[size_t(slot)] = 0;
+        touched.clear();
+        addressNumber.clear();
         if (birthDate) {
             const QString y = source.text(row, birth[0]), m = source.text(row, birth[1]),
                           d = source.text(row, birth[2]);

@@ -94,8 +94,18 @@ void FileAppend::appendFile(const QString& path)
         if (doc.isEmpty(0, c) && !records.isEmpty(0, c))
             titles.append({c, records.text(0, c)});
     }
+    // Only the texts come over: the document's own look stays as it is,
+    // and the columns the records add are plain ones, except that what
+    // cards keep beyond their columns stays out of sight as it was.
+    for (int c = 0; c < records.colCount(); ++c) {
+        ColumnAttr plain;
+        if (Vcard::isKeptColumn(records, c)) {
+            plain.hidden = true;
+            plain.width = records.column(c).width;
+        }
+        records.setColumn(c, plain);
+    }
     records.removeRows(0, 1);
-    // Only the texts come over: the document's own look stays as it is.
     for (int r = 0; r < records.rowCount(); ++r) {
         records.setRowHeight(r, -1);
         while (!records.rowFormats(r).empty())
@@ -128,6 +138,7 @@ void FileAppend::appendFile(const QString& path)
             kTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     }
     m_files.warnReplacedBytes(path, info);
+    m_files.warnRepairedCards(path, kTitle);
 }
 
 } // namespace corvanta

@@ -1,10 +1,12 @@
 #include "files/filecommands.h"
 
 #include "commands/commandset.h"
+#include "files/contactimport.h"
 #include "files/delimited.h"
 #include "files/fileappend.h"
 #include "files/filestatus.h"
 #include "files/gridfile.h"
+#include "files/vcard.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -15,6 +17,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -59,11 +62,12 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
       m_dialog(dialog), m_loader([this](TableModel& model, const QString& path, FileFormat format,
                                         bool withTitles, Delimited::ReadInfo* info) {
           // A vCard opened lays out its own columns, and the roles follow.
-          ColumnRoles roles = m_doc.roles();
-          const FileStatus status =
-              GridFile::load(model, path, format, withTitles, info, &roles);
+          Vcard::ReadInfo cards;
+          cards.roles = m_doc.roles();
+          const FileStatus status = GridFile::load(model, path, format, withTitles, info, &cards);
+          m_repairedCards = status ? cards.repairedCards : 0;
           if (status && &model == m_fa->gridModel())
-              m_doc.setRoles(roles);
+              m_doc.setRoles(cards.roles);
           return status;
       })
 {
@@ -80,6 +84,13 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
         emit currentCellChanged();
         emit selectionCounted(selection);
     });
+    m_import = new ContactImport(*this, document, fa, fc, platform, dialog, this);
+    connect(m_import, &ContactImport::imported, this, [this] {
+        emit countsChanged();
+        emit columnsChanged();
+        emit rowModeEntered();
+        emit currentCellChanged();
+    });
 }
 
 FileStatus FileCommands::load(TableModel& model, const QString& path, FileFormat format,
@@ -88,6 +99,7 @@ FileStatus FileCommands::load(TableModel& model, const QString& path, FileFormat
     // A file larger than memory must not take the open document with it:
     // the readers build the new table beside the old one, so the old one
     // is whole when they give up.
+    m_repairedCards = 0;
     try {
         return m_loader(model, path, format, true, info);
     } catch (const std::bad_alloc&) {
@@ -114,6 +126,7 @@ void FileCommands::install(CommandSet& c)
     c.attach(QStringLiteral("mnuSaveAsComma"), this, [this] { mnuSaveAsComma_Click(); });
     c.attach(QStringLiteral("mnuSaveAsTab"), this, [this] { mnuSaveAsTab_Click(); });
     m_append->install(c);
+    m_import->install(c);
     c.attach(QStringLiteral("mnuOpenVcard"), this, [this] { mnuOpenVcard_Click(); });
     c.attach(QStringLiteral("mnuSaveAsVcard"), this, [this] { mnuSaveAsVcard_Click(); });
 }
@@ -148,14 +161,15 @@ void FileCommands::showCannotSave(const FileStatus& status)
                           QString(), MsgIcon::Critical, MsgButtons::Ok);
 }
 
-void FileCommands::showCannotOpen(const QString& path, const FileStatus& status)
+void FileCommands::showCannotOpen(const QString& path, const FileStatus& status,
+                                  const QString& title)
 {
     // The document stays as it was: a failed open must never leave an empty
     // table that carries the file's name, or a later Save would overwrite the
     // user's file with nothing.
     m_platform.messageBox(QStringLiteral("Cannot open ") + path + QStringLiteral(".\n") +
                               userText(status),
-                          QStringLiteral("Open"), MsgIcon::Critical, MsgButtons::Ok);
+                          title, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 QString FileCommands::askOpenPath(const QString& defaultExt, const QString& filter)
@@ -324,6 +338,7 @@ bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
     emit captionChanged(kCaptionSaved + path);
     emit countsChanged();
     warnReplacedBytes(path, info);
+    warnRepairedCards(path, QStringLiteral("Open"));
     return true;
 }
 
@@ -453,6 +468,23 @@ void FileCommands::warnReplacedBytes(const QString& path, const Delimited::ReadI
                                   .arg(info.firstBadLine),
                               QStringLiteral("Open"), MsgIcon::Exclamation, MsgButtons::Ok);
     }
+}
+
+void FileCommands::warnRepairedCards(const QString& path, const QString& title)
+{
+    if (m_repairedCards <= 0)
+        return;
+    // Each such card was closed where the next began; the user should look
+    // at those records before saving over the file.
+    const QString text =
+        m_repairedCards == 1
+            ? QStringLiteral("One card of %1 had no END:VCARD line and was repaired: it ends where "
+                             "the next card begins.")
+                  .arg(path)
+            : QStringLiteral("%1 cards of %2 had no END:VCARD line and were repaired: each ends "
+                             "where the next card begins.")
+                  .arg(QLocale(QLocale::English).toString(m_repairedCards), path);
+    m_platform.messageBox(text, title, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 bool FileCommands::mnuSave_Click()

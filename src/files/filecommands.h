@@ -14,6 +14,7 @@
 namespace corvanta {
 
 class CommandSet;
+class ContactImport;
 class FileAppend;
 class GridWidget;
 class Platform;
@@ -103,6 +104,14 @@ class FileCommands : public QObject
                     Delimited::ReadInfo* info = nullptr);
     // Tells the user when bytes of a delimited file had to be replaced.
     void warnReplacedBytes(const QString& path, const Delimited::ReadInfo& info);
+    // Tells the user how many cards of the vCard file the last load read
+    // had to be closed without their END:VCARD.
+    void warnRepairedCards(const QString& path, const QString& title);
+    // The chosen path, or "" when the dialog counts as cancelled.
+    QString askOpenPath(const QString& defaultExt, const QString& filter);
+    // Says why `path` could not be read; the command's `title` heads it.
+    void showCannotOpen(const QString& path, const FileStatus& status,
+                        const QString& title = QStringLiteral("Open"));
 
   signals:
     // The window's title should read `caption`.
@@ -127,8 +136,6 @@ class FileCommands : public QObject
     bool loadDocument(const QString& path, Document::Kind kind);
     void readDelimited(const DelimitedKind& kind, int index, const QString& path);
     void saveAsDelimited(Document::Kind kind);
-    // The chosen path, or "" when the dialog counts as cancelled.
-    QString askOpenPath(const QString& defaultExt, const QString& filter);
     QString askSavePath(const QString& filter);
     void keepTitleRow();
     void showCannotSave(const FileStatus& status);
@@ -136,7 +143,6 @@ class FileCommands : public QObject
     // lacks and the user declines UTF-8; otherwise `encoding` is what to
     // write.
     bool confirmEncoding(TextEncoding& encoding);
-    void showCannotOpen(const QString& path, const FileStatus& status);
     void onTableChanged();
 
     Document& m_doc;
@@ -150,6 +156,9 @@ class FileCommands : public QObject
     bool m_replacing = false;
     Loader m_loader;
     FileAppend* m_append;
+    ContactImport* m_import;
+    // Cards the last vCard read closed without their END:VCARD.
+    int m_repairedCards = 0;
 };
 
 } // namespace corvanta

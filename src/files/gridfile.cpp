@@ -10,7 +10,7 @@
 namespace corvanta::GridFile {
 
 FileStatus load(TableModel& model, const QString& path, FileFormat format, bool withTitles,
-                Delimited::ReadInfo* info, ColumnRoles* vcardRoles)
+                Delimited::ReadInfo* info, Vcard::ReadInfo* vcardInfo)
 {
     Table fresh;
     FileStatus status;
@@ -21,8 +21,8 @@ FileStatus load(TableModel& model, const QString& path, FileFormat format, bool 
     case FileFormat::Vcard: {
         Vcard::ReadInfo read;
         status = Vcard::load(path, fresh, &read);
-        if (status && vcardRoles)
-            *vcardRoles = read.roles;
+        if (status && vcardInfo)
+            *vcardInfo = read;
         break;
     }
     case FileFormat::Comma:
@@ -61,7 +61,10 @@ FileStatus save(const TableModel& model, const QString& path, FileFormat format,
         break;
     }
     const char sep = format == FileFormat::Tab ? '\t' : delimiter == 0 ? ',' : delimiter;
-    return Delimited::save(model.table(), path, sep, withTitles ? 0 : model.fixedRows(), encoding);
+    const int firstRow = withTitles ? 0 : model.fixedRows();
+    if (const std::optional<Table> text = Vcard::withoutKept(model.table()))
+        return Delimited::save(*text, path, sep, firstRow, encoding);
+    return Delimited::save(model.table(), path, sep, firstRow, encoding);
 }
 
 } // namespace corvanta::GridFile

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "files/delimited.h"
+#include "files/vcard.h"
 #include "table/columnroles.h"
 
 namespace corvanta {
@@ -22,12 +23,12 @@ namespace GridFile {
 // Comma text is split at the delimiter the text itself uses (comma,
 // semicolon or TAB, see Delimited::sniff). A vCard file always gives a
 // title row and one record per card, laid out by what the cards hold;
-// `vcardRoles`, when given, learns where that layout put the street block,
-// the phone, the e-mail and the web site.
+// `vcardInfo`, when given, learns where that layout put the street block,
+// the phone, the e-mail and the web site, and how many cards were repaired.
 // A file that cannot be read leaves the table as it was and says why.
 // `info`, when given, learns how a delimited file was read.
 FileStatus load(TableModel& model, const QString& path, FileFormat format, bool withTitles,
-                Delimited::ReadInfo* info = nullptr, ColumnRoles* vcardRoles = nullptr);
+                Delimited::ReadInfo* info = nullptr, Vcard::ReadInfo* vcardInfo = nullptr);
 // Without titles a delimited file leaves out the fixed title row.
 // `encoding` applies to delimited text only; with windows-1252, a character
 // it lacks fails the save (check with Delimited::canEncode first).

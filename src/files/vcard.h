@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 #include "files/filestatus.h"
 #include "table/columnroles.h"
 
@@ -43,6 +45,14 @@ QByteArray encode(const Table& table, const ColumnRoles& roles = {},
 // lacks come after its last one, in their order. What Append of a vCard
 // file puts below a document's records.
 Table matchedTo(const Table& doc, Table&& cards);
+
+// True for a column that keeps what cards hold beyond their columns: the
+// hidden column titled "vCard" (kKeptTitle).
+bool isKeptColumn(const Table& table, int col);
+// The cell texts of `table` without its kept column, for comma and TAB
+// text, which would show that vCard text as a column of its own; nothing
+// when `table` has no such column.
+std::optional<Table> withoutKept(const Table& table);
 
 // Reads a regular file of at most kMaxInputBytes (src/files/safefile.h).
 FileStatus load(const QString& path, Table& out, ReadInfo* info = nullptr);

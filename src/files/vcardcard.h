@@ -27,6 +27,13 @@ class TableBuilder
     // first, and `xColumn` is where it stood in the table that wrote it.
     void put(const QString& title, QByteArrayView text);
     void putCustom(const QByteArray& title, int number, int xColumn, QByteArrayView text);
+    // The column of `title` (or of a custom field), made when first asked
+    // for: what putAt takes, so that a caller putting many records finds
+    // each column once. -1 when the table has no room for another.
+    int columnFor(const QString& title);
+    int customColumnFor(const QByteArray& title, int number, int xColumn);
+    int keptColumn();
+    void putAt(int col, QByteArrayView text);
     // What the card keeps that no column shows (the hidden column's cell).
     void keep(QByteArrayView text);
     // The card's record; a card without any value makes none.
@@ -47,6 +54,7 @@ class TableBuilder
     QHash<QByteArray, int> m_index;
     std::vector<QByteArray> m_cells; // the card being read, by column
     std::vector<int> m_filled;       // its columns that hold text
+    std::vector<QByteArrayView> m_views; // a record's cells on their way in
     bool m_overflow = false;
     qint64 m_card = 0;                // cards read so far         // it needs more columns than a table has
 };

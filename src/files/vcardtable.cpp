@@ -99,7 +99,9 @@ void TableBuilder::set(int col, QByteArrayView text)
             cell += text;
         }
     } else {
-        cell = text.toByteArray();
+        // Into the room the column's last value left: no allocation a value.
+        cell.resize(0);
+        cell.append(text);
         m_filled.push_back(col);
         m_cols[size_t(col)].card = m_card;
     }
@@ -109,18 +111,38 @@ void TableBuilder::set(int col, QByteArrayView text)
 
 void TableBuilder::put(const QString& title, QByteArrayView text)
 {
-    set(column(title.toUtf8(), title, -1), text);
+    set(columnFor(title), text);
 }
 
 void TableBuilder::putCustom(const QByteArray& title, int number, int xColumn, QByteArrayView text)
 {
+    set(customColumnFor(title, number, xColumn), text);
+}
+
+int TableBuilder::columnFor(const QString& title)
+{
+    return column(title.toUtf8(), title, -1);
+}
+
+int TableBuilder::customColumnFor(const QByteArray& title, int number, int xColumn)
+{
     const QByteArray key = kCustomKey + QByteArray::number(number) + kCustomKey + title;
-    set(column(key, QString::fromUtf8(title), xColumn), text);
+    return column(key, QString::fromUtf8(title), xColumn);
+}
+
+void TableBuilder::putAt(int col, QByteArrayView text)
+{
+    set(col, text);
 }
 
 void TableBuilder::keep(QByteArrayView text)
 {
-    set(column(kKeptKey.toByteArray(), kKeptTitle, -1), text);
+    set(keptColumn(), text);
+}
+
+int TableBuilder::keptColumn()
+{
+    return column(kKeptKey.toByteArray(), kKeptTitle, -1);
 }
 
 FileStatus TableBuilder::endCard()
@@ -139,15 +161,15 @@ FileStatus TableBuilder::endCard()
             int used = 0;
             for (int c : m_filled)
                 used = std::max(used, c + 1);
-            std::vector<QByteArrayView> views{size_t(used), QByteArrayView()};
+            m_views.assign(size_t(used), QByteArrayView());
             for (int c : m_filled)
-                views[size_t(c)] = m_cells[size_t(c)];
+                m_views[size_t(c)] = m_cells[size_t(c)];
             m_table.setRowCount(row + 1);
-            m_table.setRowUtf8(row, views.data(), used);
+            m_table.setRowUtf8(row, m_views.data(), used);
         }
     }
     for (int c : m_filled)
-        m_cells[size_t(c)] = QByteArray();
+        m_cells[size_t(c)].resize(0);
     m_filled.clear();
     m_overflow = false;
     ++m_card;
@@ -340,6 +362,41 @@ Table matchedTo(const Table& doc, Table&& cards)
     for (int c = 0; c < cards.colCount(); ++c)
         if (to[size_t(c)] < out.colCount())
             out.setColumn(to[size_t(c)], cards.column(c));
+    return out;
+}
+
+} // namespace corvanta::Vcard
+
+namespace corvanta::Vcard {
+
+bool isKeptColumn(const Table& table, int col)
+{
+    return col > 0 && table.column(col).hidden && table.text(0, col) == VcardColumns::kKeptTitle;
+}
+
+std::optional<Table> withoutKept(const Table& table)
+{
+    std::vector<int> cols; // the columns that stay, in order
+    for (int c = 0; c < table.colCount(); ++c)
+        if (!isKeptColumn(table, c))
+            cols.push_back(c);
+    if (int(cols.size()) == table.colCount())
+        return std::nullopt;
+    // Row by row from views of the cells: the kept text, photos and all,
+    // is never copied.
+    Table out(table.rowCount(), std::max(1, int(cols.size())));
+    std::vector<QByteArrayView> views(cols.size());
+    for (int r = 0; r < table.rowCount(); ++r) {
+        int used = 0;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            views[i] = table.utf8(r, cols[i]);
+            if (!views[i].isEmpty())
+                used = int(i) + 1;
+        }
+        out.setValidRowUtf8(r, views.data(), used);
+    }
+    for (size_t i = 0; i < cols.size(); ++i)
+        out.setColumn(int(i), table.column(cols[i]));
     return out;
 }
 

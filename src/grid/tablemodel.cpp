@@ -802,7 +802,13 @@ void TableModel::editAppendRows(Table&& records, int cols,
 void TableModel::replayAppendRows(Table& rows, int cols)
 {
     QScopedValueRollback replaying(m_replaying, true);
-    setTableColCount(std::max(cols, m_table.colCount()));
+    const int oldCols = m_table.colCount();
+    setTableColCount(std::max(cols, oldCols));
+    // The columns the append adds take what the records say of them (the
+    // caller leaves only what should come over, such as a hidden column).
+    for (int c = oldCols; c < m_table.colCount() && c < rows.colCount(); ++c)
+        if (!(rows.column(c) == m_table.column(c)))
+            setColumnAttr(c, rows.column(c));
     const int first = m_table.rowCount();
     const int n = std::min(rows.rowCount(), Table::kMaxRows - first);
     if (n <= 0)

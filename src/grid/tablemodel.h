@@ -154,7 +154,8 @@ class TableModel : public QAbstractTableModel
     void editAppendRows(Table&& records, int cols, const QList<std::pair<int, QString>>& titles,
                         const QString& change);
     // The rows of an append as the history moves them, in and back out:
-    // `rows` go below the last row after the table widened to `cols`; or
+    // `rows` go below the last row after the table widened to `cols` (the
+    // new columns with the attributes `rows` has for them); or
     // the rows from `at` on go into `rows` and the table narrows to `cols`.
     void replayAppendRows(Table& rows, int cols);
     void replayTakeRows(int at, Table& rows, int cols);

@@ -42,6 +42,10 @@ void EditHistory::markSaved()
 void EditHistory::clear()
 {
     m_stack->clear();
+    // The document that came is as it was saved (or new): undoing back to
+    // here leaves it unmodified. Clearing an empty stack would keep a clean
+    // state lost to a change before.
+    m_stack->setClean();
     updateEntries();
 }
 

@@ -76,6 +76,7 @@ class TestAppend : public QObject
     void appendsBelowAsOneUndoableChange();
     void acceptsNativeAndDelimited_data();
     void acceptsNativeAndDelimited();
+    void cardsKeepTheirTextHidden();
     void refusesOrCancelsWithoutChange_data();
     void refusesOrCancelsWithoutChange();
     void unreadableFileChangesNothing();
@@ -162,6 +163,33 @@ void TestAppend::acceptsNativeAndDelimited()
     QCOMPARE(w.fa()->CellText(0, 0), QString("Name")); // the title line is not a record
     QCOMPARE(w.fa()->CellText(11, 1), QString("a1"));
     QCOMPARE(w.fa()->CellText(13, 0), QString("c0"));
+}
+
+// What cards hold beyond the document's columns comes as the hidden column
+// it was, through undo and redo; a card cut short is repaired, and said.
+void TestAppend::cardsKeepTheirTextHidden()
+{
+    ShellHarness h;
+    MainWindow& w = startOnDocument(h);
+    const QString file = h.path("more.vcf");
+    writeText(file, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bo Li\r\nCATEGORIES:Friends\r\n"
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cy Ng\r\nTEL:555-0100\r\nEND:VCARD\r\n");
+    h.platform.fileAnswers = {file};
+    pressAppend(w);
+    QCOMPARE(h.platform.messages.size(), 1);
+    QCOMPARE(h.platform.messages[0].title, QString("Append"));
+    QCOMPARE(h.platform.lastText(), "One card of " + file +
+                                        " had no END:VCARD line and was repaired: it ends where "
+                                        "the next card begins.");
+    GridWidget* fa = w.fa();
+    QCOMPARE(fa->CellText(12, 5), QString("555-0100"));
+    QCOMPARE(fa->CellText(0, 10), QString("vCard"));
+    QVERIFY(fa->isColumnHidden(10));
+    QTest::keyClick(fa, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fa->ColCount(), 10);
+    QTest::keyClick(fa, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(fa->ColCount(), 11);
+    QVERIFY(fa->isColumnHidden(10));
 }
 
 void TestAppend::refusesOrCancelsWithoutChange_data()

@@ -303,6 +303,8 @@ void TestDelimited::sniffs_data()
                                     << Rows{{"Name", "Amount"}, {"A", "1,5"}, {"B", "2,5"}};
     QTest::newRow("quoted semicolon fields")
         << QByteArray("\"a;1\";b\n\"c\nd\";e\n") << ';' << Rows{{"a;1", "b"}, {"c\nd", "e"}};
+    QTest::newRow("semicolon beats TAB on a tie")
+        << QByteArray("a;b\tc\nd;e\tf\n") << ';' << Rows{{"a", "b\tc"}, {"d", "e\tf"}};
     QTest::newRow("TABs in a .csv")
         << QByteArray("a\tb\tc\n1\t2\t3\n") << '\t' << Rows{{"a", "b", "c"}, {"1", "2", "3"}};
     QTest::newRow("sep=; obeyed and dropped")

@@ -46,6 +46,7 @@ class TestRecovery : public QObject
     void killedSessionComesBack();
     void savedOrDeclinedLeavesNoCopy_data();
     void savedOrDeclinedLeavesNoCopy();
+    void staleCopyIsNotOffered_data();
     void staleCopyIsNotOffered();
     void restoredTextSavesAsRead();
     void badNoteIsSkipped_data();
@@ -157,27 +158,52 @@ void TestRecovery::savedOrDeclinedLeavesNoCopy()
     QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
 }
 
+void TestRecovery::staleCopyIsNotOffered_data()
+{
+    QTest::addColumn<int>("newer"); // copies beside the stale one whose documents are gone
+    QTest::newRow("one stale copy") << 0;
+    QTest::newRow("stale beside two newer") << 2;
+}
+
 // A copy older than its document was overtaken by a save elsewhere: it is
-// dropped without a question.
+// dropped without a question. The others are offered newest first.
 void TestRecovery::staleCopyIsNotOffered()
 {
+    QFETCH(int, newer);
     ShellHarness h;
     Document doc(h.programFolder);
     TableModel model;
-    const QString book = h.path("book.cvt");
-    doc.setCurrentFile(book);
-    RecoveryCopy copy(doc, model, h.recoveryFolder());
-    QVERIFY(copy.writeNow());
-    QFile f(book);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("x");
-    f.close();
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(
-        f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
-    f.close();
-    QVERIFY(RecoveryCopy::findNewer(h.recoveryFolder()).isEmpty());
-    QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());
+    QStringList copies;
+    QHash<QString, QString> documentOf;
+    for (int i = 0; i <= newer; ++i) {
+        doc.setCurrentFile(h.path(QStringLiteral("book%1.cvt").arg(i)));
+        RecoveryCopy copy(doc, model, h.recoveryFolder());
+        QVERIFY(copy.writeNow());
+        copies << copy.copyPath();
+        documentOf[copy.copyPath()] = doc.CurrentFile();
+    }
+    // Times set here, not read from the clock.
+    const QDateTime base(QDate(2026, 1, 5), QTime(12, 0), Qt::UTC);
+    auto setTime = [](const QString& path, const QDateTime& when) {
+        QFile f(path);
+        return f.open(QIODevice::Append) && f.setFileTime(when, QFileDevice::FileModificationTime);
+    };
+    const QString stale = copies.takeFirst();
+    QVERIFY(setTime(stale, base));
+    QVERIFY(setTime(documentOf[stale], base.addSecs(60)));
+    // The first copy in the folder's listing is the oldest, so offering
+    // them in the listing's order is wrong.
+    copies.sort();
+    for (int i = 0; i < copies.size(); ++i)
+        QVERIFY(setTime(copies[i], base.addSecs(120 + 60 * i)));
+    QStringList offered;
+    for (const RecoveryCopy::Found& f : RecoveryCopy::findNewer(h.recoveryFolder()))
+        offered << f.documentPath;
+    QStringList expected;
+    for (auto c = copies.crbegin(); c != copies.crend(); ++c)
+        expected << documentOf[*c];
+    QCOMPARE(offered, expected);
+    QCOMPARE(copiesIn(h.recoveryFolder()).size(), newer);
 }
 
 // A semicolon file in windows-1252, edited and not saved before the end:

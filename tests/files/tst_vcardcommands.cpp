@@ -54,6 +54,7 @@ class TestVcardCommands : public QObject
     void menuEntriesInPlace();
     void openVcardAndSaveBack();
     void saveAsVcardIsAnExport();
+    void importContacts();
     void semicolonFileSavedWithSemicolons();
     void fileOnCommandLine_data();
     void fileOnCommandLine();
@@ -119,6 +120,17 @@ void TestVcardCommands::openVcardAndSaveBack()
     // Bob's card keeps its N and its PREF as they were.
     QVERIFY(saved.contains("N:Stone;Bob\r\nEMAIL;TYPE=PREF:bob@x.example\r\n"));
     QCOMPARE(w.document().StartupFile(), h.inProgram("Sample_AB.cvt"));
+
+    // A text export leaves out what the cards keep beyond their columns.
+    QCOMPARE(fa->CellText(0, 10), QString("vCard"));
+    const QString csv = h.path("friends.csv");
+    h.platform.fileAnswers << csv;
+    trigger(w, "mnuSaveAsComma");
+    QCOMPARE(
+        readFile(csv),
+        QByteArray("Name,Street,City,State,Zip Code,Phone,Phone 2,Email,Web Site,Organization\r\n"
+                   "Ann Lee,,,,,555-0100,555-0199,,,Acme\r\n"
+                   "Bob Stone,9 Elm Rd,,,,,,bob@x.example,,\r\n"));
 }
 
 void TestVcardCommands::saveAsVcardIsAnExport()
@@ -144,6 +156,78 @@ void TestVcardCommands::saveAsVcardIsAnExport()
     trigger(w, "mnuSaveAsVcard");
     QVERIFY(!QFile::exists(h.path("other.vcf")));
     QVERIFY(w.document().IsModified());
+}
+
+// Outlook's export re-saved by a German spreadsheet (semicolons,
+// windows-1252) becomes an untitled address book laid out by its titles.
+void TestVcardCommands::importContacts()
+{
+    ShellHarness h;
+    const QString file = h.path("kontakte.csv");
+    const QByteArray csv = "First Name;Last Name;Title;E-mail Address;Mobile Phone;Business Street;"
+                           "Business City;Business Postal Code;Business Country/Region;Company;"
+                           "Categories\r\n"
+                           "J\xfcrgen;M\xfcller;Herr;j@example.de;+49 170 5550123;"
+                           "Hauptstr. 5;Berlin;10115;Deutschland;ACME;Kunde\r\n"
+                           "Zo\xeb;Lind;;zoe@example.se;;;;;;;\r\n";
+    writeFile(file, csv);
+    MainWindow& w = h.start();
+    w.fa()->SetCellText(1, 0, "Unsaved"); // given up when asked
+    h.platform.answers << MsgAnswer::No;
+    h.platform.fileAnswers << file;
+    trigger(w, "mnuImportContacts");
+    QCOMPARE(h.platform.dialogs.first().before.Filter,
+             QString("Contact Files (*.csv)|*.csv|All Files (*.*)|*.*"));
+    QCOMPARE(h.platform.messages.size(), 2);
+    QCOMPARE(h.platform.messages[0].title, QString("Import Contacts"));
+    QCOMPARE(h.platform.messages[0].text,
+             QString("Changes have been made. Do you want to save the changes?"));
+    QCOMPARE(h.platform.messages[1].title, QString("Import Contacts"));
+    QCOMPARE(h.platform.lastText(),
+             "Imported 2 contacts from " + file +
+                 ".\nRecognised: Outlook CSV.\n\nColumns used: First Name, Last Name, Title -> "
+                 "Name; E-mail Address -> Email; Mobile Phone -> Phone (Mobile); Business Street "
+                 "-> Street (Work); Business City -> City (Work); Business Postal Code -> Zip Code "
+                 "(Work); Business Country/Region -> Country (Work); Company -> "
+                 "Organization.\nKept under their own titles: 1 more column."
+                 "\n\nThe file itself is not changed; the address book stays untitled until you "
+                 "save it.");
+    GridWidget* fa = w.fa();
+    QStringList titles;
+    for (int c = 0; c < fa->ColCount(); ++c)
+        titles << fa->CellText(0, c);
+    QCOMPARE(titles, QStringList({"Name", "Street (Work)", "City (Work)", "State (Work)",
+                                  "Zip Code (Work)", "Country (Work)", "Phone (Mobile)", "Email",
+                                  "Web Site", "Organization", "Categories", "vCard"}));
+    QCOMPARE(fa->CellText(1, 0), QString("Herr J\u00fcrgen M\u00fcller"));
+    QCOMPARE(fa->CellText(1, 1), QString("Hauptstr. 5"));
+    QCOMPARE(fa->CellText(2, 7), QString("zoe@example.se"));
+    QVERIFY(fa->isColumnHidden(11));
+    QCOMPARE(w.document().roles(), (ColumnRoles{7, 6, 8, 1}));
+    // Untitled and unsaved: no Save can reach the export.
+    QCOMPARE(w.document().CurrentFile(), h.inProgram("Untitled.cvt"));
+    QCOMPARE(int(w.document().FileKind()), int(Document::KindNative));
+    QVERIFY(w.document().IsModified());
+    QCOMPARE(w.fb()->CellText(11, 0), QString("Categories"));
+
+    // One step of the history: undone, the empty untitled table is back.
+    QCOMPARE(w.commands().action("mnuUndo")->text(), QString("&Undo Import Contacts"));
+    trigger(w, "mnuUndo");
+    QCOMPARE(fa->ColCount(), 10);
+    QCOMPARE(fa->CellText(0, 5), QString("Phone"));
+    QCOMPARE(w.document().roles(), ColumnRoles());
+    QVERIFY(!w.document().IsModified());
+
+    // Text whose titles name no contact fields is left to Open.
+    const QString other = h.path("ledger.csv");
+    writeFile(other, "Date,Amount,Payee\r\n2026-01-05,12.50,Bakery\r\n");
+    h.platform.fileAnswers << other;
+    trigger(w, "mnuImportContacts");
+    QCOMPARE(h.platform.lastText(), "The column titles of " + other +
+                                        " name no contact fields. Open it with File > Open > "
+                                        "Comma Delimited instead.");
+    QCOMPARE(fa->ColCount(), 10);
+    QCOMPARE(readFile(file), csv);
 }
 
 void TestVcardCommands::semicolonFileSavedWithSemicolons()

@@ -8,7 +8,6 @@
 #include "files/nativefile.h"
 #include "files/safefile.h"
 #include "files/vcard.h"
-#include "files/vcardcolumns.h"
 #include "grid/table.h"
 #include "layoutfile.h"
 #include "printing/labelsheet.h"
@@ -464,7 +463,7 @@ int run(const Options& o)
     if (o.from->is(FileFormat::Vcard) && !o.to->is(FileFormat::Vcard) &&
         !o.to->is(FileFormat::Native)) {
         for (int c = table.colCount() - 1; c > 0; --c)
-            if (table.column(c).hidden && table.text(0, c) == VcardColumns::kKeptTitle)
+            if (Vcard::isKeptColumn(table, c))
                 table.removeColumns(c, 1);
     }
     if ((o.from->is(FileFormat::Comma) || o.from->is(FileFormat::Tab)) &&
