@@ -20,6 +20,7 @@
 #include "shell/icons.h"
 #include "shell/settingsstore.h"
 #include "shell/toolbarrows.h"
+#include "sync/syncdialog.h"
 #include "table/addressdefaults.h"
 #include "table/cellformatcommands.h"
 #include "table/columndefinecommands.h"
@@ -260,6 +261,14 @@ void MainWindow::wireCommands()
     // belongs to the document the command works on.
     connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
+    auto* sync = new SyncCommands(
+        m_fa->gridModel(), [this] { return m_doc->roles(); }, settings(), this);
+    sync->install(c);
+    connect(sync, &SyncCommands::synced, this, [this] {
+        updateCountBoxes();
+        m_formPanel->refillTitles();
+        m_table->fa_Click();
+    });
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
     (new PrintCommands(m_fa, m_doc,
