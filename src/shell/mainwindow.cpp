@@ -262,7 +262,7 @@ void MainWindow::wireCommands()
     connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
     auto* sync = new SyncCommands(
-        m_fa->gridModel(), [this] { return m_doc->roles(); }, settings(), this);
+        *m_history, [this] { return m_doc->roles(); }, settings(), this);
     sync->install(c);
     connect(sync, &SyncCommands::synced, this, [this] {
         updateCountBoxes();

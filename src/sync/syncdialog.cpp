@@ -3,6 +3,7 @@
 #include "commands/commandset.h"
 #include "platform/valuestore.h"
 #include "sync/syncsession.h"
+#include "table/edithistory.h"
 
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -28,9 +29,9 @@ QString secretKey(const QString& user, const QString& url)
 }
 } // namespace
 
-SyncDialog::SyncDialog(TableModel* model, const ColumnRoles& roles, ValueStore& settings,
+SyncDialog::SyncDialog(EditHistory& history, const ColumnRoles& roles, ValueStore& settings,
                        QWidget* parent)
-    : QDialog(parent), m_model(model), m_roles(roles), m_settings(settings)
+    : QDialog(parent), m_history(history), m_roles(roles), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmSync"));
     setWindowTitle(QStringLiteral("Sync with Address Book Server"));
@@ -109,7 +110,7 @@ bool SyncDialog::sync()
     }
     m_settings.write(kUrlKey, m_url->text().trimmed());
     m_settings.write(kUserKey, m_user->text());
-    Sync::Session session(m_model, m_roles);
+    Sync::Session session(&m_history.model(), &m_history, m_roles);
     m_session = &session;
     // A quick sync shows no bar that flashes up and goes.
     QElapsedTimer started;
@@ -140,9 +141,9 @@ bool SyncDialog::sync()
     return r.ok;
 }
 
-SyncCommands::SyncCommands(TableModel* model, std::function<ColumnRoles()> roles,
+SyncCommands::SyncCommands(EditHistory& history, std::function<ColumnRoles()> roles,
                            ValueStore& settings, QWidget* window)
-    : QObject(window), m_model(model), m_roles(std::move(roles)), m_settings(settings),
+    : QObject(window), m_history(history), m_roles(std::move(roles)), m_settings(settings),
       m_window(window)
 {
 }
@@ -150,7 +151,7 @@ SyncCommands::SyncCommands(TableModel* model, std::function<ColumnRoles()> roles
 void SyncCommands::install(CommandSet& c)
 {
     c.attach(QStringLiteral("mnuSync"), this, [this] {
-        SyncDialog dialog(m_model, m_roles(), m_settings, m_window);
+        SyncDialog dialog(m_history, m_roles(), m_settings, m_window);
         dialog.exec();
         emit synced();
     });

@@ -15,7 +15,7 @@ class QPushButton;
 namespace corvanta {
 
 class CommandSet;
-class TableModel;
+class EditHistory;
 class ValueStore;
 
 namespace Sync {
@@ -29,7 +29,7 @@ class SyncDialog : public QDialog
 {
     Q_OBJECT
   public:
-    SyncDialog(TableModel* model, const ColumnRoles& roles, ValueStore& settings,
+    SyncDialog(EditHistory& history, const ColumnRoles& roles, ValueStore& settings,
                QWidget* parent = nullptr);
 
     // Runs a sync with what the fields hold; the status line says how it went.
@@ -42,7 +42,7 @@ class SyncDialog : public QDialog
   private:
     void askSecretStore();
 
-    TableModel* m_model;
+    EditHistory& m_history;
     ColumnRoles m_roles;
     ValueStore& m_settings;
     QLineEdit* m_url;
@@ -61,7 +61,7 @@ class SyncCommands : public QObject
 {
     Q_OBJECT
   public:
-    SyncCommands(TableModel* model, std::function<ColumnRoles()> roles, ValueStore& settings,
+    SyncCommands(EditHistory& history, std::function<ColumnRoles()> roles, ValueStore& settings,
                  QWidget* window);
     void install(CommandSet& commands);
 
@@ -69,7 +69,7 @@ class SyncCommands : public QObject
     void synced();
 
   private:
-    TableModel* m_model;
+    EditHistory& m_history;
     std::function<ColumnRoles()> m_roles;
     ValueStore& m_settings;
     QWidget* m_window;

@@ -1,6 +1,7 @@
 #include "sync/syncsession.h"
 
 #include "grid/tablemodel.h"
+#include "table/edithistory.h"
 #include "sync/syncstate.h"
 
 #include <QUuid>
@@ -150,94 +151,34 @@ QString discover(DavClient& client, QUrl& collection, bool& syncable)
     return {};
 }
 
-// Writes the plan's records into the model as one step of its history,
-// keeping only the rows that change: cells swapped in and out, removed
-// rows taken out whole, added rows put below.
-void writeInto(TableModel* model, Plan& p)
+// Writes the plan's records into the model, as one step of the history
+// when there is one: the document's table exchanged for the synced one,
+// so that undo gives back records, links and token together.
+void writeInto(TableModel* model, EditHistory* history, const ColumnRoles& roles, Plan& p)
 {
     const Table& doc = model->table();
     const int oldCols = doc.colCount();
     const int oldRows = p.documentRows;
-    const ColumnAttr oldLinkAttr = doc.column(p.linkCol);
-    const bool linkExisted = p.linkCol < oldCols;
     const bool anyRowChanged =
         std::find(p.changed.begin(), p.changed.end(), true) != p.changed.end();
     const bool anything = anyRowChanged || !p.removed.empty() || p.table.rowCount() > oldRows ||
                           p.table.colCount() != oldCols ||
-                          oldLinkAttr.format != p.table.column(p.linkCol).format;
-    if (anything) {
-        struct Step
-        {
-            int oldCols, newCols, oldRows, linkCol;
-            bool linkExisted;
-            ColumnAttr oldLink, newLink;
-            std::vector<std::pair<int, Table>> runs; // first row, cells to swap in
-            std::vector<int> removed;
-            Table removedRows;
-            Table added;
-            std::vector<std::pair<int, QString>> titles;
-            std::vector<ColumnAttr> attrs;
-        };
-        auto s = std::make_shared<Step>();
-        s->oldCols = oldCols;
-        s->newCols = p.table.colCount();
-        s->oldRows = oldRows;
-        s->linkCol = p.linkCol;
-        s->linkExisted = linkExisted;
-        s->oldLink = oldLinkAttr;
-        s->newLink = p.table.column(p.linkCol);
-        for (int c = oldCols; c < s->newCols; ++c) {
-            s->titles.push_back({c, p.table.text(0, c)});
-            s->attrs.push_back(p.table.column(c));
-        }
-        for (int r = 1; r < oldRows; ++r) {
-            if (!p.changed[size_t(r)])
-                continue;
-            int end = r;
-            while (end + 1 < oldRows && p.changed[size_t(end + 1)])
-                ++end;
-            s->runs.push_back({r, p.table.copyRowCells(r, end - r + 1)});
-            r = end;
-        }
-        s->removed = p.removed;
-        s->added = p.table.takeRows(oldRows, p.table.rowCount() - oldRows);
-        auto redo = [model, s] {
-            if (s->newCols > s->oldCols) {
-                model->setTableColCount(s->newCols);
-                for (size_t i = 0; i < s->titles.size(); ++i) {
-                    model->setColumnAttr(s->titles[i].first, s->attrs[i]);
-                    model->setText(0, s->titles[i].first, s->titles[i].second);
-                }
-            }
-            model->setColumnAttr(s->linkCol, s->newLink);
-            for (auto& [row, cells] : s->runs)
-                model->swapRowCells(row, cells);
-            if (!s->removed.empty())
-                s->removedRows = model->takeTableRowsAt(s->removed);
-            if (s->added.rowCount() > 0)
-                model->putTableRows(model->table().rowCount(), std::move(s->added));
-        };
-        auto undo = [model, s] {
-            const int n = model->table().rowCount() - (s->oldRows - int(s->removed.size()));
-            if (n > 0)
-                s->added = model->takeTableRows(model->table().rowCount() - n, n);
-            if (!s->removed.empty())
-                model->putTableRowsAt(s->removed, std::move(s->removedRows));
-            for (auto& [row, cells] : s->runs)
-                model->swapRowCells(row, cells);
-            if (s->linkExisted)
-                model->setColumnAttr(s->linkCol, s->oldLink);
-            if (s->newCols > s->oldCols)
-                model->setTableColCount(s->oldCols);
-        };
-        model->perform(QStringLiteral("Sync"), redo, undo);
-    }
+                          doc.column(p.linkCol).format != p.table.column(p.linkCol).format;
+    if (!anything)
+        return;
+    if (!p.removed.empty())
+        p.table.takeRowsAt(p.removed);
+    if (history)
+        history->replaceTable(std::move(p.table), roles, roles, QStringLiteral("Sync"));
+    else
+        model->replaceTable(std::move(p.table));
 }
 
 } // namespace
 
-Session::Session(TableModel* model, const ColumnRoles& roles, QObject* parent)
-    : QObject(parent), m_model(model), m_roles(roles)
+Session::Session(TableModel* model, EditHistory* history, const ColumnRoles& roles,
+                 QObject* parent)
+    : QObject(parent), m_model(model), m_history(history), m_roles(roles)
 {
 }
 
@@ -461,7 +402,7 @@ Session::Result Session::run(const Options& o)
     res.removed = p.removedHere;
     for (const UploadResult& r : results)
         res.sent += r.confirmed ? 1 : 0;
-    writeInto(m_model, p);
+    writeInto(m_model, m_history, m_roles, p);
 
     QStringList notes;
     notes << QStringLiteral("Synced: %1 from the server, %2 sent to it, %3 deleted here.")

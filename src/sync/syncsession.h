@@ -10,6 +10,7 @@
 
 namespace corvanta {
 
+class EditHistory;
 class TableModel;
 
 namespace Sync {
@@ -41,7 +42,10 @@ class Session : public QObject
         int conflicts = 0;
     };
 
-    Session(TableModel* model, const ColumnRoles& roles, QObject* parent = nullptr);
+    // What the sync changes in `model` becomes one step of `history`; with
+    // no history (the converter) it is simply made.
+    Session(TableModel* model, EditHistory* history, const ColumnRoles& roles,
+            QObject* parent = nullptr);
 
     Result run(const Options& options);
     void cancel();
@@ -52,6 +56,7 @@ class Session : public QObject
 
   private:
     TableModel* m_model;
+    EditHistory* m_history;
     ColumnRoles m_roles;
     DavClient* m_client = nullptr;
     bool m_cancelled = false;

@@ -9,6 +9,7 @@
 #include "sync/syncdialog.h"
 #include "sync/syncsession.h"
 #include "sync/syncstate.h"
+#include "table/edithistory.h"
 
 #include <QAbstractItemModelTester>
 #include <QLabel>
@@ -66,12 +67,11 @@ QString uidOf(const QString& href)
 struct Doc
 {
     TableModel model;
-    QUndoStack history;
+    EditHistory history{&model};
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
     explicit Doc(Table t)
     {
         model.replaceTable(std::move(t));
-        model.setUndoStack(&history);
     }
     int row(const QString& name) const
     {
@@ -145,7 +145,7 @@ class TstSync : public QObject
     }
     Sync::Session::Result sync(Doc& doc, const Sync::Session::Options& o)
     {
-        Sync::Session s(&doc.model, ColumnRoles{});
+        Sync::Session s(&doc.model, &doc.history, ColumnRoles{});
         return s.run(o);
     }
 
@@ -177,7 +177,7 @@ class TstSync : public QObject
         const QStringList all = {"Ada Lovelace", "Alan Turing", "Grace Hopper"};
         QCOMPARE(namesOf(doc.model.table()), all);
         QCOMPARE(serverNames(path), all);
-        QCOMPARE(doc.history.count(), 1);
+        QCOMPARE(doc.history.stack()->count(), 1);
 
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("book.cvt"));
@@ -188,9 +188,9 @@ class TstSync : public QObject
         r = sync(again, options(path));
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.sent + r.received + r.removed, 0);
-        QCOMPARE(again.history.count(), 0);
+        QCOMPARE(again.history.stack()->count(), 0);
 
-        doc.history.undo();
+        doc.history.stack()->undo();
         QVERIFY(doc.model.table() == before);
     }
 
@@ -271,7 +271,7 @@ class TstSync : public QObject
         for (int i = 0; i < 24; ++i)
             names << QStringLiteral("Person %1").arg(i, 2, 10, QLatin1Char('0'));
         Doc doc(book(names));
-        Sync::Session s(&doc.model, ColumnRoles{});
+        Sync::Session s(&doc.model, &doc.history, ColumnRoles{});
         connect(&s, &Sync::Session::progress, this, [&](int done, int total) {
             if (total > 0 && done == 5)
                 m_server->stop();
@@ -361,7 +361,7 @@ class TstSync : public QObject
         const QString path = newBook();
         Doc doc(book({QStringLiteral("Ada Lovelace")}));
         Settings settings;
-        SyncDialog dialog(&doc.model, ColumnRoles{}, settings);
+        SyncDialog dialog(doc.history, ColumnRoles{}, settings);
         dialog.setTrusted(QSslCertificate::fromPath(m_server->cert()));
         dialog.show();
         QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("txtUrl")),

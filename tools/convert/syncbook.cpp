@@ -66,7 +66,7 @@ int syncBook(const QStringList& args, int argc, char** argv)
     }
     TableModel model;
     model.replaceTable(std::move(table));
-    Sync::Session session(&model, ColumnRoles{});
+    Sync::Session session(&model, nullptr, ColumnRoles{});
     const Sync::Session::Result r = session.run(
         {QUrl::fromUserInput(parser.value(url)), parser.value(user), password, trusted, true});
     // What was done is saved even after a fault, so the links match what
