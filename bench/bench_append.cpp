@@ -92,9 +92,9 @@ int main(int argc, char** argv)
     Document doc(dir.path());
     QuietPlatform platform;
     CommonDialog dialog;
-    FileCommands files(doc, fa, fb, fc, platform, dialog);
-    FileAppend append(files, fa, fc, platform, dialog);
     EditHistory undo(fa->gridModel());
+    FileCommands files(doc, undo, fa, fb, fc, platform, dialog);
+    FileAppend append(files, fa, fc, platform, dialog);
 
     std::vector<double> tAppend, tUndo, tRedo, tStep;
     for (int r = 0; r < runs; ++r) {
@@ -126,8 +126,7 @@ int main(int argc, char** argv)
         more.removeRows(0, 1);
         QApplication::processEvents();
         tStep.push_back(seconds([&] {
-            fa->gridModel()->editAppendRows(std::move(more), fa->ColCount(), {},
-                                            QStringLiteral("Append"));
+            undo.appendRows(std::move(more), fa->ColCount(), {}, QStringLiteral("Append"));
         }));
         QApplication::processEvents();
     }

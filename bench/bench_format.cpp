@@ -17,7 +17,7 @@
 #include "files/nativefile.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
-#include "table/columndefinecommand.h"
+#include "table/edithistory.h"
 #include "table/valueformat.h"
 
 #include <QApplication>
@@ -25,7 +25,6 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QScrollBar>
-#include <QUndoStack>
 
 #include <cstdio>
 #include <vector>
@@ -135,25 +134,23 @@ int main(int argc, char** argv)
     std::vector<double> tAccept, tUndo;
     for (int i = 0; i < runs; ++i) {
         grid.gridModel()->replaceTable(Table(base));
-        QUndoStack stack;
-        grid.gridModel()->setUndoStack(&stack);
+        EditHistory history(grid.gridModel());
         std::vector<ColumnDefineCommand::Column> cols;
         for (int c = 0; c < 8; ++c)
             cols.push_back(
                 {base.text(0, c), c == 4 ? int(TypeNumber) : int(TypeText), {}, AlignLeft, false});
         tAccept.push_back(seconds([&] {
-            stack.push(new ColumnDefineCommand(grid.gridModel(), 8, 0, std::move(cols), {}, {}));
+            history.defineColumns(8, 0, std::move(cols), {}, {});
             QCoreApplication::processEvents();
         }));
         if (grid.ColCount() != 8)
             std::printf("(Column Define did not cut)\n");
         tUndo.push_back(seconds([&] {
-            stack.undo();
+            history.stack()->undo();
             QCoreApplication::processEvents();
         }));
         if (!(grid.table() == base))
             std::printf("(undo did not restore the table)\n");
-        grid.gridModel()->setUndoStack(nullptr);
     }
     std::printf("Column Define 10 -> 8 on %d records (median of %d): accept %.3f s, undo %.3f s\n",
                 kRecords, runs, median(tAccept), median(tUndo));

@@ -109,8 +109,8 @@ struct Bench
         QObject::connect(table.get(), &TableCommands::currentRecordChanged, panel.get(),
                          &FormPanel::refresh);
         undo = std::make_unique<EditHistory>(fa.gridModel());
-        editing = std::make_unique<EditInstaller>(
-            EditTargets{&fa, &fb, panel.get(), &doc, table.get(), counts, &platform, &clipboard});
+        editing = std::make_unique<EditInstaller>(EditTargets{
+            &fa, &fb, panel.get(), &doc, undo.get(), table.get(), counts, &platform, &clipboard});
         fa.SetSelectMode(GridWidget::SelectWholeRows);
         window.resize(1000, 700);
         window.show();

@@ -27,7 +27,9 @@ ALLOWED = {
     "editing": {"grid", "table", "files", "platform", "commands"},
     "contacts": {"grid", "table", "files", "platform", "commands"},
     "printing": {"grid", "table", "files", "platform", "commands"},
-    "shell": {"grid", "table", "files", "editing", "contacts", "printing", "platform", "commands"},
+    "sync": {"grid", "table", "files", "platform", "commands"},
+    "shell": {"grid", "table", "files", "editing", "contacts", "printing", "sync", "platform",
+              "commands"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)

@@ -5,6 +5,7 @@ set -euo pipefail
 pkgs=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
       clang libclang-rt-14-dev python3 poppler-utils
       glabels-data  # the makers' label sheets, read at run time
+      qtkeychain-qt6-dev radicale  # the secret store; the CardDAV server of the sync tests
       dpkg-dev file lintian appstream desktop-file-utils)  # the package and its checks
 if [ "${WANT_XVFB:-0}" = 1 ]; then pkgs+=(xvfb xauth imagemagick); fi
 missing=()

@@ -5,6 +5,7 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "table/columnroles.h"
+#include "table/edithistory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,8 +57,8 @@ QString recordLine(const Table& t, int row, const DuplicateColumns& cols)
 
 // The merge as one undoable change: the kept record takes the merged
 // values, new columns hold values the user chose to keep, and the other
-// records go (their packed rows kept aside, so undo puts them back exactly,
-// formats and heights included).
+// records go as whole rows, so undo puts them back exactly, formats and
+// heights included.
 struct MergeChange
 {
     int keep;
@@ -65,34 +66,23 @@ struct MergeChange
     QStringList before, after;
     int firstNewCol;
     QStringList newTitles, newValues;
-    Table taken;
 };
 
-void mergeRows(TableModel& model, std::shared_ptr<MergeChange> m)
+void mergeRows(EditHistory& history, const MergeChange& m)
 {
-    model.perform(
-        QStringLiteral("Merge"),
-        [&model, m] {
-            if (!m->newTitles.isEmpty()) {
-                model.insertTableColumns(m->firstNewCol, int(m->newTitles.size()));
-                for (int i = 0; i < m->newTitles.size(); ++i) {
-                    model.setText(0, m->firstNewCol + i, m->newTitles.at(i));
-                    model.setText(m->keep, m->firstNewCol + i, m->newValues.at(i));
-                }
+    history.together(QStringLiteral("Merge"), [&] {
+        if (!m.newTitles.isEmpty()) {
+            history.insertColumns(m.firstNewCol, int(m.newTitles.size()), QStringLiteral("Merge"));
+            for (int i = 0; i < m.newTitles.size(); ++i) {
+                history.setText(0, m.firstNewCol + i, m.newTitles.at(i));
+                history.setText(m.keep, m.firstNewCol + i, m.newValues.at(i));
             }
-            for (int c = 0; c < m->after.size(); ++c)
-                if (m->after.at(c) != m->before.at(c))
-                    model.setText(m->keep, c, m->after.at(c));
-            m->taken = model.takeTableRowsAt(m->removed);
-        },
-        [&model, m] {
-            model.putTableRowsAt(m->removed, std::move(m->taken));
-            for (int c = 0; c < m->after.size(); ++c)
-                if (m->after.at(c) != m->before.at(c))
-                    model.setText(m->keep, c, m->before.at(c));
-            if (!m->newTitles.isEmpty())
-                model.removeTableColumns(m->firstNewCol, int(m->newTitles.size()));
-        });
+        }
+        for (int c = 0; c < m.after.size(); ++c)
+            if (m.after.at(c) != m.before.at(c))
+                history.setText(m.keep, c, m.after.at(c));
+        history.removeRows(m.removed, QStringLiteral("Merge"));
+    });
 }
 
 } // namespace
@@ -108,8 +98,9 @@ DuplicateColumns duplicateColumns(const GridWidget& fa, const ColumnRoles& roles
     return cols;
 }
 
-DuplicatesDialog::DuplicatesDialog(GridWidget* fa, DuplicateColumns columns, QWidget* parent)
-    : QDialog(parent), m_fa(fa), m_columns(columns)
+DuplicatesDialog::DuplicatesDialog(GridWidget* fa, EditHistory& history, DuplicateColumns columns,
+                                   QWidget* parent)
+    : QDialog(parent), m_fa(fa), m_history(history), m_columns(columns)
 {
     setObjectName(QStringLiteral("frmDuplicates"));
     setWindowTitle(QStringLiteral("Find Duplicates"));
@@ -235,15 +226,15 @@ void DuplicatesDialog::mergeGroup()
     for (int c = 0; c < t.colCount(); ++c)
         change->before << t.text(change->keep, c);
     change->after = mergedRecord(t, group.rows, m_choices, picked);
-    mergeRows(*m_fa->gridModel(), change);
+    mergeRows(m_history, *change);
     m_fa->SelectRange(change->keep, std::max(0, m_fa->CurCol()));
     emit merged();
     refind();
 }
 
-DuplicateCommands::DuplicateCommands(GridWidget* fa, std::function<DuplicateColumns()> columns,
-                                     QWidget* parent)
-    : QObject(parent), m_fa(fa), m_columns(std::move(columns)), m_parent(parent)
+DuplicateCommands::DuplicateCommands(GridWidget* fa, EditHistory& history,
+                                     std::function<DuplicateColumns()> columns, QWidget* parent)
+    : QObject(parent), m_fa(fa), m_history(history), m_columns(std::move(columns)), m_parent(parent)
 {
 }
 
@@ -252,7 +243,7 @@ void DuplicateCommands::install(CommandSet& commands)
     commands.attach(QStringLiteral("mnuTools_FindDuplicates"), this, [this] {
         // Made afresh each time: the columns compared may have changed.
         delete m_dialog;
-        m_dialog = new DuplicatesDialog(m_fa, m_columns(), m_parent);
+        m_dialog = new DuplicatesDialog(m_fa, m_history, m_columns(), m_parent);
         connect(m_dialog, &DuplicatesDialog::merged, this, &DuplicateCommands::merged);
         m_dialog->refind();
         m_dialog->open();

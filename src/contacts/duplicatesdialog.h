@@ -14,6 +14,7 @@ class QTreeWidget;
 namespace corvanta {
 
 class CommandSet;
+class EditHistory;
 class GridWidget;
 struct ColumnRoles;
 
@@ -27,7 +28,8 @@ class DuplicatesDialog : public QDialog
 {
     Q_OBJECT
   public:
-    DuplicatesDialog(GridWidget* fa, DuplicateColumns columns, QWidget* parent = nullptr);
+    DuplicatesDialog(GridWidget* fa, EditHistory& history, DuplicateColumns columns,
+                     QWidget* parent = nullptr);
 
     // Finds the groups anew (the table changed since).
     void refind();
@@ -42,6 +44,7 @@ class DuplicatesDialog : public QDialog
     void mergeGroup();
 
     GridWidget* m_fa;
+    EditHistory& m_history;
     DuplicateColumns m_columns;
     std::vector<DuplicateGroup> m_groups;
     std::vector<MergeChoice> m_choices;
@@ -57,7 +60,8 @@ class DuplicateCommands : public QObject
 {
     Q_OBJECT
   public:
-    DuplicateCommands(GridWidget* fa, std::function<DuplicateColumns()> columns, QWidget* parent);
+    DuplicateCommands(GridWidget* fa, EditHistory& history,
+                      std::function<DuplicateColumns()> columns, QWidget* parent);
     void install(CommandSet& commands);
     DuplicatesDialog* dialog() const { return m_dialog; }
 
@@ -66,6 +70,7 @@ class DuplicateCommands : public QObject
 
   private:
     GridWidget* m_fa;
+    EditHistory& m_history;
     std::function<DuplicateColumns()> m_columns;
     QWidget* m_parent;
     DuplicatesDialog* m_dialog = nullptr;

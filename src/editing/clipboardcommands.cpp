@@ -7,10 +7,10 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace corvanta {
 
@@ -97,62 +97,28 @@ std::vector<ClipboardCommands::Range> ClipboardCommands::shownParts(const Range&
 
 void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QString& change)
 {
-    TableModel* model = m.fa->gridModel();
-    const int cols = model->table().colCount();
-    // What each run of shown rows gets: its own rows of the block.
-    struct Part
-    {
-        Range r;
-        ClipBlock text;
-        Table other; // the rows' cells on the other side of the change
-        bool wholeRows;
-    };
-    auto parts = std::make_shared<std::vector<Part>>();
+    // Hidden records keep their cells: each run of shown rows gets its own
+    // rows of the block, all of it one step.
     const std::vector<Range> runs = shownParts(r);
     if (runs.empty())
         return;
     if (runs.size() == 1) {
-        parts->push_back({runs.front(), std::move(block), {}, false});
-    } else {
-        Table scratch(std::max(1, block.rowCount()), std::max(1, block.maxCellCount()));
-        block.writeTo(scratch, 0, 0, scratch.rowCount() - 1, scratch.colCount() - 1);
+        const Range& run = runs.front();
+        m.history->writeBlock(std::move(block), run.row1, run.col1, run.row2, run.col2, change);
+        return;
+    }
+    Table scratch(std::max(1, block.rowCount()), std::max(1, block.maxCellCount()));
+    block.writeTo(scratch, 0, 0, scratch.rowCount() - 1, scratch.colCount() - 1);
+    m.history->together(change, [&] {
         int from = 0;
         for (const Range& run : runs) {
             const int n = run.row2 - run.row1 + 1;
-            parts->push_back({run,
-                              ClipBlock::parse(ClipBlock::encode(scratch, from, 0, from + n - 1,
-                                                                 scratch.colCount() - 1)),
-                              {},
-                              false});
+            m.history->writeBlock(ClipBlock::parse(ClipBlock::encode(scratch, from, 0, from + n - 1,
+                                                                     scratch.colCount() - 1)),
+                                  run.row1, run.col1, run.row2, run.col2, change);
             from += n;
         }
-    }
-    // The rows' cells before the change; each undo or redo then swaps them
-    // with the rows' own, so no step copies the rows again. A range of whole
-    // rows is written anew anyway: its cells are taken out, not copied.
-    for (Part& p : *parts) {
-        const int n = p.r.row2 - p.r.row1 + 1;
-        p.wholeRows = p.r.col1 == 0 && p.r.col2 == cols - 1;
-        p.other = p.wholeRows ? Table(n, cols) : model->table().copyRowCells(p.r.row1, n);
-    }
-    auto written = std::make_shared<bool>(false);
-    model->perform(
-        change,
-        [model, parts, written] {
-            for (Part& p : *parts) {
-                if (*written || p.wholeRows)
-                    model->swapRowCells(p.r.row1, p.other);
-                if (*written)
-                    continue;
-                model->writeBlock(p.text, p.r.row1, p.r.col1, p.r.row2, p.r.col2);
-                p.text = ClipBlock();
-            }
-            *written = true;
-        },
-        [model, parts] {
-            for (Part& p : *parts)
-                model->swapRowCells(p.r.row1, p.other);
-        });
+    });
 }
 
 } // namespace corvanta

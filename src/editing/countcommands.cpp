@@ -7,10 +7,10 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace corvanta {
 
@@ -79,8 +79,9 @@ void CountCommands::recordStep(int delta)
     const QString now = cc->rowText();
     if (now.isEmpty())
         cc->setRowText(QStringLiteral("0"));
-    setRecordCount(now.isEmpty() ? 0 : now.toInt());
-    m.doc->MakeModified(true);
+    // A step at the limit changes nothing, and yet counts as a change.
+    if (!setRecordCount(now.isEmpty() ? 0 : now.toInt()))
+        m.history->markModified();
 }
 
 void CountCommands::columnStep(int delta)
@@ -94,8 +95,8 @@ void CountCommands::columnStep(int delta)
         next = value - 1;
     next = std::clamp(next, 1, kMaxColumns);
     cc->setColText(QString::number(next));
-    setColumnCount(next);
-    m.doc->MakeModified(true);
+    if (!setColumnCount(next))
+        m.history->markModified();
 }
 
 void CountCommands::applyRecordBox()
@@ -109,8 +110,8 @@ void CountCommands::applyRecordBox()
     }
     const int records = std::min(*v, m_maxRecords);
     m.counts->setRowText(QString::number(records));
-    setRecordCount(records);
-    m.doc->MakeModified(true);
+    if (!setRecordCount(records))
+        m.history->markModified();
 }
 
 void CountCommands::applyColumnBox()
@@ -123,53 +124,35 @@ void CountCommands::applyColumnBox()
     }
     const int columns = std::clamp(*v, 1, kMaxColumns);
     m.counts->setColText(QString::number(columns));
-    setColumnCount(columns);
-    m.doc->MakeModified(true);
+    if (!setColumnCount(columns))
+        m.history->markModified();
 }
 
-void CountCommands::setRecordCount(int records)
+bool CountCommands::setRecordCount(int records)
 {
-    TableModel* model = m.fa->gridModel();
     const int oldRows = m.fa->RowCount();
     const int rows = records + 1;
     if (rows == oldRows)
-        return;
-    if (rows > oldRows) {
-        model->perform(
-            QStringLiteral("Add Records"),
-            [model, oldRows, rows] { model->insertTableRows(oldRows, rows - oldRows); },
-            [model, oldRows, rows] { model->takeTableRows(oldRows, rows - oldRows); });
-        return;
-    }
-    auto cut = std::make_shared<Table>();
-    model->perform(
-        QStringLiteral("Remove Records"),
-        [model, cut, oldRows, rows] { *cut = model->takeTableRows(rows, oldRows - rows); },
-        [model, cut, rows] { model->putTableRows(rows, std::move(*cut)); });
+        return false;
+    if (rows > oldRows)
+        m.history->insertRows(oldRows, rows - oldRows, QStringLiteral("Add Records"));
+    else
+        m.history->removeRows(rows, oldRows - rows, QStringLiteral("Remove Records"));
+    return true;
 }
 
-void CountCommands::setColumnCount(int columns)
+bool CountCommands::setColumnCount(int columns)
 {
-    TableModel* model = m.fa->gridModel();
     const int oldCols = m.fa->ColCount();
     if (columns == oldCols)
-        return;
-    if (columns > oldCols) {
-        model->perform(
-            QStringLiteral("Add Columns"),
-            [model, oldCols, columns] { model->insertTableColumns(oldCols, columns - oldCols); },
-            [model, oldCols, columns] { model->takeTableColumns(oldCols, columns - oldCols); });
-    } else {
-        auto cut = std::make_shared<Table>();
-        model->perform(
-            QStringLiteral("Remove Columns"),
-            [model, cut, oldCols, columns] {
-                *cut = model->takeTableColumns(columns, oldCols - columns);
-            },
-            [model, cut, columns] { model->putTableColumns(columns, std::move(*cut)); });
-    }
+        return false;
+    if (columns > oldCols)
+        m.history->insertColumns(oldCols, columns - oldCols, QStringLiteral("Add Columns"));
+    else
+        m.history->removeColumns(columns, oldCols - columns, QStringLiteral("Remove Columns"));
     m.panel->markTitlesStale();
     m.panel->refresh();
+    return true;
 }
 
 GridWidget* CountCommands::activeGrid() const

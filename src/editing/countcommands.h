@@ -34,8 +34,9 @@ class CountCommands : public QObject
     void applyRecordBox(); // Enter in txtRow
     void applyColumnBox(); // Enter in txtCol
     // The table's size as one undoable step.
-    void setRecordCount(int records);
-    void setColumnCount(int columns);
+    // Whether the table changed: a count it has already leaves it alone.
+    bool setRecordCount(int records);
+    bool setColumnCount(int columns);
 
     void rowHeightStep(int delta); // +/- kHeightStep on the active grid's picked rows
     // The same on one grid. Shrinking does nothing when the current row is

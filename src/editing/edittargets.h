@@ -4,6 +4,7 @@ namespace corvanta {
 
 class CountControl;
 class Document;
+class EditHistory;
 class FormPanel;
 class GridWidget;
 class Platform;
@@ -18,6 +19,7 @@ struct EditTargets
     GridWidget* fb = nullptr;
     FormPanel* panel = nullptr;
     Document* doc = nullptr;
+    EditHistory* history = nullptr; // every change of the table goes here
     TableCommands* table = nullptr;
     CountControl* counts = nullptr;
     Platform* platform = nullptr;

@@ -277,8 +277,8 @@ void FormPanel::onPanelEdited(int row, int col)
         value = m_fb->CellCheckAt(row, col) == CheckChecked ? QStringLiteral("-1")
                                                             : QStringLiteral("0");
     m_syncing = true;
-    // Through the model's edit entry, so the change can be undone.
-    m_fa->gridModel()->editText(record, target, value);
+    // As an edit in the table itself is: one step of the history.
+    m_fa->gridModel()->edits().setText(record, target, value);
     m_syncing = false;
     emit recordEdited();
 }

@@ -6,6 +6,7 @@
 #include "editing/rowcolcommands.h"
 #include "files/document.h"
 #include "grid/gridwidget.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
 
 #include <QEvent>
@@ -174,9 +175,10 @@ void NavigationBar::deleteRecord()
 
 void NavigationBar::addRecord()
 {
-    m.doc->MakeModified(true);
     const int records = m.fa->RowCount();
-    m_counts->setRecordCount(records);
+    // A full table takes no record, and yet the command counts as a change.
+    if (!m_counts->setRecordCount(records))
+        m.history->markModified();
     goTo(records);
     m.fb->SelectRange(1, 1);
     m.fb->setFocus();

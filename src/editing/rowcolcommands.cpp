@@ -7,6 +7,7 @@
 #include "grid/clipblock.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
+#include "table/edithistory.h"
 #include "table/tablecommands.h"
 #include "table/valueformat.h"
 
@@ -82,23 +83,17 @@ void RowColCommands::finish()
 
 void RowColCommands::insertRow()
 {
-    TableModel* model = m.fa->gridModel();
     const int at = std::clamp(m.fa->CurRow(), 1, m.fa->RowCount());
-    model->perform(
-        QStringLiteral("Insert Row"), [model, at] { model->insertTableRows(at, 1); },
-        [model, at] { model->takeTableRows(at, 1); });
+    m.history->insertRows(at, 1, QStringLiteral("Insert Row"));
     selectRecord(at);
     finish();
 }
 
 void RowColCommands::insertColumn()
 {
-    TableModel* model = m.fa->gridModel();
     const int at = std::clamp(m.fa->CurCol(), 0, m.fa->ColCount());
     const int row = m.fa->CurRow();
-    model->perform(
-        QStringLiteral("Insert Column"), [model, at] { model->insertTableColumns(at, 1); },
-        [model, at] { model->takeTableColumns(at, 1); });
+    m.history->insertColumns(at, 1, QStringLiteral("Insert Column"));
     m.fa->SelectRange(row, at);
     if (rowMode())
         selectRecord(row);
@@ -111,14 +106,9 @@ void RowColCommands::deleteColumn()
     // A table keeps one column at least: with none, no record could show.
     if (m.fa->ColCount() <= 1)
         return;
-    TableModel* model = m.fa->gridModel();
     const int at = m.fa->CurCol();
     const int row = m.fa->CurRow();
-    auto taken = std::make_shared<Table>();
-    model->perform(
-        QStringLiteral("Delete Column"),
-        [model, at, taken] { *taken = model->takeTableColumns(at, 1); },
-        [model, at, taken] { model->putTableColumns(at, std::move(*taken)); });
+    m.history->removeColumns(at, 1, QStringLiteral("Delete Column"));
     m.fa->SelectRange(row, std::min(at, m.fa->ColCount() - 1));
     if (rowMode())
         selectRecord(row);
@@ -144,14 +134,9 @@ void RowColCommands::removeRecords(std::vector<int> rows)
 {
     if (rows.empty() || m.fa->RowCount() < 2)
         return;
-    TableModel* model = m.fa->gridModel();
-    auto list = std::make_shared<const std::vector<int>>(std::move(rows));
-    auto taken = std::make_shared<Table>();
-    model->perform(
-        QStringLiteral("Delete Rows"),
-        [model, list, taken] { *taken = model->takeTableRowsAt(*list); },
-        [model, list, taken] { model->putTableRowsAt(*list, std::move(*taken)); });
-    selectRecord(list->front());
+    const int first = rows.front();
+    m.history->removeRows(std::move(rows), QStringLiteral("Delete Rows"));
+    selectRecord(first);
     finish();
 }
 
@@ -170,17 +155,17 @@ void RowColCommands::moveRows(int direction)
         // was there before is gone, and the block's text is there after.
         m.clipboard->clear();
         m.clipboard->put(ClipBlock::encode(m.fa->table(), top, 0, bottom, lastCol));
-        TableModel* model = m.fa->gridModel();
         // The row the block passes over goes to its other end.
         const int from = direction < 0 ? top - 1 : bottom + 1;
         const int to = direction < 0 ? bottom : top;
-        model->perform(
-            direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"),
-            [model, from, to] { model->moveRowCells(from, to); },
-            [model, from, to] { model->moveRowCells(to, from); });
+        m.history->moveRowCells(
+            from, to, direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"));
         m.fa->SelectRange(top + direction, 0, bottom + direction, lastCol);
+    } else {
+        // At the first or last record nothing moves, and yet it counts as
+        // a change.
+        m.history->markModified();
     }
-    m.doc->MakeModified(true);
 }
 
 void RowColCommands::selectAll()
@@ -203,8 +188,7 @@ void RowColCommands::stamp(const QDateTime& now)
         return;
     const QString text =
         m.fa->CellText(row, col) + QLatin1Char(' ') + stampOf(now, m.fa->ColumnFormat(col));
-    m.fa->gridModel()->editText(row, col, text);
-    m.panel->refresh();
+    m.history->setText(row, col, text);
 }
 
 } // namespace corvanta

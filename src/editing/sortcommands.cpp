@@ -4,6 +4,7 @@
 #include "files/document.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
+#include "table/edithistory.h"
 #include "table/sortorder.h"
 #include "table/tablecommands.h"
 
@@ -32,8 +33,9 @@ SortCommands::SortCommands(const EditTargets& targets, QObject* parent)
             showArrow(m_lastSorted + 1, m_ascending);
         m.panel->markTitlesStale();
         m.table->fa_Click();
-        m.doc->MakeModified(true);
     });
+    // A sort made, undone or redone leaves its column's title marked.
+    connect(m.history, &EditHistory::sortMarked, this, &SortCommands::showArrow);
     // A column inserted or deleted takes the arrow's column elsewhere: the
     // arrow no longer says which column the records are sorted by.
     TableModel* model = m.fa->gridModel();
@@ -65,26 +67,9 @@ void SortCommands::sortBy(int col, bool ascending)
         return;
     m.fa->commitOpenEditor();
     const int rows = m.fa->RowCount();
-    auto order = std::make_shared<std::vector<int>>(
-        SortOrder::rows(m.fa->table(), 1, rows - 1, col, ascending));
-    auto inverse = std::make_shared<std::vector<int>>(order->size());
-    for (size_t i = 0; i < order->size(); ++i)
-        (*inverse)[size_t((*order)[i])] = int(i);
-    TableModel* model = m.fa->gridModel();
-    const int oldCol = m_lastSorted;
-    const bool oldAscending = m_ascending;
-    model->perform(
-        QStringLiteral("Sort"),
-        [this, model, order, col, ascending] {
-            model->permuteTableRows(1, *order);
-            showArrow(col, ascending);
-        },
-        [this, model, inverse, oldCol, oldAscending] {
-            model->permuteTableRows(1, *inverse);
-            showArrow(oldCol, oldAscending);
-        });
+    m.history->sortRows(1, SortOrder::rows(m.fa->table(), 1, rows - 1, col, ascending),
+                        {m_lastSorted, m_ascending}, {col, ascending});
     m.table->fa_Click();
-    m.doc->MakeModified(true);
 }
 
 } // namespace corvanta

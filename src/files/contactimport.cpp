@@ -9,10 +9,10 @@
 #include "grid/table.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
+#include "table/edithistory.h"
 
 #include <QLocale>
 
-#include <memory>
 #include <utility>
 
 namespace corvanta {
@@ -48,6 +48,9 @@ ContactImport::ContactImport(FileCommands& files, Document& document, GridWidget
     : QObject(parent), m_files(files), m_doc(document), m_fa(fa), m_fc(fc), m_platform(platform),
       m_dialog(dialog)
 {
+    // The import's step, made, undone or redone, brings its table's roles.
+    connect(&m_files.history(), &EditHistory::tableReplaced, this,
+            [this](const ColumnRoles& roles) { m_doc.setRoles(roles); });
 }
 
 void ContactImport::install(CommandSet& c)
@@ -87,24 +90,14 @@ bool ContactImport::importFile(const QString& path)
     }
     ColumnRoles roles;
     ContactCsv::Report report;
-    auto other = std::make_shared<Table>(ContactCsv::convert(source, &roles, &report));
-    auto otherRoles = std::make_shared<ColumnRoles>(roles);
-    const int contacts = other->rowCount() - 1;
+    Table converted = ContactCsv::convert(source, &roles, &report);
+    const int contacts = converted.rowCount() - 1;
 
     // A new untitled document, then the import as its one change: undone,
     // the table is the empty one New gives, and Save asks for a name of
     // its own rather than the export's.
     m_files.NewUntitledTable();
-    TableModel* model = m_fa->gridModel();
-    auto swap = [model, other, otherRoles, this] {
-        Table taken = model->takeTable();
-        model->replaceTable(std::move(*other));
-        *other = std::move(taken);
-        const ColumnRoles before = m_doc.roles();
-        m_doc.setRoles(*otherRoles);
-        *otherRoles = before;
-    };
-    model->perform(kTitle, swap, swap);
+    m_files.history().replaceTable(std::move(converted), roles, m_doc.roles(), kTitle);
     m_fa->SelectRange(1, 0, 1, m_fa->ColCount() - 1);
     emit imported();
 

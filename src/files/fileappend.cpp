@@ -12,6 +12,7 @@
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
+#include "table/edithistory.h"
 
 #include <QList>
 #include <QLocale>
@@ -123,7 +124,7 @@ void FileAppend::appendFile(const QString& path)
 
     if (!refused && (added > 0 || cols > doc.colCount() || !titles.isEmpty())) {
         const int first = doc.rowCount();
-        m_fa->gridModel()->editAppendRows(std::move(records), cols, titles, kTitle);
+        m_files.history().appendRows(std::move(records), cols, titles, kTitle);
         if (added > 0)
             m_fa->SelectRange(first, 0, m_fa->RowCount() - 1, m_fa->ColCount() - 1);
         emit appended(QString::number(m_fa->PickedRowCount()) + QStringLiteral(" Sel"));

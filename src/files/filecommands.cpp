@@ -12,6 +12,7 @@
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
 #include "table/addressdefaults.h"
+#include "table/edithistory.h"
 #include "table/setdefaults.h"
 
 #include <QClipboard>
@@ -56,11 +57,13 @@ const DelimitedKind& delimitedKind(Document::Kind fileKind)
 
 } // namespace
 
-FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
-                           Platform& platform, CommonDialog& dialog, QObject* parent)
-    : QObject(parent), m_doc(document), m_fa(fa), m_fb(fb), m_fc(fc), m_platform(platform),
-      m_dialog(dialog), m_loader([this](TableModel& model, const QString& path, FileFormat format,
-                                        bool withTitles, Delimited::ReadInfo* info) {
+FileCommands::FileCommands(Document& document, EditHistory& history, GridWidget* fa, GridWidget* fb,
+                           GridWidget* fc, Platform& platform, CommonDialog& dialog,
+                           QObject* parent)
+    : QObject(parent), m_doc(document), m_history(history), m_fa(fa), m_fb(fb), m_fc(fc),
+      m_platform(platform), m_dialog(dialog),
+      m_loader([this](TableModel& model, const QString& path, FileFormat format, bool withTitles,
+                      Delimited::ReadInfo* info) {
           // A vCard opened lays out its own columns, and the roles follow.
           Vcard::ReadInfo cards;
           cards.roles = m_doc.roles();
@@ -71,12 +74,6 @@ FileCommands::FileCommands(Document& document, GridWidget* fa, GridWidget* fb, G
           return status;
       })
 {
-    // Every change of the document's table, whoever makes it (an edit, a
-    // drop, a row command), leaves the document modified. The form panel's
-    // grid and the scratch grid are not the document; an edit in the panel
-    // reaches fa and is counted there.
-    connect(m_fa->gridModel(), &TableModel::tableChanged, this, &FileCommands::onTableChanged);
-
     m_append = new FileAppend(*this, fa, fc, platform, dialog, this);
     connect(m_append, &FileAppend::appended, this, [this](const QString& selection) {
         emit countsChanged();
@@ -105,12 +102,6 @@ FileStatus FileCommands::load(TableModel& model, const QString& path, FileFormat
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-}
-
-void FileCommands::onTableChanged()
-{
-    if (!m_replacing)
-        m_doc.MakeModified(true);
 }
 
 void FileCommands::install(CommandSet& c)
@@ -212,7 +203,6 @@ void FileCommands::mnuNew_Click()
 
 void FileCommands::NewUntitledTable()
 {
-    QScopedValueRollback replacing(m_replacing, true);
     m_fa->SetColCount(0);
     // Row heights belong to rows, which survive the column cut: a new
     // document starts without the old one's heights.
@@ -242,7 +232,7 @@ void FileCommands::FinishLoad()
     RefreshDocumentView();
     emit rowModeEntered();
     emit currentCellChanged();
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     emit countsChanged();
 }
 
@@ -251,7 +241,6 @@ bool FileCommands::openStartupFile()
     const QString path = m_doc.StartupFile();
     if (path.right(3).toUpper() != QLatin1String("CVT"))
         return false;
-    QScopedValueRollback replacing(m_replacing, true);
     if (!load(*m_fa->gridModel(), path, FileFormat::Native))
         return false;
     keepTitleRow();
@@ -261,14 +250,13 @@ bool FileCommands::openStartupFile()
     // ten of the default layout.
     emit columnsChanged();
     // The window's own layout steps before the load are no changes either.
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
 FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
 {
     {
-        QScopedValueRollback replacing(m_replacing, true);
         if (FileStatus status = load(*m_fa->gridModel(), found.copyPath, FileFormat::Native);
             !status)
             return status;
@@ -283,7 +271,7 @@ FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
         FinishLoad();
     }
     // What is on disk under the document's name is older than this.
-    m_doc.MakeModified(true);
+    m_history.markModified();
     return {};
 }
 
@@ -316,13 +304,12 @@ bool FileCommands::openNamedFile(const QString& path)
     if (kind == Document::KindNative)
         m_doc.setStartupFile(path);
     emit columnsChanged();
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
 bool FileCommands::loadDocument(const QString& path, Document::Kind kind)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     Delimited::ReadInfo info;
     if (FileStatus status = load(*m_fa->gridModel(), path, kind, &info); !status) {
         showCannotOpen(path, status);
@@ -358,7 +345,6 @@ void FileCommands::mnuOpen_Click(int index)
 
 void FileCommands::openNative(const QString& path)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     if (FileStatus status = load(*m_fa->gridModel(), path, FileFormat::Native); !status) {
         showCannotOpen(path, status);
         return;
@@ -410,7 +396,6 @@ void FileCommands::openDelimitedPath(const DelimitedKind& k, int index, const QS
 
 void FileCommands::readDelimited(const DelimitedKind& k, int index, const QString& path)
 {
-    QScopedValueRollback replacing(m_replacing, true);
     GridWidget* fa = m_fa;
     Delimited::ReadInfo info;
     if (index == 0) {
@@ -530,7 +515,7 @@ bool FileCommands::mnuSave_Click()
                            "save data as a RichText Corvanta file format."),
             QString(), MsgIcon::Information, MsgButtons::Ok);
     }
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     return true;
 }
 
@@ -567,7 +552,7 @@ bool FileCommands::mnuSaveAsCVT_Click()
         return false;
     }
     emit captionChanged(kCaptionSaved + path);
-    m_doc.MakeModified(false);
+    m_history.markSaved();
     m_doc.setCurrentFile(path);
     m_doc.setStartupFile(path);
     m_doc.setFileKind(Document::KindNative);
@@ -600,7 +585,7 @@ void FileCommands::saveAsDelimited(Document::Kind fileKind)
     emit captionChanged(kCaptionSaved + path);
     if (m_doc.FileKind() != Document::KindNative &&
         QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath()) {
-        m_doc.MakeModified(false);
+        m_history.markSaved();
         m_doc.setTextEncoding(TextEncoding::Utf8); // an export is always UTF-8
     }
 }
@@ -632,7 +617,7 @@ void FileCommands::mnuSaveAsVcard_Click()
     emit captionChanged(kCaptionSaved + path);
     if (m_doc.FileKind() == Document::KindVcard &&
         QFileInfo(path).canonicalFilePath() == QFileInfo(m_doc.CurrentFile()).canonicalFilePath())
-        m_doc.MakeModified(false);
+        m_history.markSaved();
 }
 
 } // namespace corvanta

@@ -15,6 +15,7 @@ namespace corvanta {
 
 class CommandSet;
 class ContactImport;
+class EditHistory;
 class FileAppend;
 class GridWidget;
 class Platform;
@@ -33,8 +34,12 @@ class FileCommands : public QObject
     // `fa` holds the document, `fb` is the form panel's grid and `fc` the
     // hidden scratch grid imports pass through. `dialog` is the file dialog
     // state shared by every command that shows one.
-    FileCommands(Document& document, GridWidget* fa, GridWidget* fb, GridWidget* fc,
-                 Platform& platform, CommonDialog& dialog, QObject* parent = nullptr);
+    FileCommands(Document& document, EditHistory& history, GridWidget* fa, GridWidget* fb,
+                 GridWidget* fc, Platform& platform, CommonDialog& dialog,
+                 QObject* parent = nullptr);
+
+    // The document's history, which Append records its records in.
+    EditHistory& history() const { return m_history; }
 
     // Wires the File menu's New, Open, Save and Save As entries.
     void install(CommandSet& commands);
@@ -143,9 +148,9 @@ class FileCommands : public QObject
     // lacks and the user declines UTF-8; otherwise `encoding` is what to
     // write.
     bool confirmEncoding(TextEncoding& encoding);
-    void onTableChanged();
 
     Document& m_doc;
+    EditHistory& m_history;
     GridWidget* m_fa;
     GridWidget* m_fb;
     GridWidget* m_fc;
@@ -153,7 +158,6 @@ class FileCommands : public QObject
     CommonDialog& m_dialog;
     // Set while a load or New replaces the table: what they write is the
     // document as it stands on disk (or fresh), not a change to it.
-    bool m_replacing = false;
     Loader m_loader;
     FileAppend* m_append;
     ContactImport* m_import;

@@ -90,12 +90,13 @@ Block GridDragDrop::drop(QPoint pos, const QMimeData* mime, bool fromHere)
                            ? 0
                            : std::clamp(tCol - grabCol, -c1, lastCol - c2);
         b = {r1 + dr, c1 + dc, r2 + dr, c2 + dc, true};
-        m_model->editMoveBlock(r1, c1, r2, c2, b.row1, b.col1);
+        m_model->edits().moveBlock(r1, c1, r2, c2, b.row1, b.col1);
     } else if (mime->hasText()) {
         const ClipBlock block = ClipBlock::parse(mime->text());
         b = {tRow, tCol, std::min(lastRow, tRow + std::max(1, block.rowCount()) - 1),
              std::min(lastCol, tCol + std::max(1, block.maxCellCount()) - 1), true};
-        m_model->editWriteBlock(block, b.row1, b.col1, b.row2, b.col2, QStringLiteral("Drop Text"));
+        m_model->edits().writeBlock(block, b.row1, b.col1, b.row2, b.col2,
+                                    QStringLiteral("Drop Text"));
     }
     return b;
 }

@@ -185,6 +185,8 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
         if (d->applyingLayout)
             return;
         QScopedValueRollback guard(d->applyingLayout, true);
+        // Kept with the document and saved, but no step to take back.
+        const TableModel::Unrecorded width(*d->model);
         d->model->setColumnWidth(col, pixelsToTwips(size));
     });
     connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
@@ -204,11 +206,7 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
                 }
                 // One step the user can take back, cells, title and
                 // attributes together.
-                TableModel* m = d->model;
-                m->perform(
-                    QStringLiteral("Move Column"),
-                    [m, oldVisual, newVisual] { m->moveTableColumn(oldVisual, newVisual); },
-                    [m, oldVisual, newVisual] { m->moveTableColumn(newVisual, oldVisual); });
+                d->model->edits().moveColumn(oldVisual, newVisual);
                 emit columnDragged(oldVisual, newVisual);
             });
     connect(d->delegate, &GridDelegate::edited, this, [this](const QModelIndex& index) {
@@ -355,6 +353,7 @@ int GridWidget::RowCount() const
 
 void GridWidget::SetRowCount(int rows)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setTableRowCount(rows);
     ensureCurrent();
 }
@@ -366,6 +365,7 @@ int GridWidget::ColCount() const
 
 void GridWidget::SetColCount(int cols)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setTableColCount(cols);
     ensureCurrent();
 }
@@ -551,6 +551,7 @@ QString GridWidget::CellText(int row, int col) const
 
 void GridWidget::SetCellText(int row, int col, const QString& text)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setText(row, col, text);
 }
 
@@ -588,6 +589,7 @@ QVariant GridWidget::CellProp(int setting, int row, int col) const
 void GridWidget::SetCellProp(int setting, int row1, int col1, const QVariant& value, int row2,
                              int col2)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setCellSetting(setting, row1, col1, row2 < 0 ? row1 : row2, col2 < 0 ? col1 : col2,
                              value);
 }
@@ -602,6 +604,7 @@ int GridWidget::ColumnWidth(int col) const
 
 void GridWidget::SetColumnWidth(int col, int twips)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setColumnWidth(col, twips);
 }
 
@@ -632,6 +635,7 @@ int GridWidget::ColumnAlign(int col) const
 
 void GridWidget::SetColumnAlign(int col, int code)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     if (col < 0)
         d->model->setColumnAlign(0, ColCount() - 1, code);
     else
@@ -645,6 +649,7 @@ int GridWidget::ColumnType(int col) const
 
 void GridWidget::SetColumnType(int col, int code)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     ColumnAttr a = table().column(col);
     a.type = code;
     d->model->setColumnAttr(col, a);
@@ -657,6 +662,7 @@ QString GridWidget::ColumnFormat(int col) const
 
 void GridWidget::SetColumnFormat(int col, const QString& format)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     ColumnAttr a = table().column(col);
     a.format = format;
     d->model->setColumnAttr(col, a);
@@ -669,16 +675,19 @@ bool GridWidget::ColumnHidden(int col) const
 
 void GridWidget::SetColumnHidden(int col, bool hidden)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setColumnHidden(col, hidden);
 }
 
 void GridWidget::MoveRowTo(int row, int newIndex)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->moveTableRow(row, newIndex);
 }
 
 void GridWidget::MoveColumnTo(int col, int newIndex)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->moveTableColumn(col, newIndex);
 }
 
@@ -702,6 +711,7 @@ QString GridWidget::ClipText() const
 
 void GridWidget::SetClipText(const QString& text)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     const Block b = d->selection->currentBlock();
     if (!b.valid)
         return;
@@ -762,6 +772,7 @@ int GridWidget::CellCheckAt(int row, int col) const
 
 void GridWidget::SetCellCheckAt(int row, int col, int state)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->setCellCheck(row, col, state);
 }
 
@@ -855,6 +866,7 @@ std::vector<std::pair<int, int>> GridWidget::ShownRuns(int row1, int row2) const
 
 void GridWidget::RemoveRow(int row)
 {
+    const TableModel::Unrecorded setUp(*d->model);
     d->model->removeTableRows(row, 1);
     ensureCurrent();
 }

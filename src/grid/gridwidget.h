@@ -39,6 +39,9 @@ class GridWidget : public QTableView
     const Table& table() const;
     TableModel* gridModel() const;
 
+    // The setters below set a grid up (a load, New, the default layout):
+    // they change the table as TableModel::Unrecorded, never as a step of
+    // the document's history. A change the user makes goes to the history.
     int RowCount() const;
     void SetRowCount(int rows);
     int ColCount() const;

@@ -1,14 +1,9 @@
 #include "grid/tablemodel.h"
 
-#include "grid/appendrowscommand.h"
-#include "grid/blocktextcommand.h"
-#include "grid/celltextcommand.h"
 #include "grid/clipblock.h"
 
 #include <QColor>
 #include <QMimeData>
-#include <QScopedValueRollback>
-#include <QUndoStack>
 
 #include <algorithm>
 
@@ -77,26 +72,33 @@ void applySetting(CellFormat& f, int setting, const QVariant& value)
 
 } // namespace
 
-TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent)
+// A grid without a history: the user's edits are made as they come.
+class DirectEdits : public EditRecorder
 {
-    connect(this, &TableModel::tableChanged, this, [this] {
-        if (m_undo && !m_replaying)
-            m_undo->resetClean();
-    });
-    // A history of cell positions cannot be replayed once rows or columns
-    // shifted under it by a change it does not hold.
-    const auto forget = [this] {
-        if (!m_undo || m_replaying)
-            return;
-        m_undo->clear();
-        m_undo->resetClean();
-    };
-    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
-                     &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
-        connect(this, sig, this, forget);
-    connect(this, &QAbstractItemModel::rowsMoved, this, forget);
-    connect(this, &QAbstractItemModel::columnsMoved, this, forget);
-    connect(this, &QAbstractItemModel::modelReset, this, forget);
+  public:
+    explicit DirectEdits(TableModel& model) : m_model(model) {}
+    void setText(int row, int col, const QString& text) override
+    {
+        m_model.setText(row, col, text);
+    }
+    void writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2,
+                    const QString&) override
+    {
+        m_model.writeBlock(block, row1, col1, row2, col2);
+    }
+    void moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol) override
+    {
+        m_model.moveBlock(row1, col1, row2, col2, toRow, toCol);
+    }
+    void moveColumn(int from, int to) override { m_model.moveTableColumn(from, to); }
+
+  private:
+    TableModel& m_model;
+};
+
+TableModel::TableModel(QObject* parent)
+    : QAbstractTableModel(parent), m_direct(std::make_unique<DirectEdits>(*this))
+{
 }
 
 TableModel::~TableModel() = default;
@@ -255,14 +257,16 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
             return false;
         const bool checked = value.toInt() == Qt::Checked;
         if (isCheckColumn(col))
-            editText(row, col, checked ? QStringLiteral("-1") : QStringLiteral("0"));
+            edits().setText(row, col, checked ? QStringLiteral("-1") : QStringLiteral("0"));
         else
             setCellCheck(row, col, checked ? CheckChecked : CheckUnchecked);
         return true;
     }
     if (role != Qt::EditRole && role != Qt::DisplayRole)
         return false;
-    editText(row, col, value.toString());
+    const QString text = value.toString();
+    if (text != m_table.text(row, col))
+        edits().setText(row, col, text);
     return true;
 }
 
@@ -394,31 +398,6 @@ void TableModel::setText(int row, int col, QStringView text)
     emit tableChanged();
 }
 
-void TableModel::editText(int row, int col, const QString& text)
-{
-    if (row < 0 || row >= m_table.rowCount() || col < 0 || col >= m_table.colCount())
-        return;
-    if (!m_undo) {
-        setText(row, col, text);
-        return;
-    }
-    QString before = m_table.text(row, col);
-    if (before == text)
-        return;
-    m_undo->push(new CellTextCommand(this, row, col, std::move(before), text));
-}
-
-void TableModel::replayText(int row, int col, const QString& text)
-{
-    QScopedValueRollback replaying(m_replaying, true);
-    setText(row, col, text);
-}
-
-void TableModel::setUndoStack(QUndoStack* stack)
-{
-    m_undo = stack;
-}
-
 void TableModel::writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2)
 {
     if (!m_table.clampRange(row1, col1, row2, col2))
@@ -435,59 +414,6 @@ void TableModel::moveBlock(int row1, int col1, int row2, int col2, int toRow, in
     ClipBlock::moveBlock(m_table, row1, col1, row2, col2, toRow, toCol);
     notifyCellsChanged(std::min(row1, toRow), std::min(col1, toCol),
                        std::max(row2, toRow + row2 - row1), std::max(col2, toCol + col2 - col1));
-    emit tableChanged();
-}
-
-void TableModel::editMoveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol)
-{
-    if (!m_undo) {
-        moveBlock(row1, col1, row2, col2, toRow, toCol);
-        return;
-    }
-    if (!m_table.clampRange(row1, col1, row2, col2) || (toRow == row1 && toCol == col1))
-        return;
-    int toRow2 = toRow + row2 - row1;
-    int toCol2 = toCol + col2 - col1;
-    int toRow1 = toRow;
-    int toCol1 = toCol;
-    QList<BlockTextCommand::Range> ranges{{row1, col1, row2, col2}};
-    if (m_table.clampRange(toRow1, toCol1, toRow2, toCol2))
-        ranges.append({toRow1, toCol1, toRow2, toCol2});
-    auto* command = new BlockTextCommand(this, QStringLiteral("Move Cells"), std::move(ranges));
-    {
-        QScopedValueRollback replaying(m_replaying, true);
-        moveBlock(row1, col1, row2, col2, toRow, toCol);
-    }
-    command->changeDone();
-    m_undo->push(command);
-}
-
-void TableModel::editWriteBlock(const ClipBlock& block, int row1, int col1, int row2, int col2,
-                                const QString& change)
-{
-    if (!m_undo) {
-        writeBlock(block, row1, col1, row2, col2);
-        return;
-    }
-    if (!m_table.clampRange(row1, col1, row2, col2))
-        return;
-    auto* command = new BlockTextCommand(this, change, {{row1, col1, row2, col2}});
-    {
-        QScopedValueRollback replaying(m_replaying, true);
-        writeBlock(block, row1, col1, row2, col2);
-    }
-    command->changeDone();
-    m_undo->push(command);
-}
-
-void TableModel::replayBlock(int row1, int col1, int row2, int col2, const QStringList& texts)
-{
-    QScopedValueRollback replaying(m_replaying, true);
-    qsizetype i = 0;
-    for (int r = row1; r <= row2; ++r)
-        for (int c = col1; c <= col2; ++c)
-            m_table.setText(r, c, texts.value(i++));
-    notifyCellsChanged(row1, col1, row2, col2, kTextRoles);
     emit tableChanged();
 }
 
@@ -768,8 +694,15 @@ void TableModel::moveTableColumn(int from, int to)
     moveColumns({}, from, 1, {}, to > from ? to + 1 : to);
 }
 
+EditRecorder& TableModel::edits()
+{
+    return m_recorder ? *m_recorder : *m_direct;
+}
+
 void TableModel::replaceTable(Table&& table)
 {
+    // A table that takes the place of another is no step of its history.
+    const Unrecorded replacing(*this);
     beginResetModel();
     m_table = std::move(table);
     m_viewChecks.clear();
@@ -779,6 +712,7 @@ void TableModel::replaceTable(Table&& table)
 
 Table TableModel::takeTable()
 {
+    const Unrecorded replacing(*this);
     beginResetModel();
     Table taken(std::move(m_table));
     m_viewChecks.clear();
@@ -787,21 +721,8 @@ Table TableModel::takeTable()
     return taken;
 }
 
-void TableModel::editAppendRows(Table&& records, int cols,
-                                const QList<std::pair<int, QString>>& titles, const QString& change)
+void TableModel::appendRows(Table& rows, int cols)
 {
-    auto* command = new AppendRowsCommand(this, std::move(records), cols, titles, change);
-    if (m_undo) {
-        m_undo->push(command);
-        return;
-    }
-    command->redo();
-    delete command;
-}
-
-void TableModel::replayAppendRows(Table& rows, int cols)
-{
-    QScopedValueRollback replaying(m_replaying, true);
     const int oldCols = m_table.colCount();
     setTableColCount(std::max(cols, oldCols));
     // The columns the append adds take what the records say of them (the
@@ -827,9 +748,8 @@ void TableModel::replayAppendRows(Table& rows, int cols)
     emit tableChanged();
 }
 
-void TableModel::replayTakeRows(int at, Table& rows, int cols)
+void TableModel::takeAppendedRows(int at, Table& rows, int cols)
 {
-    QScopedValueRollback replaying(m_replaying, true);
     const int last = m_table.rowCount() - 1;
     if (at >= m_fixed && at <= last) {
         rows.setColCount(std::max(rows.colCount(), m_table.colCount()));
@@ -901,6 +821,7 @@ void TableModel::putColumns(int col, const Table& cells)
 
 void TableModel::clearAll()
 {
+    const Unrecorded replacing(*this);
     beginResetModel();
     m_table.clearAll();
     m_viewChecks.clear();

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "grid/cellsetting.h"
+#include "grid/editrecorder.h"
 #include "grid/table.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
 #include <QHash>
-#include <QPointer>
-#include <QUndoStack>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -24,8 +24,11 @@ class ClipBlock;
 // model row r - 1. All positions in this class's own API are TABLE rows.
 //
 // The model is the only writer of its table: everything that changes it goes
-// through the mutators here, so the views get the right signals and
-// tableChanged() tells whoever keeps track of the document's changes.
+// through the plain mutators here, which change the table and emit, so the
+// views get the right signals and tableChanged() tells the document's
+// history. The user's own edits through a grid (setData, drag and drop, a
+// column dragged by its title) go to the model's recorder instead, which
+// makes them steps of that history.
 //
 // Check boxes: cells of a Checkbox column (type 11) show a box that is
 // checked when the text is a number equal to -1 or 1. Toggling writes "-1"
@@ -79,26 +82,12 @@ class TableModel : public QAbstractTableModel
     void setTableRowCount(int rows);
     void setTableColCount(int cols);
     void setText(int row, int col, QStringView text);
-    // A cell's text as the user changed it (typed, ticked, or through the
-    // form panel): one undoable step when the model keeps a history.
-    void editText(int row, int col, const QString& text);
-    // Writes a change the history recorded, undone or redone; the history
-    // then still knows where the document was last saved.
-    void replayText(int row, int col, const QString& text);
     // Writes `block` into the range (clipped to the table); cells of the
     // range that the block does not reach become empty.
     void writeBlock(const ClipBlock& block, int row1, int col1, int row2, int col2);
     // Moves the texts of the range so that its top-left lands on (toRow,
     // toCol); the cells it leaves become empty, formats stay.
     void moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol);
-    // The same two changes as the user made them (a block dragged, text
-    // dropped in): each one undoable step, named `change`, when the model
-    // keeps a history.
-    void editMoveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol);
-    void editWriteBlock(const ClipBlock& block, int row1, int col1, int row2, int col2,
-                        const QString& change);
-    // Writes the texts of a range, row by row, as the history recorded them.
-    void replayBlock(int row1, int col1, int row2, int col2, const QStringList& texts);
     void insertTableRows(int at, int n);
     void removeTableRows(int at, int n);
     void moveTableRow(int from, int to);
@@ -120,14 +109,6 @@ class TableModel : public QAbstractTableModel
     void moveRowCells(int from, int to);
     // Swaps cells copied with Table::copyRowCells with the rows' own.
     void swapRowCells(int at, Table& cells);
-    // One change as the user made it: `redo` makes it now, and the history
-    // (when the model keeps one) holds it as one step named `change`, with
-    // `undo` to take it back. Both steps may only use the mutators above
-    // and the other plain mutators.
-    void perform(const QString& change, std::function<void()> redo, std::function<void()> undo);
-    // Runs a step the history recorded: the history itself stays as it is.
-    void replay(const std::function<void()>& step);
-
     // Every attribute at once. Views learn of a new width or hidden state
     // through columnLayoutChanged, of anything else through dataChanged.
     void setColumnAttr(int col, const ColumnAttr& attr);
@@ -143,28 +124,42 @@ class TableModel : public QAbstractTableModel
     // shows the default again). Returns false for a code that is no
     // CellSetting.
     bool setCellSetting(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
+    // The whole table replaced (a load), handed over leaving an empty one
+    // (how a file read into the scratch grid reaches the document without
+    // a copy), or emptied: no step of a history, they run as Unrecorded.
     void replaceTable(Table&& table);
-    // Hands the whole table over, leaving an empty one: how a file read
-    // into the scratch grid reaches the document without a copy.
     Table takeTable();
-    // Records appended as the user asked (one undoable step named `change`
-    // when the model keeps a history): the table widens to `cols` columns,
-    // the empty titles of `titles` (column, title) are filled, and the rows
-    // of `records` go below the last row.
-    void editAppendRows(Table&& records, int cols, const QList<std::pair<int, QString>>& titles,
-                        const QString& change);
-    // The rows of an append as the history moves them, in and back out:
-    // `rows` go below the last row after the table widened to `cols` (the
-    // new columns with the attributes `rows` has for them); or
-    // the rows from `at` on go into `rows` and the table narrows to `cols`.
-    void replayAppendRows(Table& rows, int cols);
-    void replayTakeRows(int at, Table& rows, int cols);
-    // The history the user's edits are recorded in; none by default. Any
-    // change made without it (a load, a command that is not undoable yet)
-    // means undoing can no longer lead back to the saved state.
-    void setUndoStack(QUndoStack* stack);
-    QUndoStack* undoStack() const { return m_undo; }
     void clearAll();
+    // Appended rows, in and back out: `rows` go below the last row after
+    // the table widened to `cols`; or the rows from `at` on go into `rows`
+    // and the table narrows to `cols`. The rows' blocks change hands.
+    void appendRows(Table& rows, int cols);
+    void takeAppendedRows(int at, Table& rows, int cols);
+
+    // Where the user's edits through a grid go (EditRecorder); none makes
+    // them straight away. The recorder must outlive the model or unset
+    // itself.
+    void setRecorder(EditRecorder* recorder) { m_recorder = recorder; }
+    EditRecorder* recorder() const { return m_recorder; }
+    // The recorder, or one that makes the edits at once.
+    EditRecorder& edits();
+
+    // Changes made while one of these lives are no step of a history: how a
+    // grid is set up (a load, New, the default layout), or a change the
+    // document keeps without one (a column's width). A history watching
+    // the model counts them as unsaved changes it cannot take back.
+    class Unrecorded
+    {
+      public:
+        explicit Unrecorded(TableModel& model) : m_model(model) { ++m_model.m_unrecorded; }
+        ~Unrecorded() { --m_model.m_unrecorded; }
+        Unrecorded(const Unrecorded&) = delete;
+        Unrecorded& operator=(const Unrecorded&) = delete;
+
+      private:
+        TableModel& m_model;
+    };
+    bool isUnrecorded() const { return m_unrecorded > 0; }
 
     // Back colour of every second data row (0x00BBGGRR); nullopt = none.
     std::optional<quint32> altRowColor() const { return m_altRowColor; }
@@ -232,8 +227,9 @@ class TableModel : public QAbstractTableModel
     QFont m_baseFont;
     DisplayText m_display;
     QHash<quint64, bool> m_viewChecks; // (row << 32 | col) -> checked
-    QPointer<QUndoStack> m_undo;       // may go before the model, or after
-    bool m_replaying = false;
+    EditRecorder* m_recorder = nullptr;
+    std::unique_ptr<EditRecorder> m_direct; // edits made at once
+    int m_unrecorded = 0;
 };
 
 } // namespace corvanta

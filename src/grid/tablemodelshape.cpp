@@ -1,10 +1,5 @@
-// TableModel's shape changes that can be taken back, and the history entry
-// point they are recorded through.
-#include "grid/shapecommand.h"
+// TableModel's shape changes that can be taken back.
 #include "grid/tablemodel.h"
-
-#include <QScopedValueRollback>
-#include <QUndoStack>
 
 #include <algorithm>
 
@@ -167,23 +162,6 @@ void TableModel::setRowHeights(int first, int last, int twips)
     for (int r = first; r <= last; ++r)
         m_table.setRowHeight(r, twips < 0 ? -1 : twips);
     emit rowHeightsChanged(first, last); // no tableChanged: see setRowHeight
-}
-
-void TableModel::perform(const QString& change, std::function<void()> redo,
-                         std::function<void()> undo)
-{
-    if (!m_undo) {
-        redo();
-        return;
-    }
-    // Pushing makes the change: the command's first redo.
-    m_undo->push(new ShapeCommand(this, change, std::move(redo), std::move(undo)));
-}
-
-void TableModel::replay(const std::function<void()>& step)
-{
-    QScopedValueRollback replaying(m_replaying, true);
-    step();
 }
 
 } // namespace corvanta

@@ -66,6 +66,7 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::End, ""},
         {E::Item, "mnuAppend", "&Append", "Ctrl+A"},
         {E::Item, "mnuImportContacts", "&Import Contacts..."},
+        {E::Item, "mnuSync", "S&ync with Address Book Server..."},
         {E::Separator, ""},
         {E::Item, "mnuSave", "&Save", "Ctrl+S"},
         {E::Menu, "mnuSaveAs", "Save &As"},

@@ -22,6 +22,7 @@
 #include "shell/icons.h"
 #include "shell/settingsstore.h"
 #include "shell/toolbarrows.h"
+#include "sync/syncdialog.h"
 #include "table/addressdefaults.h"
 #include "table/cellformatcommands.h"
 #include "table/columndefinecommands.h"
@@ -88,9 +89,10 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     CommandTree::build(this, *m_commands);
     buildWidgets();
     buildStatusBar();
-    m_files = new FileCommands(*m_doc, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
-    m_table = new TableCommands(m_fa, this);
     m_history = new EditHistory(m_fa->gridModel(), this);
+    m_files =
+        new FileCommands(*m_doc, *m_history, m_fa, m_fb, m_fc, platform(), m_commonDialog, this);
+    m_table = new TableCommands(m_fa, this);
     m_recovery = new RecoveryCopy(*m_doc, *m_fa->gridModel(),
                                   m_ctx.recoveryFolder.isEmpty() ? RecoveryCopy::defaultFolder()
                                                                  : m_ctx.recoveryFolder,
@@ -271,6 +273,14 @@ void MainWindow::wireCommands()
     // belongs to the document the command works on.
     connect(&c, &CommandSet::aboutToRun, this, &MainWindow::commitEdits);
     m_files->install(c);
+    auto* sync = new SyncCommands(
+        *m_history, [this] { return m_doc->roles(); }, settings(), this);
+    sync->install(c);
+    connect(sync, &SyncCommands::synced, this, [this] {
+        updateCountBoxes();
+        m_formPanel->refillTitles();
+        m_table->fa_Click();
+    });
     m_formPanel->install(c);
     (new LayoutCommands(m_countControlAction, this))->install(c);
     (new PrintCommands(m_fa, m_doc,
@@ -293,7 +303,8 @@ void MainWindow::wireCommands()
     m_table->install(c);
     m_history->install(c);
     m_editing = new EditInstaller(
-        {m_fa, m_fb, m_formPanel, m_doc, m_table, m_countControl, &platform(), nullptr}, this);
+        {m_fa, m_fb, m_formPanel, m_doc, m_history, m_table, m_countControl, &platform(), nullptr},
+        this);
     m_editing->install(c);
     connect(m_editing, &EditInstaller::selectionTextChanged, this,
             [this](const QString& text) { setStatusPanel(5, text); });
@@ -304,7 +315,7 @@ void MainWindow::wireCommands()
     tools->install(c);
     m_filterBar->install(c);
     auto* duplicates = new DuplicateCommands(
-        m_fa, [this] { return duplicateColumns(*m_fa, m_doc->roles()); }, this);
+        m_fa, *m_history, [this] { return duplicateColumns(*m_fa, m_doc->roles()); }, this);
     duplicates->install(c);
     connect(duplicates, &DuplicateCommands::merged, this, &MainWindow::updateCountBoxes);
     connect(duplicates, &DuplicateCommands::merged, m_table, &TableCommands::fa_Click);
@@ -321,15 +332,16 @@ void MainWindow::wireCommands()
     });
 
     connect(m_doc, &Document::modifiedChanged, this, &MainWindow::showModified);
-    // A saved document is where undoing comes back to unmodified; another
-    // document's history has nothing to undo in this one.
+    // The history is the flag's one writer. Cleared from anywhere else the
+    // flag still means "saved here": undoing back to this point is
+    // unmodified. Another document's history has nothing to undo in this one.
     connect(m_doc, &Document::modifiedChanged, m_history, [this](bool modified) {
         if (!modified)
             m_history->markSaved();
     });
     connect(m_doc, &Document::loaded, m_history, &EditHistory::clear);
     connect(m_doc, &Document::reset, m_history, &EditHistory::clear);
-    connect(m_history, &EditHistory::backToSaved, this, [this] { m_doc->MakeModified(false); });
+    connect(m_history, &EditHistory::modifiedChanged, m_doc, &Document::MakeModified);
     connect(m_history, &EditHistory::replayed, m_formPanel, &FormPanel::refresh);
     // An undone append or insert changes the counts and the position text.
     connect(m_history, &EditHistory::replayed, this, &MainWindow::updateCountBoxes);
@@ -385,7 +397,7 @@ void MainWindow::installFormatting()
     hooks.fontColorIcon = &Icons::fontColor;
     auto* formatting =
         new CellFormatCommands(m_fa, m_fb, qobject_cast<QFrame*>(m_table->colorPalette()),
-                               platform(), m_history->stack(), std::move(hooks), this);
+                               platform(), *m_history, std::move(hooks), this);
     formatting->setObjectName(QStringLiteral("cellFormatting"));
     formatting->install(*m_commands);
     connect(m_table, &TableCommands::currentRecordChanged, formatting,
@@ -399,7 +411,7 @@ void MainWindow::installFormatting()
         m_countControl->showCounts(m_fa->RowCount() - 1, cols);
     };
     auto* define =
-        new ColumnDefineCommands(m_fa, platform(), m_history->stack(), std::move(defHooks), this);
+        new ColumnDefineCommands(m_fa, platform(), *m_history, std::move(defHooks), this);
     define->setObjectName(QStringLiteral("columnDefine"));
     define->install(*m_commands);
     connect(define, &ColumnDefineCommands::columnsDefined, this, [this] {

@@ -4,7 +4,7 @@
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "platform/platform.h"
-#include "table/formatrangecommand.h"
+#include "table/edithistory.h"
 #include "table/valueformat.h"
 
 #include <QAction>
@@ -13,7 +13,6 @@
 #include <QGridLayout>
 #include <QMouseEvent>
 #include <QToolBar>
-#include <QUndoStack>
 
 namespace corvanta {
 
@@ -29,10 +28,10 @@ constexpr int kBevelNormal = 2;
 } // namespace
 
 CellFormatCommands::CellFormatCommands(GridWidget* fa, GridWidget* fb, QFrame* palette,
-                                       Platform& platform, QUndoStack* undo, Hooks hooks,
+                                       Platform& platform, EditHistory& history, Hooks hooks,
                                        QObject* parent)
-    : QObject(parent), m_fa(fa), m_fb(fb), m_palette(palette), m_platform(platform), m_undo(undo),
-      m_hooks(std::move(hooks))
+    : QObject(parent), m_fa(fa), m_fb(fb), m_palette(palette), m_platform(platform),
+      m_history(history), m_hooks(std::move(hooks))
 {
     buildSwatches();
     // Typed columns show their values through their format; only the cells
@@ -124,14 +123,7 @@ void CellFormatCommands::formatTable(const QString& what, int setting, const QVa
         return;
     const int top = std::max(1, std::min(r.row1, r.row2));
     const int bottom = std::max(r.row1, r.row2);
-    auto* command = new FormatRangeCommand(m_fa->gridModel(), what, setting, top, r.col1, bottom,
-                                           r.col2, value);
-    if (m_undo)
-        m_undo->push(command);
-    else {
-        command->redo();
-        delete command;
-    }
+    m_history.format(what, setting, top, r.col1, bottom, r.col2, value);
 }
 
 void CellFormatCommands::toggleStyle(int style)

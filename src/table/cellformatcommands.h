@@ -7,11 +7,11 @@
 #include <functional>
 
 class QFrame;
-class QUndoStack;
 
 namespace corvanta {
 
 class CommandSet;
+class EditHistory;
 class GridWidget;
 class Platform;
 
@@ -33,7 +33,7 @@ class CellFormatCommands : public QObject
 
     // `palette` is the hidden panel the swatches go into.
     CellFormatCommands(GridWidget* fa, GridWidget* fb, QFrame* palette, Platform& platform,
-                       QUndoStack* undo, Hooks hooks, QObject* parent = nullptr);
+                       EditHistory& history, Hooks hooks, QObject* parent = nullptr);
 
     void install(CommandSet& commands);
 
@@ -83,7 +83,7 @@ class CellFormatCommands : public QObject
     GridWidget* m_fb;
     QFrame* m_palette;
     Platform& m_platform;
-    QUndoStack* m_undo;
+    EditHistory& m_history;
     Hooks m_hooks;
     CommandSet* m_commands = nullptr;
     std::array<QFrame*, 8> m_swatches{};

@@ -3,16 +3,21 @@
 #include "commands/commandset.h"
 #include "grid/gridwidget.h"
 #include "table/coldefdialog.h"
-#include "table/columndefinecommand.h"
-
-#include <QUndoStack>
+#include "table/edithistory.h"
 
 namespace corvanta {
 
-ColumnDefineCommands::ColumnDefineCommands(GridWidget* fa, Platform& platform, QUndoStack* undo,
+ColumnDefineCommands::ColumnDefineCommands(GridWidget* fa, Platform& platform, EditHistory& history,
                                            Hooks hooks, QObject* parent)
-    : QObject(parent), m_fa(fa), m_platform(platform), m_undo(undo), m_hooks(std::move(hooks))
+    : QObject(parent), m_fa(fa), m_platform(platform), m_history(history), m_hooks(std::move(hooks))
 {
+    // Made, undone or redone, the definition leaves its roles with the
+    // document.
+    connect(&m_history, &EditHistory::columnsDefined, this, [this](const ColumnRoles& roles) {
+        if (m_hooks.setRoles)
+            m_hooks.setRoles(roles);
+        emit columnsDefined();
+    });
 }
 
 void ColumnDefineCommands::install(CommandSet& c)
@@ -33,15 +38,7 @@ void ColumnDefineCommands::showColDef(bool bOneCol)
         columns.push_back({d.title, d.type, d.format, d.align, d.hidden});
     const int count = r.oneCol ? m_fa->ColCount() : int(columns.size());
     const int first = r.oneCol ? m_fa->CurCol() : 0;
-    auto* command = new ColumnDefineCommand(m_fa->gridModel(), count, first, std::move(columns),
-                                            {roles, r.roles, m_hooks.setRoles},
-                                            [this] { emit columnsDefined(); });
-    if (m_undo) {
-        m_undo->push(command);
-    } else {
-        command->redo();
-        delete command;
-    }
+    m_history.defineColumns(count, first, std::move(columns), roles, r.roles);
 }
 
 } // namespace corvanta

@@ -6,11 +6,10 @@
 
 #include <functional>
 
-class QUndoStack;
-
 namespace corvanta {
 
 class CommandSet;
+class EditHistory;
 class GridWidget;
 class Platform;
 
@@ -29,7 +28,7 @@ class ColumnDefineCommands : public QObject
         std::function<void(int)> showColCount;
     };
 
-    ColumnDefineCommands(GridWidget* fa, Platform& platform, QUndoStack* undo, Hooks hooks,
+    ColumnDefineCommands(GridWidget* fa, Platform& platform, EditHistory& history, Hooks hooks,
                          QObject* parent = nullptr);
 
     void install(CommandSet& commands);
@@ -44,7 +43,7 @@ class ColumnDefineCommands : public QObject
   private:
     GridWidget* m_fa;
     Platform& m_platform;
-    QUndoStack* m_undo;
+    EditHistory& m_history;
     Hooks m_hooks;
 };
 

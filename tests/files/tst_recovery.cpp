@@ -113,6 +113,11 @@ void TestRecovery::killedSessionComesBack()
     // A restored document keeps a copy until it is saved; a declined one
     // leaves nothing behind.
     QCOMPARE(copiesIn(h.recoveryFolder()).size(), restore ? 1 : 0);
+    // An edit taken back leaves a restored document unsaved all the same:
+    // what is on disk is still older.
+    w.editHistory().setText(1, 1, "Edited");
+    w.editHistory().stack()->undo();
+    QCOMPARE(w.document().IsModified(), restore);
     if (restore) {
         QVERIFY(w.files().mnuSave_Click());
         QVERIFY(copiesIn(h.recoveryFolder()).isEmpty());

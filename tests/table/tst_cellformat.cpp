@@ -77,9 +77,12 @@ void TestCellFormat::typedColumnsShowFormatted()
     ColumnAttr money{-1, TypeMoney, "$#,###.00", AlignRight, false};
     ColumnAttr date{-1, TypeDate, "dd-Mmm-yyyy", AlignLeft, false};
     ColumnAttr check{-1, TypeCheckbox, "", AlignCenter, false};
-    m->setColumnAttr(0, money);
-    m->setColumnAttr(1, date);
-    m->setColumnAttr(2, check);
+    {
+        const TableModel::Unrecorded setUp(*m);
+        m->setColumnAttr(0, money);
+        m->setColumnAttr(1, date);
+        m->setColumnAttr(2, check);
+    }
     fa->SetCellText(1, 0, "1250");
     fa->SetCellText(1, 1, "2026-12-08");
     fa->SetCellText(1, 2, "1");
@@ -105,7 +108,10 @@ void TestCellFormat::typedColumnsShowFormatted()
     QCOMPARE(w.fb()->CellText(1, 1), QString("1250"));
     // Hidden takes effect at once.
     money.hidden = true;
-    m->setColumnAttr(0, money);
+    {
+        const TableModel::Unrecorded setUp(*m);
+        m->setColumnAttr(0, money);
+    }
     QVERIFY(fa->isColumnHidden(0));
 }
 
@@ -114,7 +120,10 @@ void TestCellFormat::editorOpensOnStoredText()
     ShellHarness h;
     MainWindow& w = started(h, false);
     GridWidget* fa = w.fa();
-    fa->gridModel()->setColumnAttr(0, {-1, TypeNumber, "0.00", AlignRight, false});
+    {
+        const TableModel::Unrecorded setUp(*fa->gridModel());
+        fa->gridModel()->setColumnAttr(0, {-1, TypeNumber, "0.00", AlignRight, false});
+    }
     fa->SetCellText(2, 0, "0.125");
     for (GridWidget* g : {fa, w.fb()}) {
         fa->SelectRange(2, 0);
@@ -214,6 +223,14 @@ void TestCellFormat::paletteAndA()
     QTest::mouseClick(palette, Qt::LeftButton, {}, QPoint(1, 1));
     QVERIFY(!palette->isVisible());
     QCOMPARE(formatting(w)->currentColor(), 4);
+    // Another colour tried on the same range folds into that step.
+    fa->SelectRange(5, 0);
+    act(w, "tbr_Acolor")->trigger();
+    QTest::mouseClick(palette->findChild<QFrame*>("SSPanelColor_2"), Qt::LeftButton);
+    QVERIFY(fa->CellProp(PropForeColor, 5, 0).toUInt() != 0x800000u);
+    QCOMPARE(w.editHistory().stack()->count(), 2);
+    w.editHistory().stack()->undo();
+    QVERIFY(!(fa->table().format(5, 0).fields & CellFormat::HasFore));
 }
 
 void TestCellFormat::backColorCancelAndUndo()
@@ -308,10 +325,13 @@ void TestCellFormat::nativeRoundTrip()
     MainWindow& w = started(h, false);
     GridWidget* fa = w.fa();
     TableModel* m = fa->gridModel();
-    m->setColumnAttr(0, {1500, TypeMoney, "$#,###.00", AlignRight, false});
-    m->setColumnAttr(1, {-1, TypeDate, "mm/dd/yy hh:mm AMPM", AlignLeft, true});
-    m->setColumnAttr(2, {-1, TypeCheckbox, "", AlignCenter, false});
-    m->setColumnAttr(3, {-1, TypeNumber, "#.00%", AlignRight, false});
+    {
+        const TableModel::Unrecorded setUp(*m);
+        m->setColumnAttr(0, {1500, TypeMoney, "$#,###.00", AlignRight, false});
+        m->setColumnAttr(1, {-1, TypeDate, "mm/dd/yy hh:mm AMPM", AlignLeft, true});
+        m->setColumnAttr(2, {-1, TypeCheckbox, "", AlignCenter, false});
+        m->setColumnAttr(3, {-1, TypeNumber, "#.00%", AlignRight, false});
+    }
     h.platform.colorAnswers = {QColor(1, 2, 3)};
     fa->SelectRange(1, 0, 2, 3);
     for (const char* name :

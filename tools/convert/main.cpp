@@ -12,6 +12,7 @@
 #include "layoutfile.h"
 #include "printing/labelsheet.h"
 #include "printpdf.h"
+#include "syncbook.h"
 #include "table/valueformat.h"
 
 #include <QCommandLineParser>
@@ -58,6 +59,11 @@ const char* kHelp = "Usage: corvanta-convert [options] IN OUT\n"
                     "  tab     .txt .tsv .tab   TAB-delimited text\n"
                     "  vcf     .vcf .vcard      vCard contacts\n"
                     "  pdf     .pdf             (OUT only) the print sheet, or labels\n"
+                    "\n"
+                    "Or: corvanta-convert --sync URL --user NAME [--cacert FILE] BOOK.cvt\n"
+                    "syncs the native document BOOK.cvt with the CardDAV address book at URL\n"
+                    "and saves it; the password comes from CORVANTA_PASSWORD or the first\n"
+                    "line of standard input (docs/sync.md).\n"
                     "\n"
                     "Options:\n"
                     "  --from FORMAT   format of IN (native, csv, tab or vcf)\n"
@@ -354,8 +360,11 @@ int parseArguments(const QStringList& args, Options& o)
     if (printOptions && !o.to->isPdf())
         return usageError(QStringLiteral("--labels, --paper, --landscape, --scale and --columns "
                                          "need a PDF output"));
-    if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
-        return usageError(bad);
+    // Only a PDF reads the label sheets; other conversions need not load them.
+    if (o.to->isPdf()) {
+        if (const QString bad = PrintPdf::check(o.print, LabelTemplates::system()); !bad.isEmpty())
+            return usageError(bad);
+    }
     return 0;
 }
 
@@ -509,6 +518,8 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
+    if (args.contains(QStringLiteral("--sync")))
+        return syncBook(args, argc, argv);
     Options options;
     const int status = parseArguments(args, options);
     if (status != 0)
