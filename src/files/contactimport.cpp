@@ -19,7 +19,7 @@ namespace corvanta {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Import Contacts");
+const QString kImportTitle = QStringLiteral("Import Contacts");
 
 // "Given Name, Family Name -> Name; E-mail 1 - Value -> Email (…)": the
 // source columns grouped by the column they went to, in the file's order.
@@ -60,7 +60,7 @@ void ContactImport::install(CommandSet& c)
 
 void ContactImport::mnuImportContacts_Click()
 {
-    if (!m_files.askSaveChanges(kTitle))
+    if (!m_files.askSaveChanges(kImportTitle))
         return;
     const QString path = m_files.askOpenPath(
         QStringLiteral("*.csv"), QStringLiteral("Contact Files (*.csv)|*.csv|All Files (*.*)|*.*"));
@@ -76,7 +76,7 @@ bool ContactImport::importFile(const QString& path)
     Delimited::ReadInfo info;
     if (FileStatus status = m_files.load(*m_fc->gridModel(), path, FileFormat::Comma, &info);
         !status) {
-        m_files.showCannotOpen(path, status, kTitle);
+        m_files.showCannotOpen(path, status, kImportTitle);
         return false;
     }
     const Table source = m_fc->gridModel()->takeTable();
@@ -85,7 +85,7 @@ bool ContactImport::importFile(const QString& path)
             QStringLiteral("The column titles of %1 name no contact fields. Open it with File > "
                            "Open > Comma Delimited instead.")
                 .arg(path),
-            kTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+            kImportTitle, MsgIcon::Exclamation, MsgButtons::Ok);
         return false;
     }
     ColumnRoles roles;
@@ -97,7 +97,7 @@ bool ContactImport::importFile(const QString& path)
     // the table is the empty one New gives, and Save asks for a name of
     // its own rather than the export's.
     m_files.NewUntitledTable();
-    m_files.history().replaceTable(std::move(converted), roles, m_doc.roles(), kTitle);
+    m_files.history().replaceTable(std::move(converted), roles, m_doc.roles(), kImportTitle);
     m_fa->SelectRange(1, 0, 1, m_fa->ColCount() - 1);
     emit imported();
 
@@ -114,7 +114,7 @@ bool ContactImport::importFile(const QString& path)
                          report.kept == 1 ? QStringLiteral("column") : QStringLiteral("columns"));
     text += QStringLiteral("\n\nThe file itself is not changed; the address book stays untitled "
                            "until you save it.");
-    m_platform.messageBox(text, kTitle, MsgIcon::Information, MsgButtons::Ok);
+    m_platform.messageBox(text, kImportTitle, MsgIcon::Information, MsgButtons::Ok);
     m_files.warnReplacedBytes(path, info);
     return true;
 }

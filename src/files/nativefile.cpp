@@ -75,10 +75,10 @@ class Writer
 };
 
 // Reads little-endian values; every read checks the bytes that are left.
-class Reader
+class NativeReader
 {
   public:
-    explicit Reader(QByteArrayView in) : m_p(in.data()), m_end(in.data() + in.size()) {}
+    explicit NativeReader(QByteArrayView in) : m_p(in.data()), m_end(in.data() + in.size()) {}
     size_t left() const { return size_t(m_end - m_p); }
     const char* pos() const { return m_p; }
     bool skip(size_t n)
@@ -154,7 +154,7 @@ bool isCanonical(const CellFormat& f)
     return !f.isDefault();
 }
 
-bool decodeColumns(Reader& r, Table& t)
+bool decodeColumns(NativeReader& r, Table& t)
 {
     for (int c = 0; c < t.colCount(); ++c) {
         ColumnAttr a;
@@ -175,7 +175,7 @@ bool decodeColumns(Reader& r, Table& t)
     return true;
 }
 
-bool decodeCells(Reader& r, Table& t)
+bool decodeCells(NativeReader& r, Table& t)
 {
     std::vector<uint32_t> ends(size_t(t.colCount()));
     for (int row = 0; row < t.rowCount(); ++row) {
@@ -215,7 +215,7 @@ struct Run
 };
 
 // Reads and checks the records of the formats section.
-bool readRuns(Reader& r, const Table& t, uint32_t version, std::vector<Run>& runs)
+bool readRuns(NativeReader& r, const Table& t, uint32_t version, std::vector<Run>& runs)
 {
     uint32_t count;
     if (!r.u32(count) || size_t(count) * kFormatSize > r.left())
@@ -334,7 +334,7 @@ FileStatus unfoldRuns(const std::vector<Run>& runs, Table& t, size_t maxEntries)
 constexpr size_t kFreeFormatEntries = size_t(1) << 20;
 constexpr size_t kFormatEntriesPerRecord = 16;
 
-FileStatus decodeFormats(Reader& r, Table& t, uint32_t version)
+FileStatus decodeFormats(NativeReader& r, Table& t, uint32_t version)
 {
     std::vector<Run> runs;
     if (!readRuns(r, t, version, runs))
@@ -366,7 +366,7 @@ template <typename F> void forEachFormatRun(const Table& t, F&& fn)
     }
 }
 
-bool decodeHeights(Reader& r, Table& t)
+bool decodeHeights(NativeReader& r, Table& t)
 {
     uint32_t count;
     if (!r.u32(count) || size_t(count) * kHeightSize > r.left())
@@ -456,7 +456,7 @@ namespace {
 // row takes some bytes, so the counts are checked against the bytes the
 // file holds after the header: they cannot ask for more memory than the
 // input can justify.
-FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols, uint32_t& version)
+FileStatus readHeader(NativeReader& r, size_t fileSize, uint32_t& rows, uint32_t& cols, uint32_t& version)
 {
     if (r.left() < sizeof kMagic || std::memcmp(r.pos(), kMagic, sizeof kMagic) != 0)
         return FileStatus::fail(FileStatus::NotNative);
@@ -479,7 +479,7 @@ FileStatus readHeader(Reader& r, size_t fileSize, uint32_t& rows, uint32_t& cols
 
 FileStatus decode(QByteArrayView bytes, Table& out)
 {
-    Reader r(bytes);
+    NativeReader r(bytes);
     uint32_t rows, cols, version;
     if (FileStatus s = readHeader(r, size_t(bytes.size()), rows, cols, version); !s)
         return s;
@@ -525,7 +525,7 @@ FileStatus load(const QString& path, Table& out)
     const qint64 got = file.read(head, qint64(std::min<qint64>(size, kHeaderSize)));
     if (got < 0)
         return readError();
-    Reader r(QByteArrayView(head, got));
+    NativeReader r(QByteArrayView(head, got));
     uint32_t rows, cols, version;
     if (FileStatus s = readHeader(r, size_t(std::max<qint64>(size, got)), rows, cols, version); !s)
         return s;

@@ -235,10 +235,10 @@ bool wideCharset(QByteArrayView name)
            containsNoCase(name, "UTF-32") || containsNoCase(name, "UCS-");
 }
 
-class Reader
+class CardReader
 {
   public:
-    explicit Reader(TableBuilder& builder) : m_builder(builder) {}
+    explicit CardReader(TableBuilder& builder) : m_builder(builder) {}
     FileStatus read(QByteArrayView text, ReadInfo* info);
 
   private:
@@ -259,7 +259,7 @@ class Reader
     bool m_v4 = false;
 };
 
-QByteArrayView Reader::logicalLine(Lines& lines)
+QByteArrayView CardReader::logicalLine(Lines& lines)
 {
     const QByteArrayView first = lines.next();
     if (!lines.folded() && !first.endsWith('='))
@@ -288,7 +288,7 @@ QByteArrayView Reader::logicalLine(Lines& lines)
     }
 }
 
-QByteArray Reader::toUtf8(QByteArrayView bytes, QByteArrayView charset)
+QByteArray CardReader::toUtf8(QByteArrayView bytes, QByteArrayView charset)
 {
     const bool utf8 = charset.isEmpty() || equalsNoCase(charset, "UTF-8") ||
                       equalsNoCase(charset, "UTF8") || equalsNoCase(charset, "US-ASCII");
@@ -350,7 +350,7 @@ QByteArray breaksEscaped(QByteArray v)
     return out;
 }
 
-bool Reader::decodeLine(QByteArrayView line, Lines& lines, Property& p)
+bool CardReader::decodeLine(QByteArrayView line, Lines& lines, Property& p)
 {
     if (!splitLine(line, m_raw))
         return false;
@@ -452,7 +452,7 @@ QString labelText(QByteArrayView raw)
     return label;
 }
 
-void Reader::mapCard()
+void CardReader::mapCard()
 {
     bool own = false;
     const Property* fn = nullptr;
@@ -626,14 +626,14 @@ void Reader::mapCard()
         m_builder.keep(kept);
 }
 
-FileStatus Reader::endCard()
+FileStatus CardReader::endCard()
 {
     mapCard();
     m_card.clear();
     return m_builder.endCard();
 }
 
-FileStatus Reader::read(QByteArrayView text, ReadInfo* info)
+FileStatus CardReader::read(QByteArrayView text, ReadInfo* info)
 {
     Lines lines(text);
     int depth = 0; // a 2.1 AGENT may hold a whole card of its own
@@ -739,7 +739,7 @@ FileStatus decode(QByteArrayView bytes, Table& out, ReadInfo* info)
         QByteArray storage;
         const QByteArrayView text = withoutMark(bytes, storage);
         TableBuilder builder;
-        Reader reader(builder);
+        CardReader reader(builder);
         ReadInfo found;
         if (FileStatus s = reader.read(text, &found); !s)
             return s;

@@ -19,7 +19,7 @@ constexpr QByteArrayView kKeptKey = "\x02";
 
 // Where a column stands: the name, the first address, the phones, e-mails
 // and web sites, then the rest, the custom fields and the hidden column.
-enum Rank {
+enum CardRank {
     RankName,
     RankFirstAddress,
     RankPhone,
@@ -233,7 +233,7 @@ Table TableBuilder::finish(ColumnRoles* roles)
             const int g = groups.at({c.parsed.label, c.parsed.number});
             key = {g == firstGroup ? RankFirstAddress : RankAddress, g, 0, int(k), int(i)};
         } else if (!c.custom && k != Other) {
-            static const std::map<Kind, Rank> kRanks = {
+            static const std::map<Kind, CardRank> kRanks = {
                 {Name, RankName},         {Phone, RankPhone},
                 {Email, RankEmail},       {Web, RankWeb},
                 {Organization, RankOrganization}, {JobTitle, RankJobTitle},
