@@ -21,12 +21,6 @@ constexpr auto kLower = [] {
     return t;
 }();
 
-bool isAscii(QByteArrayView s)
-{
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Letters that no decomposition takes apart, as a reader of names would
 // spell them without the stroke.
 QStringView plainLetter(char32_t c)
@@ -56,6 +50,12 @@ QStringView plainLetter(char32_t c)
 }
 
 } // namespace
+
+bool isAscii(QByteArrayView s)
+{
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 QByteArray foldedText(QStringView text)
 {

@@ -13,6 +13,9 @@ namespace corvanta {
 // UTF-8, so that a search compares bytes.
 QByteArray foldedText(QStringView text);
 
+// Whether every byte of `s` is 7-bit ASCII.
+bool isAscii(QByteArrayView s);
+
 // The same for a cell's UTF-8, appended to `out`; ASCII cells, nearly all
 // of an address book, are folded byte by byte without decoding.
 void appendFolded(QByteArrayView utf8, QByteArray& out);
