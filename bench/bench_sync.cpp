@@ -9,6 +9,7 @@
 #include "radicale.h"
 #include "sync/syncsession.h"
 #include "sync/syncstate.h"
+#include "table/edithistory.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -60,7 +61,8 @@ Sync::Session::Options options(const QString& path)
 
 Sync::Session::Result timed(TableModel& model, const QString& path, double& s)
 {
-    Sync::Session session(&model, ColumnRoles{});
+    EditHistory history(&model); // the sync as the program records it
+    Sync::Session session(&model, &history, ColumnRoles{});
     Sync::Session::Result r;
     s = seconds([&] { r = session.run(options(path)); });
     if (!r.ok)
