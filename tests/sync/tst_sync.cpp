@@ -225,11 +225,11 @@ class TstSync : public QObject
         const QString href = doc.href(ada);
         QVERIFY(!href.isEmpty());
         if (change == u"change here")
-            doc.model.setText(doc.row(ada), 0, QStringLiteral("Ada King"));
+            doc.history.setText(doc.row(ada), 0, QStringLiteral("Ada King"));
         else if (change == u"change there")
             peer({QStringLiteral("put"), href}, card(QStringLiteral("Ada King"), uidOf(href)));
         else if (change == u"delete here")
-            doc.model.removeTableRows(doc.row(ada), 1);
+            doc.history.removeRows(doc.row(ada), 1, QStringLiteral("Delete Rows"));
         else
             peer({QStringLiteral("delete"), href});
         const Sync::Session::Result r = sync(doc, options(path, useToken));
@@ -248,7 +248,7 @@ class TstSync : public QObject
         QVERIFY(sync(doc, options(path)).ok);
         peer({QStringLiteral("put"), doc.href(ada)},
              card(QStringLiteral("Ada Byron"), uidOf(doc.href(ada))));
-        doc.model.setText(doc.row(ada), 0, QStringLiteral("Ada King"));
+        doc.history.setText(doc.row(ada), 0, QStringLiteral("Ada King"));
         Sync::Session::Result r = sync(doc, options(path));
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.conflicts, 1);
