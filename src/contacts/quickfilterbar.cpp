@@ -52,6 +52,9 @@ QuickFilterBar::QuickFilterBar(GridWidget* fa, QWidget* parent) : QWidget(parent
     connect(model, &QAbstractItemModel::rowsInserted, this,
             [this, model](const QModelIndex&, int first, int last) {
                 m_filter.insertRows(model->table(), model->toTableRow(first), last - first + 1);
+                // A record added while none was in sight is the one to work on.
+                if (isActive() && !m_fa->currentIndex().isValid())
+                    keepCurrentShown(true);
                 emit shownChanged(shownText());
             });
     connect(model, &QAbstractItemModel::rowsRemoved, this,
@@ -78,8 +81,9 @@ QuickFilterBar::QuickFilterBar(GridWidget* fa, QWidget* parent) : QWidget(parent
     connect(model, &QAbstractItemModel::headerDataChanged, this, &QuickFilterBar::refillColumns);
     // Whatever moved it (a delete, an undo, a merge), the current record is
     // one the user can see.
-    connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &QuickFilterBar::keepCurrentShown, Qt::QueuedConnection);
+    connect(
+        m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this] { keepCurrentShown(false); }, Qt::QueuedConnection);
 }
 
 void QuickFilterBar::install(CommandSet& commands)
@@ -126,7 +130,7 @@ void QuickFilterBar::refilter()
         return;
     if (isActive() || wasActive || m_fa->HiddenRowCount() > 0) {
         m_fa->ShowOnlyRows(isActive() ? &m_filter.matches() : nullptr);
-        keepCurrentShown();
+        keepCurrentShown(true);
     }
     emit shownChanged(shownText());
 }
@@ -168,10 +172,15 @@ void QuickFilterBar::refillColumns()
         refilter();
 }
 
-void QuickFilterBar::keepCurrentShown()
+void QuickFilterBar::keepCurrentShown(bool fromNone)
 {
-    const int cur = m_fa->CurRow();
-    if (!isActive() || cur < 1 || m_fa->RowShown(cur))
+    // Without a current cell (the filter hid every record) the first
+    // record shown again becomes current, when the filter changes or a
+    // record is added; a current cell that is gone for another reason
+    // (an empty table) is no business of the filter.
+    const bool none = !m_fa->currentIndex().isValid();
+    const int cur = none ? 0 : m_fa->CurRow();
+    if (none ? !fromNone : (cur < 1 || m_fa->RowShown(cur)))
         return;
     // The nearest record still in sight, below or else above.
     int to = -1;
@@ -181,8 +190,13 @@ void QuickFilterBar::keepCurrentShown()
     for (int r = cur - 1; r >= 1 && to < 0; --r)
         if (m_fa->RowShown(r))
             to = r;
-    if (to < 1)
+    if (to < 1) {
+        // None left: no record is current, as in a table without records,
+        // so that no command acts on one the user cannot see.
+        if (!none)
+            m_fa->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
         return;
+    }
     // Picked as the mouse mode picks: the whole record in row mode.
     const int mode = m_fa->SelectMode();
     if (mode == GridWidget::SelectWholeRows || mode == GridWidget::SelectRowRange)

@@ -46,7 +46,9 @@ class QuickFilterBar : public QWidget
     // The table changed in a way the index cannot follow row by row.
     void rebuild();
     void refillColumns();
-    void keepCurrentShown();
+    // Moves the current cell off a record the filter hides; `fromNone`
+    // also gives a current record to a grid that had none.
+    void keepCurrentShown(bool fromNone);
 
     GridWidget* m_fa;
     QLineEdit* m_box;

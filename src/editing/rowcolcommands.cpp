@@ -147,25 +147,45 @@ void RowColCommands::moveRows(int direction)
     // A block picked upwards moves like the same block picked downwards.
     const int top = std::min(cur, end);
     const int bottom = std::max(cur, end);
-    const int last = m.fa->RowCount() - 1;
-    const bool can = direction < 0 ? top > 1 : (top >= 1 && bottom < last);
-    if (can) {
-        const int lastCol = m.fa->ColCount() - 1;
-        // The block passes through the clipboard, as it always has: what
-        // was there before is gone, and the block's text is there after.
-        m.clipboard->clear();
-        m.clipboard->put(ClipBlock::encode(m.fa->table(), top, 0, bottom, lastCol));
-        // The row the block passes over goes to its other end.
-        const int from = direction < 0 ? top - 1 : bottom + 1;
-        const int to = direction < 0 ? bottom : top;
-        m.history->moveRowCells(
-            from, to, direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"));
-        m.fa->SelectRange(top + direction, 0, bottom + direction, lastCol);
-    } else {
+    // The records in sight move among the positions in sight: the block's
+    // shown records and the nearest shown record beyond its end trade
+    // places, that record going to the block's other end. Records a filter
+    // hides keep their rows. Without a filter these are the block and the
+    // row next to it.
+    std::vector<int> places = top >= 1 ? m.fa->ShownRows(top, bottom) : std::vector<int>();
+    int passed = -1; // the record the block passes over
+    for (int r = direction < 0 ? top - 1 : bottom + 1;
+         !places.empty() && r >= 1 && r < m.fa->RowCount() && passed < 0; r += direction)
+        if (m.fa->RowShown(r))
+            passed = r;
+    if (passed < 0) {
         // At the first or last record nothing moves, and yet it counts as
         // a change.
         m.history->markModified();
+        return;
     }
+    const int lastCol = m.fa->ColCount() - 1;
+    // The block passes through the clipboard, as it always has: what was
+    // there before is gone, and the block's text is there after.
+    m.fa->SelectRange(top, 0, bottom, lastCol);
+    m.clipboard->clear();
+    m.clipboard->put(m.fa->ClipText());
+    const QString change = direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down");
+    if (direction < 0)
+        places.insert(places.begin(), passed);
+    else
+        places.push_back(passed);
+    if (places.back() - places.front() + 1 == int(places.size())) {
+        // Nothing hidden among them: the row passed over goes to the
+        // block's other end, the rows between shifting.
+        m.history->moveRowCells(passed, direction < 0 ? places.back() : places.front(), change);
+    } else {
+        m.history->rotateRowCells(places, direction > 0, change);
+    }
+    // The moved records stay picked, so that the command can be repeated.
+    const int newTop = direction < 0 ? places.front() : places[1];
+    const int newBottom = direction < 0 ? places[places.size() - 2] : places.back();
+    m.fa->SelectRange(newTop, 0, newBottom, lastCol);
 }
 
 void RowColCommands::selectAll()

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 
 #include <memory>
+#include <numeric>
 #include <vector>
 
 namespace corvanta {
@@ -67,8 +68,21 @@ void SortCommands::sortBy(int col, bool ascending)
         return;
     m.fa->commitOpenEditor();
     const int rows = m.fa->RowCount();
-    m.history->sortRows(1, SortOrder::rows(m.fa->table(), 1, rows - 1, col, ascending),
-                        {m_lastSorted, m_ascending}, {col, ascending});
+    std::vector<int> order;
+    if (m.fa->HiddenRowCount() == 0) {
+        order = SortOrder::rows(m.fa->table(), 1, rows - 1, col, ascending);
+    } else {
+        // The records in sight are sorted among the rows in sight; those a
+        // filter hides keep their rows, so the user's other records stay
+        // where they were left.
+        const std::vector<int> shown = m.fa->ShownRows(1, rows - 1);
+        const std::vector<int> among = SortOrder::rows(m.fa->table(), shown, col, ascending);
+        order.resize(size_t(std::max(0, rows - 1)));
+        std::iota(order.begin(), order.end(), 0);
+        for (size_t i = 0; i < shown.size(); ++i)
+            order[size_t(shown[i] - 1)] = shown[size_t(among[i])] - 1;
+    }
+    m.history->sortRows(1, std::move(order), {m_lastSorted, m_ascending}, {col, ascending});
     m.table->fa_Click();
 }
 

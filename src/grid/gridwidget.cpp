@@ -84,6 +84,13 @@ struct GridWidget::Private
     QPersistentModelIndex selEnd;
     // Column of the current cell when its row is about to be removed.
     int removedCurrentCol = -1;
+    // The place of each model row among the shown rows, for the stripes
+    // while a filter hides rows; built when first asked after a change.
+    std::vector<int> stripePlaces;
+    bool stripesValid = false;
+    // The model is reordering its rows (a sort): the header hides and
+    // sizes its sections anew, which is no height the user gave a row.
+    bool reordering = false;
 };
 
 // --- construction and layout ------------------------------------------------
@@ -134,7 +141,25 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     setDefaultDropAction(Qt::MoveAction);
 
     auto contentSignal = [this] { emit contentChanged(); };
-    auto structural = [this] { d->selection->invalidate(); };
+    auto structural = [this] {
+        d->selection->invalidate();
+        d->stripesValid = false;
+    };
+    d->model->setStripePlace([this](int m) {
+        QHeaderView* rows = verticalHeader();
+        if (rows->hiddenSectionCount() == 0)
+            return m;
+        if (!d->stripesValid) {
+            d->stripePlaces.resize(size_t(d->model->rowCount()));
+            int place = 0;
+            for (int r = 0; r < int(d->stripePlaces.size()); ++r) {
+                d->stripePlaces[size_t(r)] = place;
+                place += rows->isSectionHidden(r) ? 0 : 1;
+            }
+            d->stripesValid = true;
+        }
+        return m >= 0 && m < int(d->stripePlaces.size()) ? d->stripePlaces[size_t(m)] : m;
+    });
     connect(d->model, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
                 if (roles.isEmpty() || roles.contains(Qt::DisplayRole) ||
@@ -150,6 +175,7 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     connect(d->model, &QAbstractItemModel::rowsMoved, this,
             [this](const QModelIndex&, int start, int end, const QModelIndex&, int dest) {
                 d->selection->invalidate();
+                d->stripesValid = false;
                 const int fixed = d->model->fixedRows();
                 applyRowHeights(std::min(start, dest) + fixed, std::max(end, dest) + fixed, false);
                 emit contentChanged();
@@ -160,14 +186,19 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
     });
     connect(d->model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumnLayout(); });
     // A sort reorders the rows: heights of their own go with them.
+    connect(d->model, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            [this] { d->reordering = true; });
     connect(d->model, &QAbstractItemModel::layoutChanged, this, [this] {
+        d->reordering = false;
         d->selection->invalidate();
+        d->stripesValid = false;
         if (table().hasRowHeights())
             applyRowHeights(FixedRowCount(), RowCount() - 1, false);
         emit contentChanged();
     });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         d->selection->invalidate();
+        d->stripesValid = false;
         applyLayout();
         ensureCurrent();
         emit contentChanged();
@@ -190,7 +221,7 @@ GridWidget::GridWidget(QWidget* parent) : QTableView(parent), d(std::make_unique
         d->model->setColumnWidth(col, pixelsToTwips(size));
     });
     connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
-        if (d->applyingLayout)
+        if (d->applyingLayout || d->reordering)
             return;
         QScopedValueRollback guard(d->applyingLayout, true);
         d->model->setRowHeight(d->model->toTableRow(row), pixelsToTwips(size));
@@ -225,6 +256,7 @@ GridWidget::~GridWidget()
              d->model, selectionModel(), horizontalHeader(), verticalHeader(), d->delegate})
         if (sender)
             sender->disconnect(this);
+    d->model->setStripePlace({});
 }
 
 const Table& GridWidget::table() const
@@ -323,6 +355,12 @@ void GridWidget::applyRowHeights(int first, int last, bool freshSections)
         if (uniform) {
             header->reset();
             header->setDefaultSectionSize(twipsToPixels(twips));
+            // Rows a filter hides keep the size they had when hidden and
+            // would show again at it: they are given the new one too.
+            if (header->hiddenSectionCount() > 0)
+                for (int m = 0; m < header->count(); ++m)
+                    if (header->isSectionHidden(m))
+                        header->resizeSection(m, twipsToPixels(twips));
             return;
         }
     }
@@ -832,6 +870,7 @@ void GridWidget::ShowOnlyRows(const std::vector<int>* shown)
     updateGeometries();
     viewport()->update();
     d->selection->invalidate();
+    d->stripesValid = false;
 }
 
 int GridWidget::HiddenRowCount() const
@@ -862,6 +901,15 @@ std::vector<std::pair<int, int>> GridWidget::ShownRuns(int row1, int row2) const
             runs.emplace_back(r, r);
     }
     return runs;
+}
+
+std::vector<int> GridWidget::ShownRows(int row1, int row2) const
+{
+    std::vector<int> rows;
+    for (const auto& [first, last] : ShownRuns(row1, row2))
+        for (int r = first; r <= last; ++r)
+            rows.push_back(r);
+    return rows;
 }
 
 void GridWidget::RemoveRow(int row)

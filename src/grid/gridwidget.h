@@ -127,6 +127,8 @@ class GridWidget : public QTableView
     bool RowShown(int row) const;
     // The runs of shown rows in row1..row2, as [first, last] pairs.
     std::vector<std::pair<int, int>> ShownRuns(int row1, int row2) const;
+    // The shown rows in row1..row2 one by one, ascending.
+    std::vector<int> ShownRows(int row1, int row2) const;
 
     void ClearAll();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);

@@ -190,6 +190,11 @@ class Table
     void permuteRows(int first, std::span<const int> order);
     // Moves only the cells of a row; formats and heights stay where they are.
     void moveRowCells(int from, int to);
+    // The cells of `rows` (ascending, no repeats) pass one place along
+    // them: the last row's to the first and each other's to the next
+    // (`down`), or the other way round. Rows between them stay as they are,
+    // and so do all formats and heights.
+    void rotateRowCells(std::span<const int> rows, bool down);
     bool hasRowHeights() const;
     // A copy of the cells of rows at..at+n-1 (nothing else), and the swap
     // of such a set of cells with the same rows: what a change of many cell

@@ -232,7 +232,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         return formatData(row, col, role);
     case Qt::BackgroundRole: {
         QVariant v = formatData(row, col, role);
-        if (!v.isValid() && m_altRowColor && index.row() % 2 == 1)
+        if (!v.isValid() && m_altRowColor &&
+            (m_stripePlace ? m_stripePlace(index.row()) : index.row()) % 2 == 1)
             v = colorFromBgr(*m_altRowColor);
         return v;
     }

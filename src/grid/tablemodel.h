@@ -107,6 +107,8 @@ class TableModel : public QAbstractTableModel
     void permuteTableRows(int first, std::span<const int> order);
     // Only the row's cell texts move; formats and heights keep their place.
     void moveRowCells(int from, int to);
+    // Table::rotateRowCells: texts pass one place along the rows `rows`.
+    void rotateRowCells(std::span<const int> rows, bool down);
     // Swaps cells copied with Table::copyRowCells with the rows' own.
     void swapRowCells(int at, Table& cells);
     // Every attribute at once. Views learn of a new width or hidden state
@@ -164,6 +166,11 @@ class TableModel : public QAbstractTableModel
     // Back colour of every second data row (0x00BBGGRR); nullopt = none.
     std::optional<quint32> altRowColor() const { return m_altRowColor; }
     void setAltRowColor(std::optional<quint32> bgr);
+    // Which rows count as every second one: the place of a model row among
+    // the rows a view shows (none: the row itself), so that the stripes
+    // alternate over the records in sight.
+    using StripePlace = std::function<int(int modelRow)>;
+    void setStripePlace(StripePlace place) { m_stripePlace = std::move(place); }
     // The font that cell formatting (bold, size...) modifies: the view's.
     void setBaseFont(const QFont& font) { m_baseFont = font; }
 
@@ -226,6 +233,7 @@ class TableModel : public QAbstractTableModel
     std::optional<quint32> m_altRowColor;
     QFont m_baseFont;
     DisplayText m_display;
+    StripePlace m_stripePlace;
     QHash<quint64, bool> m_viewChecks; // (row << 32 | col) -> checked
     EditRecorder* m_recorder = nullptr;
     std::unique_ptr<EditRecorder> m_direct; // edits made at once

@@ -144,6 +144,15 @@ void TableModel::moveRowCells(int from, int to)
     emit tableChanged();
 }
 
+void TableModel::rotateRowCells(std::span<const int> rows, bool down)
+{
+    if (rows.size() < 2 || rows.front() < m_fixed || rows.back() >= m_table.rowCount())
+        return;
+    m_table.rotateRowCells(rows, down);
+    notifyCellsChanged(rows.front(), 0, rows.back(), m_table.colCount() - 1);
+    emit tableChanged();
+}
+
 void TableModel::swapRowCells(int at, Table& cells)
 {
     if (cells.rowCount() == 0)

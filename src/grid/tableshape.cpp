@@ -342,6 +342,28 @@ void Table::moveRowCells(int from, int to)
     moveElement(d->cells, from, to);
 }
 
+void Table::rotateRowCells(std::span<const int> rows, bool down)
+{
+    if (rows.size() < 2 || rows.front() < 0 || rows.back() >= d->rows)
+        return;
+    const size_t n = rows.size();
+    auto at = [&](size_t i) -> auto&
+    {
+        return d->cells[size_t(rows[i])];
+    };
+    if (down) {
+        auto last = std::move(at(n - 1));
+        for (size_t i = n - 1; i > 0; --i)
+            at(i) = std::move(at(i - 1));
+        at(0) = std::move(last);
+    } else {
+        auto first = std::move(at(0));
+        for (size_t i = 0; i + 1 < n; ++i)
+            at(i) = std::move(at(i + 1));
+        at(n - 1) = std::move(first);
+    }
+}
+
 Table Table::copyRowCells(int at, int n) const
 {
     Table out;

@@ -123,7 +123,9 @@ void CellFormatCommands::formatTable(const QString& what, int setting, const QVa
         return;
     const int top = std::max(1, std::min(r.row1, r.row2));
     const int bottom = std::max(r.row1, r.row2);
-    m_history.format(what, setting, top, r.col1, bottom, r.col2, value);
+    // Records a filter hides keep their formats: the user formats what is
+    // in sight.
+    m_history.format(what, setting, m_fa->ShownRuns(top, bottom), r.col1, r.col2, value);
 }
 
 void CellFormatCommands::toggleStyle(int style)

@@ -134,6 +134,14 @@ void EditHistory::moveRowCells(int from, int to, const QString& change)
     push(new ShapeCommand(*this, change, ShapeCommand::Kind::MoveRowCells, from, to));
 }
 
+void EditHistory::rotateRowCells(std::vector<int> rows, bool down, const QString& change)
+{
+    if (rows.size() < 2)
+        return;
+    push(new ShapeCommand(*this, change, ShapeCommand::Kind::RotateRowCells, down ? 1 : 0,
+                          std::move(rows)));
+}
+
 void EditHistory::sortRows(int first, std::vector<int> order, ShapeCommand::SortMark before,
                            ShapeCommand::SortMark after)
 {
@@ -143,10 +151,12 @@ void EditHistory::sortRows(int first, std::vector<int> order, ShapeCommand::Sort
     push(step);
 }
 
-void EditHistory::format(const QString& change, int setting, int row1, int col1, int row2, int col2,
-                         const QVariant& value)
+void EditHistory::format(const QString& change, int setting, FormatCommand::Runs runs, int col1,
+                         int col2, const QVariant& value)
 {
-    push(new FormatCommand(*this, change, setting, row1, col1, row2, col2, value));
+    if (runs.empty())
+        return;
+    push(new FormatCommand(*this, change, setting, std::move(runs), col1, col2, value));
 }
 
 void EditHistory::defineColumns(int count, int first,

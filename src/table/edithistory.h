@@ -60,11 +60,15 @@ class EditHistory : public QObject, public EditRecorder
     void insertColumns(int at, int n, const QString& change);
     void removeColumns(int at, int n, const QString& change);
     void moveRowCells(int from, int to, const QString& change);
+    // The texts of `rows` (ascending) pass one place along them, the last
+    // row's to the first when `down`; the rows between keep theirs.
+    void rotateRowCells(std::vector<int> rows, bool down, const QString& change);
     // Row first + i becomes the old row first + order[i]; the sort marks
     // are the title marked before and after.
     void sortRows(int first, std::vector<int> order, ShapeCommand::SortMark before,
                   ShapeCommand::SortMark after);
-    void format(const QString& change, int setting, int row1, int col1, int row2, int col2,
+    // One setting over columns col1..col2 of the runs of rows `runs`.
+    void format(const QString& change, int setting, FormatCommand::Runs runs, int col1, int col2,
                 const QVariant& value);
     void defineColumns(int count, int first, std::vector<ColumnDefineCommand::Column> columns,
                        const ColumnRoles& rolesBefore, const ColumnRoles& rolesAfter);

@@ -44,14 +44,11 @@ std::optional<double> typedValue(int type, const QString& text)
     }
 }
 
-} // namespace
-
-std::vector<int> rows(const Table& table, int first, int last, int col, bool ascending,
-                      const QLocale& locale)
+// The order of n records, record i in table row rowOf(i).
+template <typename RowOf>
+std::vector<int> orderOf(const Table& table, int n, RowOf rowOf, int col, bool ascending,
+                         const QLocale& locale)
 {
-    first = std::max(first, 0);
-    last = std::min(last, table.rowCount() - 1);
-    const int n = std::max(0, last - first + 1);
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
     if (n < 2 || col < 0 || col >= table.colCount())
@@ -72,7 +69,7 @@ std::vector<int> rows(const Table& table, int first, int last, int col, bool asc
     std::vector<QByteArrayView> texts;
     std::vector<int> textOf(static_cast<size_t>(n), -1);
     for (int i = 0; i < n; ++i) {
-        const QByteArrayView utf8 = table.utf8(first + i, col);
+        const QByteArrayView utf8 = table.utf8(rowOf(i), col);
         if (utf8.isEmpty())
             continue;
         if (typed) {
@@ -133,6 +130,26 @@ std::vector<int> rows(const Table& table, int first, int last, int col, bool asc
     };
     std::stable_sort(order.begin(), order.end(), less);
     return order;
+}
+
+} // namespace
+
+std::vector<int> rows(const Table& table, int first, int last, int col, bool ascending,
+                      const QLocale& locale)
+{
+    first = std::max(first, 0);
+    last = std::min(last, table.rowCount() - 1);
+    return orderOf(
+        table, std::max(0, last - first + 1), [first](int i) { return first + i; }, col, ascending,
+        locale);
+}
+
+std::vector<int> rows(const Table& table, std::span<const int> among, int col, bool ascending,
+                      const QLocale& locale)
+{
+    return orderOf(
+        table, int(among.size()), [among](int i) { return among[size_t(i)]; }, col, ascending,
+        locale);
 }
 
 } // namespace corvanta::SortOrder

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <span>
 #include <vector>
 
 namespace corvanta {
@@ -19,6 +20,12 @@ namespace SortOrder {
 // order[i] is the index, counted from `first`, of the row that ends up at
 // first + i once rows first..last are sorted by column `col`.
 std::vector<int> rows(const Table& table, int first, int last, int col, bool ascending,
+                      const QLocale& locale = QLocale());
+
+// The same for the records `among` (table rows, ascending), wherever they
+// stand: order[i] is the index in `among` of the record that goes to the
+// row among[i].
+std::vector<int> rows(const Table& table, std::span<const int> among, int col, bool ascending,
                       const QLocale& locale = QLocale());
 
 } // namespace SortOrder

@@ -153,6 +153,9 @@ void ShapeCommand::apply()
     case Kind::PermuteRows:
         m.permuteTableRows(m_at, m_rows);
         break;
+    case Kind::RotateRowCells:
+        m.rotateRowCells(m_rows, m_at == 1);
+        break;
     }
     if (m_marks)
         emit history().sortMarked(m_marks->second.col, m_marks->second.ascending);
@@ -190,6 +193,9 @@ void ShapeCommand::takeBack()
         m.permuteTableRows(m_at, inverse);
         break;
     }
+    case Kind::RotateRowCells:
+        m.rotateRowCells(m_rows, m_at != 1);
+        break;
     }
     if (m_marks)
         emit history().sortMarked(m_marks->first.col, m_marks->first.ascending);
@@ -197,12 +203,14 @@ void ShapeCommand::takeBack()
 
 // --- FormatCommand ---
 
-FormatCommand::FormatCommand(EditHistory& history, const QString& text, int setting, int row1,
-                             int col1, int row2, int col2, const QVariant& value)
-    : EditStep(history, text), m_setting(setting), m_row1(std::min(row1, row2)),
-      m_col1(std::min(col1, col2)), m_row2(std::max(row1, row2)), m_col2(std::max(col1, col2)),
-      m_value(value), m_before(model().table().rowFormatHandles(m_row1, m_row2))
+FormatCommand::FormatCommand(EditHistory& history, const QString& text, int setting, Runs runs,
+                             int col1, int col2, const QVariant& value)
+    : EditStep(history, text), m_setting(setting), m_runs(std::move(runs)),
+      m_col1(std::min(col1, col2)), m_col2(std::max(col1, col2)), m_value(value)
 {
+    m_before.reserve(m_runs.size());
+    for (const auto& [first, last] : m_runs)
+        m_before.push_back(model().table().rowFormatHandles(first, last));
 }
 
 bool FormatCommand::mergeWith(const QUndoCommand* other)
@@ -211,8 +219,8 @@ bool FormatCommand::mergeWith(const QUndoCommand* other)
     // A style switched on and off again is two changes the user made.
     const bool picked =
         m_setting == PropForeColor || m_setting == PropBackColor || m_setting == PropFontSize;
-    if (!picked || o->m_setting != m_setting || o->m_row1 != m_row1 || o->m_col1 != m_col1 ||
-        o->m_row2 != m_row2 || o->m_col2 != m_col2)
+    if (!picked || o->m_setting != m_setting || o->m_runs != m_runs || o->m_col1 != m_col1 ||
+        o->m_col2 != m_col2)
         return false;
     // The other step is in already; undoing this one now goes back past both.
     m_value = o->m_value;
@@ -222,12 +230,14 @@ bool FormatCommand::mergeWith(const QUndoCommand* other)
 
 void FormatCommand::apply()
 {
-    model().setCellSetting(m_setting, m_row1, m_col1, m_row2, m_col2, m_value);
+    for (const auto& [first, last] : m_runs)
+        model().setCellSetting(m_setting, first, m_col1, last, m_col2, m_value);
 }
 
 void FormatCommand::takeBack()
 {
-    model().restoreRowFormats(std::max(0, m_row1), m_col1, m_col2, m_before);
+    for (size_t i = 0; i < m_runs.size(); ++i)
+        model().restoreRowFormats(std::max(0, m_runs[i].first), m_col1, m_col2, m_before[i]);
 }
 
 // --- ColumnDefineCommand ---

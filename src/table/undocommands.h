@@ -100,14 +100,15 @@ class ShapeCommand : public EditStep
 {
   public:
     enum class Kind {
-        InsertRows,    // n blank rows at `at`
-        RemoveRows,    // n rows from `at`
-        RemoveRowsAt,  // the rows of `rows` (ascending)
-        InsertColumns, // n blank columns at `at`
-        RemoveColumns, // n columns from `at`
-        MoveRowCells,  // the texts of row `at` go to row `to`, the rows between shift
-        MoveColumn,    // column `at` goes to `to`
-        PermuteRows,   // row at + i becomes the old row at + order[i]
+        InsertRows,     // n blank rows at `at`
+        RemoveRows,     // n rows from `at`
+        RemoveRowsAt,   // the rows of `rows` (ascending)
+        InsertColumns,  // n blank columns at `at`
+        RemoveColumns,  // n columns from `at`
+        MoveRowCells,   // the texts of row `at` go to row `to`, the rows between shift
+        MoveColumn,     // column `at` goes to `to`
+        PermuteRows,    // row at + i becomes the old row at + order[i]
+        RotateRowCells, // the texts pass one place along `rows`, down if at is 1
     };
 
     ShapeCommand(EditHistory& history, const QString& text, Kind kind, int at, int n);
@@ -136,16 +137,19 @@ class ShapeCommand : public EditStep
     std::optional<std::pair<SortMark, SortMark>> m_marks;
 };
 
-// One cell setting laid over a range. Undoing puts back the rows' format
-// lists as they were; they are shared, not copied, so even a block over
-// 200,000 rows keeps little. A colour or size picked again for the same
-// range folds into this step: trying colours one after the other is one
-// change to take back.
+// One cell setting laid over columns col1..col2 of runs of rows (the
+// rows a filter shows of a block: one run without a filter). Undoing puts
+// back the rows' format lists as they were; they are shared, not copied,
+// so even a block over 200,000 rows keeps little. A colour or size picked
+// again for the same range folds into this step: trying colours one after
+// the other is one change to take back.
 class FormatCommand : public EditStep
 {
   public:
-    FormatCommand(EditHistory& history, const QString& text, int setting, int row1, int col1,
-                  int row2, int col2, const QVariant& value);
+    using Runs = std::vector<std::pair<int, int>>; // [first, last] rows, ascending
+
+    FormatCommand(EditHistory& history, const QString& text, int setting, Runs runs, int col1,
+                  int col2, const QVariant& value);
 
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
@@ -156,9 +160,10 @@ class FormatCommand : public EditStep
 
   private:
     int m_setting;
-    int m_row1, m_col1, m_row2, m_col2; // top to bottom, left to right
+    Runs m_runs;
+    int m_col1, m_col2; // left to right
     QVariant m_value;
-    std::vector<Table::RowFormats> m_before;
+    std::vector<std::vector<Table::RowFormats>> m_before; // a list for each run
 };
 
 // Accepting Column Define: the column count, the titles and attributes of

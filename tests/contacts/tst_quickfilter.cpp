@@ -1,6 +1,7 @@
 // The filter box driven as a user drives it: Ctrl+Shift+F, typing, editing
 // and deleting what it shows, undo, Esc.
 #include "files/document.h"
+#include "grid/cellsetting.h"
 #include "grid/gridwidget.h"
 #include "grid/table.h"
 #include "grid/tablemodel.h"
@@ -11,6 +12,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QTest>
 
@@ -22,6 +25,8 @@ class TstQuickFilter : public QObject
   private slots:
     void typeEditDeleteUndoClear();
     void clipboardSkipsHidden();
+    void commandsSkipHidden_data();
+    void commandsSkipHidden();
 };
 
 namespace {
@@ -138,6 +143,106 @@ void TstQuickFilter::clipboardSkipsHidden()
     for (int r = 1; r <= 5; ++r)
         names << fa->CellText(r, 0);
     QCOMPARE(names, afterCut);
+    QTest::keyClick(fa, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(fa->table() == original);
+}
+
+void TstQuickFilter::commandsSkipHidden_data()
+{
+    QTest::addColumn<int>("from"); // the records picked before the filter
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("before"); // keys pressed then
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("command");   // keys, "title" or a command
+    QTest::addColumn<QStringList>("after"); // records 1 to 6, "*" bold
+
+    const QStringList same{"Ann Lee", "Bob Roe", "Ann Kay", "Cid Poe", "Ann Moe", "Dan Fox"};
+    QTest::newRow("move down passes a hidden record")
+        << 1 << 1 << ""
+        << "ann"
+        << "Ctrl+F12"
+        << QStringList{"Ann Kay", "Bob Roe", "Ann Lee", "Cid Poe", "Ann Moe", "Dan Fox"};
+    QTest::newRow("move up of two a hidden one apart")
+        << 3 << 5 << ""
+        << "ann"
+        << "Ctrl+F11"
+        << QStringList{"Ann Kay", "Bob Roe", "Ann Moe", "Cid Poe", "Ann Lee", "Dan Fox"};
+    QTest::newRow("move down at the last shown") << 5 << 5 << ""
+                                                 << "ann"
+                                                 << "Ctrl+F12" << same;
+    QTest::newRow("sort among the shown rows")
+        << 1 << 1 << ""
+        << "ann"
+        << "title" << QStringList{"Ann Kay", "Bob Roe", "Ann Lee", "Cid Poe", "Ann Moe", "Dan Fox"};
+    QTest::newRow("bold on the shown rows")
+        << 1 << 5 << ""
+        << "ann"
+        << "tbr_Bold"
+        << QStringList{"*Ann Lee", "Bob Roe", "*Ann Kay", "Cid Poe", "*Ann Moe", "Dan Fox"};
+    QTest::newRow("row heights reset") << 2 << 2 << "F11"
+                                       << "ann"
+                                       << "mnuRowHeightReset" << same;
+    QTest::newRow("delete with none shown") << 1 << 1 << ""
+                                            << "zzz"
+                                            << "Shift+Del" << same;
+}
+
+void TstQuickFilter::commandsSkipHidden()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, before);
+    QFETCH(QString, filter);
+    QFETCH(QString, command);
+    QFETCH(QStringList, after);
+    // Over a thousand records hidden behind the six: heights are then
+    // reset for all rows at once.
+    QList<QStringList> records{{"Name", "City"},    {"Ann Lee", "Oslo"}, {"Bob Roe", "Rome"},
+                               {"Ann Kay", "Lima"}, {"Cid Poe", "Bonn"}, {"Ann Moe", "Rio"},
+                               {"Dan Fox", "Kiev"}};
+    for (int i = 0; i < 1000; ++i)
+        records.append({QStringLiteral("Pat %1").arg(i), QString()});
+    ShellHarness h;
+    GridWidget* fa = startWith(h, records);
+    MainWindow& w = *h.window;
+    const Table original = fa->table();
+    clickCell(fa, from, 0);
+    clickCell(fa, to, 0, Qt::ShiftModifier);
+    if (!before.isEmpty())
+        QTest::keySequence(fa, QKeySequence(before));
+    auto* box = child<QLineEdit>(&w, "txtFilter");
+    QTest::keyClicks(box, filter);
+    const int hidden = fa->HiddenRowCount();
+    fa->setFocus();
+    if (filter == QLatin1String("zzz")) // no record left to be current
+        QTRY_COMPARE(fa->CurRow(), 0);
+
+    if (command == QLatin1String("title")) {
+        QHeaderView* titles = fa->horizontalHeader();
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                          QPoint(titles->sectionViewportPosition(0) + 5, titles->height() / 2));
+    } else if (command.startsWith(QLatin1String("tbr_")) ||
+               command.startsWith(QLatin1String("mnu"))) {
+        act(w, command.toLatin1().constData())->trigger();
+    } else {
+        QTest::keySequence(fa, QKeySequence(command));
+    }
+    QStringList records1to6;
+    for (int r = 1; r <= 6; ++r)
+        records1to6 << (fa->CellProp(PropFontBold, r, 0).toBool() ? QStringLiteral("*")
+                                                                  : QString()) +
+                           fa->CellText(r, 0);
+    QCOMPARE(records1to6, after);
+    QCOMPARE(fa->HiddenRowCount(), hidden);
+    QVERIFY(!fa->currentIndex().isValid() || fa->RowShown(fa->CurRow()));
+    // Shown again, every record is as high as the document says.
+    QTest::keyClick(box, Qt::Key_Escape);
+    for (int r = 1; r <= 6; ++r)
+        QCOMPARE(fa->rowHeight(r - 1), GridWidget::twipsToPixels(fa->RowHeightOf(r)));
+    // One step takes it back, whatever it touched; heights are no change
+    // of the document and take none.
+    if (command == QLatin1String("mnuRowHeightReset"))
+        return;
     QTest::keyClick(fa, Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(fa->table() == original);
 }
