@@ -5,7 +5,8 @@
 // 200,000 address records, each typed letter refilters the records, the
 // grid hides and shows its rows, and the grid paints once. Typing "smith"
 // letter by letter, deleting it again, then Esc on a text that shows a few
-// records. Medians of wall time and the thread's CPU time per key.
+// records. Medians of wall time and the thread's CPU time per key. Every
+// second shown record is striped.
 #include "addressgen.h"
 #include "benchutil.h"
 #include "contacts/quickfilterbar.h"
@@ -42,6 +43,9 @@ int main(int argc, char** argv)
         bench::fillAddressTable(t, records);
         grid->gridModel()->replaceTable(std::move(t));
     }
+    // Stripes on, as in the shipped address book: they follow the shown
+    // rows, which each paint after a key press has to place anew.
+    grid->SetAltRowBackColor(0xC0FFC0);
     grid->setFocus(); // where the window's focus starts
     window.show();
     window.activateWindow();

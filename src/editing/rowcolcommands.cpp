@@ -4,7 +4,6 @@
 #include "editing/formpanel.h"
 #include "editing/systemclipboard.h"
 #include "files/document.h"
-#include "grid/clipblock.h"
 #include "grid/gridwidget.h"
 #include "grid/tablemodel.h"
 #include "table/edithistory.h"
