@@ -53,9 +53,8 @@ double cpuSeconds()
 
 qint64 writePdf(const PageSource& pages, const QString& path)
 {
-    QString error;
-    if (!PageRenderer::writePdfFile(pages, path, QStringLiteral("bench"), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const FileStatus s = PageRenderer::writePdfFile(pages, path, QStringLiteral("bench")); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(userText(s)));
         return -1;
     }
     return QFileInfo(path).size();

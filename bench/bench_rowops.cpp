@@ -106,8 +106,6 @@ struct Bench
         layout->addWidget(&fa);
         panel->setup();
         table = std::make_unique<TableCommands>(&fa);
-        QObject::connect(table.get(), &TableCommands::currentRecordChanged, panel.get(),
-                         &FormPanel::refresh);
         undo = std::make_unique<EditHistory>(fa.gridModel());
         editing = std::make_unique<EditInstaller>(EditTargets{
             &fa, &fb, panel.get(), &doc, undo.get(), table.get(), counts, &platform, &clipboard});

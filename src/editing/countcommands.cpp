@@ -38,14 +38,11 @@ CountCommands::CountCommands(const EditTargets& targets, QObject* parent)
     connect(cc, &CountControl::keyRefused, this, [this] { m.platform->beep(); });
 
     TableModel* model = m.fa->gridModel();
-    const auto rows = [this] { shapeChanged(false); };
-    const auto cols = [this] { shapeChanged(true); };
-    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(model, sig, this, rows);
-    for (auto sig : {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
-        connect(model, sig, this, cols);
-    connect(model, &QAbstractItemModel::columnsMoved, this, cols);
-    connect(model, &QAbstractItemModel::modelReset, this, cols);
+    for (auto sig : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                     &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, sig, this, &CountCommands::shapeChanged);
+    connect(model, &QAbstractItemModel::columnsMoved, this, &CountCommands::shapeChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &CountCommands::shapeChanged);
 }
 
 void CountCommands::install(CommandSet& c)
@@ -56,11 +53,9 @@ void CountCommands::install(CommandSet& c)
     c.attach(QStringLiteral("mnuRowHeightReset"), this, &CountCommands::resetRowHeights);
 }
 
-void CountCommands::shapeChanged(bool columns)
+void CountCommands::shapeChanged()
 {
     m.counts->showCounts(m.fa->RowCount() - 1, m.fa->ColCount());
-    if (columns)
-        m.panel->markTitlesStale();
     m.table->fa_Click();
 }
 
@@ -150,8 +145,6 @@ bool CountCommands::setColumnCount(int columns)
         m.history->insertColumns(oldCols, columns - oldCols, QStringLiteral("Add Columns"));
     else
         m.history->removeColumns(columns, oldCols - columns, QStringLiteral("Remove Columns"));
-    m.panel->markTitlesStale();
-    m.panel->refresh();
     return true;
 }
 

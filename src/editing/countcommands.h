@@ -48,9 +48,9 @@ class CountCommands : public QObject
     static int textHeight(const GridWidget* grid);
 
   private:
-    // The count boxes, the panel and the position after any change of the
-    // table's shape, the user's or an undo's.
-    void shapeChanged(bool columns);
+    // The count boxes and the position after any change of the table's
+    // shape, the user's or an undo's.
+    void shapeChanged();
     GridWidget* activeGrid() const;
 
     EditTargets m;

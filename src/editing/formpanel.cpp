@@ -2,9 +2,8 @@
 
 #include "commands/commandset.h"
 #include "editing/dropbox.h"
+#include "editing/panelrecord.h"
 #include "grid/gridwidget.h"
-#include "grid/tablemodel.h"
-#include "table/valueformat.h"
 
 #include <algorithm>
 
@@ -12,7 +11,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -22,14 +20,7 @@ namespace corvanta {
 FormPanel::FormPanel(GridWidget* fa, GridWidget* fb, QObject* parent)
     : QObject(parent), m_fa(fa), m_fb(fb)
 {
-    connect(m_fa, &GridWidget::cellEdited, this, &FormPanel::onTableEdited);
-    connect(m_fb, &GridWidget::cellEdited, this, &FormPanel::onPanelEdited);
-    // The panel keeps the stored value, so its editor opens on it; only
-    // the painted text goes through the column's format.
-    m_fb->gridModel()->setDisplayText(
-        [panel = QPointer<FormPanel>(this)](int row, int col, const QString& text) {
-            return panel && col == 1 && row >= 1 ? panel->formatValue(row - 1, text) : text;
-        });
+    m_record = new PanelRecord(m_fa, m_fb, this);
     for (GridWidget* grid : {m_fa, m_fb}) {
         grid->installEventFilter(this);
         grid->viewport()->installEventFilter(this);
@@ -89,7 +80,7 @@ void FormPanel::install(CommandSet& commands)
         // The item's check mark has already flipped: it says what to show.
         const bool show = m_closeAction->isChecked();
         m_side->setVisible(show);
-        setActive(show);
+        m_record->setShown(show);
         if (show)
             emit shown();
     });
@@ -184,103 +175,17 @@ void FormPanel::setup()
 {
     m_fb->SetFixedRowCount(1);
     m_fb->SetColCount(2);
-    m_fb->SetRowCount(m_fa->ColCount() + 1);
     m_fb->SetCellText(0, 0, QStringLiteral("Column"));
     m_fb->SetCellText(0, 1, QStringLiteral("Value"));
     m_fb->SetColumnWidth(0, 1300);
     m_fb->SetColumnAlign(0, AlignRight);
     m_fb->SetColumnAlign(1, AlignLeft);
     m_fb->SetSelectMode(GridWidget::SelectWholeRows);
-    // A title typed over would be copied into the record as its value.
+    // The titles are the table's; they change there.
     m_fb->SetColumnLocked(0, true);
     // The value column always fills the rest of the panel.
     m_fb->horizontalHeader()->setStretchLastSection(true);
-}
-
-void FormPanel::refillTitles()
-{
-    const int cols = m_fa->ColCount();
-    m_fb->SetRowCount(cols + 1);
-    for (int i = 0; i < cols; ++i)
-        m_fb->SetCellText(i + 1, 0, m_fa->CellText(0, i));
-    m_populated = true;
-    m_titlesStale = false;
-    refresh();
-}
-
-void FormPanel::refresh()
-{
-    if (!m_active)
-        return;
-    const int cols = m_fa->ColCount();
-    if (m_fb->RowCount() != cols + 1)
-        m_fb->SetRowCount(cols + 1);
-    if (!m_populated || m_titlesStale) {
-        for (int i = 0; i < cols; ++i)
-            m_fb->SetCellText(i + 1, 0, m_fa->CellText(0, i));
-        m_populated = true;
-        m_titlesStale = false;
-    }
-    const int row = m_fa->CurRow();
-    m_syncing = true;
-    for (int i = 0; i < cols; ++i)
-        showValue(row, i);
-    m_syncing = false;
-}
-
-void FormPanel::showValue(int row, int col)
-{
-    const QString text = row >= 1 ? m_fa->CellText(row, col) : QString();
-    if (m_fa->ColumnType(col) == TypeCheckbox) {
-        m_fb->SetCellText(col + 1, 1, QString());
-        m_fb->SetCellCheckAt(col + 1, 1, row >= 1 ? m_fa->CellCheckAt(row, col) : CheckUnchecked);
-        return;
-    }
-    m_fb->SetCellCheckAt(col + 1, 1, CheckNone);
-    m_fb->SetCellText(col + 1, 1, text);
-}
-
-QString FormPanel::formatValue(int col, const QString& text) const
-{
-    const int type = m_fa->ColumnType(col);
-    if (type == TypeCheckbox)
-        return text;
-    return ValueFormat::shown(type, m_fa->ColumnFormat(col), text);
-}
-
-void FormPanel::setActive(bool on)
-{
-    m_active = on;
-    if (on)
-        refresh();
-}
-
-void FormPanel::onTableEdited(int row, int col)
-{
-    if (m_syncing || row != m_fa->CurRow())
-        return;
-    m_syncing = true;
-    showValue(row, col);
-    m_syncing = false;
-}
-
-void FormPanel::onPanelEdited(int row, int col)
-{
-    if (m_syncing || row < 1 || col != 1)
-        return;
-    const int record = m_fa->CurRow();
-    if (record < 1)
-        return;
-    const int target = row - 1;
-    QString value = m_fb->CellText(row, col);
-    if (m_fa->ColumnType(target) == TypeCheckbox)
-        value = m_fb->CellCheckAt(row, col) == CheckChecked ? QStringLiteral("-1")
-                                                            : QStringLiteral("0");
-    m_syncing = true;
-    // As an edit in the table itself is: one step of the history.
-    m_fa->gridModel()->edits().setText(record, target, value);
-    m_syncing = false;
-    emit recordEdited();
+    m_record->follow();
 }
 
 } // namespace corvanta

@@ -14,11 +14,13 @@ namespace corvanta {
 class CommandSet;
 class DropBox;
 class GridWidget;
+class PanelRecord;
 
 // The form panel: the current record of the table shown vertically in a
-// second grid, one row a column, with the column's title on the left. Edits
-// in either grid flow into the other. The panel builds its side of the
-// window around `fb`: the tab strip with the close button, and the drop box.
+// second grid, one row a column, with the column's title on the left
+// (PanelRecord keeps it so). The panel builds its side of the window around
+// `fb`: the tab strip with the close button, and the drop box; and it keeps
+// the Edit menu fitting the grid that has the focus.
 class FormPanel : public QObject
 {
     Q_OBJECT
@@ -38,18 +40,9 @@ class FormPanel : public QObject
     // panel's close button.
     void install(CommandSet& commands);
 
-    // The panel's first layout: two columns under "Column" and "Value".
+    // The panel's first layout: two columns under "Column" and "Value",
+    // from then on showing the table's current record by itself.
     void setup();
-    // Row count follows the table's column count; titles are read anew.
-    void refillTitles();
-    // Shows the table's current record (titles too, when they are stale).
-    void refresh();
-    void markTitlesStale() { m_titlesStale = true; }
-    bool isPopulated() const { return m_populated; }
-
-    // Hidden panels are not refreshed; showing one refreshes it at once.
-    void setActive(bool on);
-    bool isActive() const { return m_active; }
 
     // Which grid had the keyboard focus last: 1 the table, 2 the panel, 0
     // before either.
@@ -63,8 +56,6 @@ class FormPanel : public QObject
     void restoreSubmenus();
 
   signals:
-    // The user changed a value in the panel (already copied into the table).
-    void recordEdited();
     // View > Form Panel showed the side again.
     void shown();
     // The keyboard focus went into the table (1) or the panel (2).
@@ -74,16 +65,10 @@ class FormPanel : public QObject
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void onTableEdited(int row, int col);
-    void onPanelEdited(int row, int col);
-
     void buildSide();
     void focusEntered(int grid);
     void popUpEditMenu(int grid, const QPoint& globalPos);
     void offerSubmenu(const char* name, bool allowed);
-    // The table's cell (row, col) into the panel's value column.
-    void showValue(int row, int col);
-    QString formatValue(int col, const QString& text) const;
 
     GridWidget* m_fa;
     GridWidget* m_fb;
@@ -93,10 +78,7 @@ class FormPanel : public QObject
     QWidget* m_closeButton = nullptr;
     QAction* m_closeAction = nullptr;
     DropBox* m_dropBox = nullptr;
-    bool m_populated = false;
-    bool m_titlesStale = false;
-    bool m_active = true;
-    bool m_syncing = false;
+    PanelRecord* m_record = nullptr;
     int m_activeGrid = 0;
     CommandSet* m_commands = nullptr;
     std::function<bool()> m_rowMode;

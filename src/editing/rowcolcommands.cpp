@@ -96,7 +96,6 @@ void RowColCommands::insertColumn()
     m.fa->SelectRange(row, at);
     if (rowMode())
         selectRecord(row);
-    m.panel->markTitlesStale();
     finish();
 }
 
@@ -111,7 +110,6 @@ void RowColCommands::deleteColumn()
     m.fa->SelectRange(row, std::min(at, m.fa->ColCount() - 1));
     if (rowMode())
         selectRecord(row);
-    m.panel->markTitlesStale();
     finish();
 }
 

@@ -32,7 +32,6 @@ SortCommands::SortCommands(const EditTargets& targets, QObject* parent)
             showArrow(m_lastSorted - 1, m_ascending);
         else if (m_lastSorted >= 0 && from > m_lastSorted && to <= m_lastSorted)
             showArrow(m_lastSorted + 1, m_ascending);
-        m.panel->markTitlesStale();
         m.table->fa_Click();
     });
     // A sort made, undone or redone leaves its column's title marked.

@@ -77,14 +77,12 @@ FileCommands::FileCommands(Document& document, EditHistory& history, GridWidget*
     m_append = new FileAppend(*this, fa, fc, platform, dialog, this);
     connect(m_append, &FileAppend::appended, this, [this](const QString& selection) {
         emit countsChanged();
-        emit columnsChanged();
         emit currentCellChanged();
         emit selectionCounted(selection);
     });
     m_import = new ContactImport(*this, document, fa, fc, platform, dialog, this);
     connect(m_import, &ContactImport::imported, this, [this] {
         emit countsChanged();
-        emit columnsChanged();
         emit rowModeEntered();
         emit currentCellChanged();
     });
@@ -223,7 +221,6 @@ void FileCommands::RefreshDocumentView()
     // export since, and a Recent Files open or a restored copy had none.
     emit captionChanged(QStringLiteral("Corvanta Address Book [") + m_doc.CurrentFile() +
                         QLatin1Char(']'));
-    emit columnsChanged();
     emit currentCellChanged();
 }
 
@@ -246,9 +243,6 @@ bool FileCommands::openStartupFile()
     keepTitleRow();
     m_doc.setLoaded(path, Document::KindNative);
     emit captionChanged(kCaptionSaved + path);
-    // The panel must list every column of the loaded table, not only the
-    // ten of the default layout.
-    emit columnsChanged();
     // The window's own layout steps before the load are no changes either.
     m_history.markSaved();
     return true;
@@ -267,7 +261,6 @@ FileStatus FileCommands::restoreCopy(const RecoveryCopy::Found& found)
             m_doc.setTextDelimiter(found.kind == Document::KindComma ? found.delimiter : ',');
         }
         emit captionChanged(kCaptionSaved + found.documentPath);
-        emit columnsChanged();
         FinishLoad();
     }
     // What is on disk under the document's name is older than this.
@@ -303,7 +296,6 @@ bool FileCommands::openNamedFile(const QString& path)
         return false;
     if (kind == Document::KindNative)
         m_doc.setStartupFile(path);
-    emit columnsChanged();
     m_history.markSaved();
     return true;
 }

@@ -127,8 +127,6 @@ class FileCommands : public QObject
     void currentCellChanged();
     // A load put the grid in row mode; the mode switch should show it.
     void rowModeEntered();
-    // The table's columns changed: the form panel lists them anew.
-    void columnsChanged();
     // The status bar's selection text is now `text`.
     void selectionCounted(const QString& text);
 

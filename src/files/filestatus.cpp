@@ -43,6 +43,10 @@ QString userText(const FileStatus& status)
         return QStringLiteral("Not enough memory to read the file.");
     case FileStatus::NotVcard:
         return QStringLiteral("The file holds no contacts in vCard format.");
+    case FileStatus::BadLayout:
+        return status.detail;
+    case FileStatus::NoSuchColumn:
+        return QStringLiteral("no column '%1'").arg(status.detail);
     }
     return status.detail;
 }

@@ -30,6 +30,8 @@ struct FileStatus
         InputTooLarge, // a file past the readers' size limit; detail: the limit ("2 GiB")
         OutOfMemory,   // the input did not fit in memory
         NotVcard,      // a .vcf file without a single card
+        BadLayout,     // a layout file's line; detail: "line N: reason"
+        NoSuchColumn,  // a column named that the table lacks; detail: the name
     };
 
     Code code = Ok;

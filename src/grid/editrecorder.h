@@ -24,6 +24,10 @@ class EditRecorder
     // Moves the range's texts so that its top-left lands on (toRow, toCol).
     virtual void moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol) = 0;
     virtual void moveColumn(int from, int to) = 0;
+    // A box ticked outside a check box column is the grid's own state,
+    // which the model keeps, unless the recorder takes it as a value
+    // (returns true): the form panel's boxes are its record's values.
+    virtual bool setViewCheck(int /*row*/, int /*col*/, bool /*checked*/) { return false; }
 };
 
 } // namespace corvanta

@@ -937,6 +937,12 @@ void GridWidget::commitOpenEditor()
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+void GridWidget::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    emit editorClosed();
+}
+
 void GridWidget::SetColumnLocked(int col, bool locked)
 {
     if (locked)

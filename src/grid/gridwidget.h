@@ -137,6 +137,8 @@ class GridWidget : public QTableView
     // Writes an open in-place editor's text into its cell and closes it, as
     // Enter would. Does nothing when no editor is open.
     void commitOpenEditor();
+    // An in-place editor is open.
+    bool isEditing() const { return state() == EditingState; }
 
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);
@@ -162,6 +164,11 @@ class GridWidget : public QTableView
     void columnDragged(int from, int to);
     // The user dropped a dragged block; it now covers this range.
     void blockDropped(int row1, int col1, int row2, int col2);
+    // An in-place editor closed, its text entered or not.
+    void editorClosed();
+
+  protected slots:
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

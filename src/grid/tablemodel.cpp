@@ -259,7 +259,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         const bool checked = value.toInt() == Qt::Checked;
         if (isCheckColumn(col))
             edits().setText(row, col, checked ? QStringLiteral("-1") : QStringLiteral("0"));
-        else
+        else if (!edits().setViewCheck(row, col, checked))
             setCellCheck(row, col, checked ? CheckChecked : CheckUnchecked);
         return true;
     }

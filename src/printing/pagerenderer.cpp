@@ -276,25 +276,21 @@ bool writePdf(const PageSource& source, QIODevice& out, const QString& title)
     return print(source, writer, [file] { return file && file->failed(); });
 }
 
-bool writePdfFile(const PageSource& source, const QString& path, const QString& title,
-                  QString* error)
+FileStatus writePdfFile(const PageSource& source, const QString& path, const QString& title)
 {
-    if (!AtomicFile::fitsFreeSpace(path, source.minimumPdfBytes(), error))
-        return false;
+    QString why;
+    if (!AtomicFile::fitsFreeSpace(path, source.minimumPdfBytes(), &why))
+        return FileStatus::fail(FileStatus::Io, why);
     AtomicFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return FileStatus::fail(FileStatus::Io, file.errorString());
     if (!writePdf(source, file, title)) {
-        *error = file.failed() ? file.errorString() : QStringLiteral("cannot write the PDF");
-        return false;
+        const QString why = file.failed() ? file.errorString() : QStringLiteral("cannot write the PDF");
+        return FileStatus::fail(FileStatus::Io, why);
     }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        return FileStatus::fail(FileStatus::Io, file.errorString());
+    return {};
 }
 
 void preview(PageSource& source, QWidget* parent, const QString& title, const PrintFailed& failed)
@@ -319,10 +315,10 @@ void preview(PageSource& source, QWidget* parent, const QString& title, const Pr
                          // A PDF file is saved as a document is: the old file
                          // stays until the new one is whole.
                          source.setPaper(paperOf(*p));
-                         QString error;
-                         if (!writePdfFile(source, p->outputFileName(), p->docName(), &error) &&
-                             failed)
-                             failed(error);
+                         const FileStatus written =
+                             writePdfFile(source, p->outputFileName(), p->docName());
+                         if (!written && failed)
+                             failed(written);
                      });
     dialog.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/filestatus.h"
 #include "printing/pagemodel.h"
 
 #include <QString>
@@ -18,7 +19,7 @@ namespace corvanta {
 // The source is laid out again on the paper the printer holds.
 using Previewer = std::function<void(PageSource&, QWidget* parent, const QString& title)>;
 // Told why printing failed, in words for the user.
-using PrintFailed = std::function<void(const QString& reason)>;
+using PrintFailed = std::function<void(const FileStatus& status)>;
 
 } // namespace corvanta
 
@@ -43,10 +44,9 @@ bool writePdf(const PageSource& source, QIODevice& out, const QString& title);
 // Writes the pages as a PDF file the way a document is saved: refused when
 // the file system cannot hold the pages' least size or the path is not a
 // regular file, written beside the target and moved over it only when
-// complete, stopped at the first failed write. False with the reason in
-// `error`; the old file is then left as it was.
-bool writePdfFile(const PageSource& source, const QString& path, const QString& title,
-                  QString* error);
+// complete, stopped at the first failed write. On a failure the old file
+// is left as it was.
+FileStatus writePdfFile(const PageSource& source, const QString& path, const QString& title);
 
 // The printer's paper, upright.
 PaperSize paperOf(const QPrinter& printer);

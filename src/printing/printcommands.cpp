@@ -15,10 +15,10 @@ PrintCommands::PrintCommands(GridWidget* records, Document* doc, LabelOffsetStor
       m_platform(platform), m_window(window)
 {
     m_previewer = [this](PageSource& pages, QWidget* parent, const QString& title) {
-        PageRenderer::preview(pages, parent, title, [this](const QString& reason) {
+        PageRenderer::preview(pages, parent, title, [this](const FileStatus& status) {
             if (m_platform)
-                m_platform->messageBox(QStringLiteral("Cannot print.\n") + reason, QString(),
-                                       MsgIcon::Critical, MsgButtons::Ok);
+                m_platform->messageBox(QStringLiteral("Cannot print.\n") + userText(status),
+                                       QString(), MsgIcon::Critical, MsgButtons::Ok);
         });
     };
 }

@@ -161,7 +161,6 @@ MainWindow::MainWindow(const ShellContext& ctx, QWidget* parent) : QMainWindow(p
     if (!named && !m_files->openStartupFile())
         m_files->NewUntitledTable();
     updateCountBoxes();
-    m_formPanel->refresh();
     // Typing right away goes into the current record.
     m_fa->setFocus();
     m_loaded = true;
@@ -278,7 +277,6 @@ void MainWindow::wireCommands()
     sync->install(c);
     connect(sync, &SyncCommands::synced, this, [this] {
         updateCountBoxes();
-        m_formPanel->refillTitles();
         m_table->fa_Click();
     });
     m_formPanel->install(c);
@@ -342,7 +340,6 @@ void MainWindow::wireCommands()
     connect(m_doc, &Document::loaded, m_history, &EditHistory::clear);
     connect(m_doc, &Document::reset, m_history, &EditHistory::clear);
     connect(m_history, &EditHistory::modifiedChanged, m_doc, &Document::MakeModified);
-    connect(m_history, &EditHistory::replayed, m_formPanel, &FormPanel::refresh);
     // An undone append or insert changes the counts and the position text.
     connect(m_history, &EditHistory::replayed, this, &MainWindow::updateCountBoxes);
     connect(m_history, &EditHistory::replayed, m_table, &TableCommands::fa_Click);
@@ -351,7 +348,6 @@ void MainWindow::wireCommands()
     connect(m_files, &FileCommands::currentCellChanged, m_table, &TableCommands::fa_Click);
     connect(m_files, &FileCommands::rowModeEntered, m_table,
             [this] { m_table->mnuMouseMode_Click(0); });
-    connect(m_files, &FileCommands::columnsChanged, m_formPanel, &FormPanel::refillTitles);
     connect(m_files, &FileCommands::selectionCounted, this,
             [this](const QString& text) { setStatusPanel(5, text); });
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
@@ -372,8 +368,6 @@ void MainWindow::wireCommands()
             [this](TableCommands::Mode, const QString& text) { setStatusPanel(3, text); });
     connect(m_table, &TableCommands::modeChanged, m_formPanel, &FormPanel::restoreSubmenus);
     m_formPanel->setRowModeSource([this] { return m_table->isRowMode(); });
-    // A panel edit still open belongs to the record it was typed for.
-    connect(m_fa, &GridWidget::currentAboutToChange, m_fb, &GridWidget::commitOpenEditor);
     // Back from another program the table shows the mode's selection anew
     // (the program's own dialogs and message boxes leave it as it was).
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -383,7 +377,6 @@ void MainWindow::wireCommands()
                     m_table->reapplyMouseMode();
                 }
             });
-    connect(m_table, &TableCommands::currentRecordChanged, m_formPanel, &FormPanel::refresh);
     connect(m_fa, &GridWidget::Click, m_table, &TableCommands::fa_Click);
     connect(m_fa->selectionModel(), &QItemSelectionModel::currentRowChanged, m_table,
             [this] { m_table->fa_Click(); });
@@ -415,8 +408,6 @@ void MainWindow::installFormatting()
     define->setObjectName(QStringLiteral("columnDefine"));
     define->install(*m_commands);
     connect(define, &ColumnDefineCommands::columnsDefined, this, [this] {
-        m_formPanel->refillTitles();
-        m_fb->gridModel()->refreshDisplay();
         updateCountBoxes();
         m_table->fa_Click();
     });
@@ -557,7 +548,6 @@ void MainWindow::offerRecovery()
         RecoveryCopy::remove(found);
         m_recovery->writeNow();
         updateCountBoxes();
-        m_formPanel->refresh();
         return;
     }
 }

@@ -67,6 +67,24 @@ QString rec(int r, int c = 0)
     return QStringLiteral("r%1c%2").arg(r).arg(c);
 }
 
+// Each column as "title=value" of the current record: the table's, and
+// the panel's rows.
+QStringList recordLines(const GridWidget* fa)
+{
+    QStringList lines;
+    for (int c = 0; c < fa->ColCount(); ++c)
+        lines << fa->CellText(0, c) + u'=' + fa->CellText(fa->CurRow(), c);
+    return lines;
+}
+
+QStringList panelLines(const GridWidget* fb)
+{
+    QStringList lines;
+    for (int r = 1; r < fb->RowCount(); ++r)
+        lines << fb->CellText(r, 0) + u'=' + fb->CellText(r, 1);
+    return lines;
+}
+
 struct Window
 {
     ShellHarness h;
@@ -198,8 +216,12 @@ void TestRowOps::shapeKeys()
     QCOMPARE(win.w->document().roles().mail, roles.mail);
     QCOMPARE(win.w->document().roles().map, roles.map);
     QCOMPARE(win.w->statusPanel(6), QStringLiteral("%1 / %2").arg(win.fa()->CurRow()).arg(records));
+    QCOMPARE(panelLines(win.w->fb()), recordLines(win.fa()));
     const Table after = win.table();
     win.undoRedo(before, after);
+    // Taken back, the panel follows the table by itself too.
+    win.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(panelLines(win.w->fb()), recordLines(win.fa()));
 }
 
 void TestRowOps::pickedRowsDelete_data()

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     table.setText(2, 1, u"555-0100");
     const Table before = table;
 
-    QString error;
-    if (!LayoutFile::apply(QByteArrayView(data, qsizetype(size)), table, &error)) {
-        if (!(table == before) || !error.startsWith(u"line ")) {
+    const FileStatus status = LayoutFile::apply(QByteArrayView(data, qsizetype(size)), table);
+    if (!status) {
+        if (!(table == before) || !userText(status).startsWith(u"line ")) {
             std::fprintf(stderr, "a refused layout changed the table or named no line\n");
             std::abort();
         }

@@ -103,7 +103,6 @@ void TestCellFormat::typedColumnsShowFormatted()
              Qt::AlignRight);
     // The panel shows the current record through the same formats.
     fa->SelectRange(1, 0);
-    w.formPanel().refresh();
     QCOMPARE(w.fb()->gridModel()->cellIndex(1, 1).data().toString(), QString("$1,250.00"));
     QCOMPARE(w.fb()->CellText(1, 1), QString("1250"));
     // Hidden takes effect at once.
@@ -127,7 +126,6 @@ void TestCellFormat::editorOpensOnStoredText()
     fa->SetCellText(2, 0, "0.125");
     for (GridWidget* g : {fa, w.fb()}) {
         fa->SelectRange(2, 0);
-        w.formPanel().refresh();
         if (g == w.fb())
             g->SelectRange(1, 1);
         g->setFocus();
@@ -297,7 +295,6 @@ void TestCellFormat::panelFormattingStaysInPanel()
     GridWidget* fa = w.fa();
     GridWidget* fb = w.fb();
     fa->SelectRange(2, 0);
-    w.formPanel().refresh();
     // The table's state is on: its current cell is bold.
     fa->SetCellProp(PropFontBold, 2, 0, true);
     w.tableCommands().fa_Click();

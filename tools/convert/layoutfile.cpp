@@ -275,7 +275,7 @@ class Applier
 
 } // namespace
 
-bool LayoutFile::apply(QByteArrayView text, Table& table, QString* error)
+FileStatus LayoutFile::apply(QByteArrayView text, Table& table)
 {
     Table work = table;
     Applier applier(work);
@@ -285,14 +285,12 @@ bool LayoutFile::apply(QByteArrayView text, Table& table, QString* error)
         const auto w = words(lines[i], &reason);
         if (w && !w->isEmpty())
             reason = applier.line(*w);
-        if (!reason.isEmpty()) {
-            if (error)
-                *error = QStringLiteral("line %1: %2").arg(i + 1).arg(reason);
-            return false;
-        }
+        if (!reason.isEmpty())
+            return FileStatus::fail(FileStatus::BadLayout,
+                                    QStringLiteral("line %1: %2").arg(i + 1).arg(reason));
     }
     table = std::move(work);
-    return true;
+    return {};
 }
 
 } // namespace corvanta

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "files/filestatus.h"
+
 #include <QByteArrayView>
-#include <QString>
 
 namespace corvanta {
 
@@ -14,8 +15,8 @@ class LayoutFile
 {
   public:
     // Applies every line of `text` (UTF-8) to `table`. A bad line gives
-    // false with "line N: reason" in `error`, and `table` is then unchanged.
-    static bool apply(QByteArrayView text, Table& table, QString* error);
+    // BadLayout with "line N: reason", and `table` is then unchanged.
+    static FileStatus apply(QByteArrayView text, Table& table);
 };
 
 } // namespace corvanta

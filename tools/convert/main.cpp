@@ -482,20 +482,17 @@ int run(const Options& o)
         const QByteArray text = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return fileError(o.layout, file.errorString());
-        QString error;
-        if (!LayoutFile::apply(text, table, &error))
-            return fileError(o.layout, error);
+        if (const FileStatus s = LayoutFile::apply(text, table); !s)
+            return fileError(o.layout, userText(s));
     }
 
     if (o.to->isPdf()) {
-        QString error;
-        bool badColumn = false;
-        if (!PrintPdf::write(table, o.print, LabelTemplates::system(), o.out,
-                             QFileInfo(o.in).completeBaseName(), &error, &badColumn)) {
-            if (badColumn)
-                return usageError(error);
-            return fileError(o.out, error);
-        }
+        const FileStatus s = PrintPdf::write(table, o.print, LabelTemplates::system(), o.out,
+                                             QFileInfo(o.in).completeBaseName());
+        if (s.code == FileStatus::NoSuchColumn)
+            return usageError(userText(s));
+        if (!s)
+            return fileError(o.out, userText(s));
         return 0;
     }
     if (o.asShown)

@@ -56,10 +56,9 @@ QString check(const PrintRequest& request, const LabelTemplates& templates)
     return {};
 }
 
-bool write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
-           const QString& out, const QString& title, QString* error, bool* badColumn)
+FileStatus write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
+                 const QString& out, const QString& title)
 {
-    *badColumn = false;
     std::unique_ptr<PageSource> pages;
     if (!request.labels.isEmpty()) {
         QStringList titles;
@@ -85,11 +84,8 @@ bool write(const Table& table, const PrintRequest& request, const LabelTemplates
             // In the order given; a column named twice prints once.
             for (const QString& name : *request.columns) {
                 const int col = columnNamed(table, name.trimmed());
-                if (col < 0) {
-                    *badColumn = true;
-                    *error = QStringLiteral("no column '%1'").arg(name.trimmed());
-                    return false;
-                }
+                if (col < 0)
+                    return FileStatus::fail(FileStatus::NoSuchColumn, name.trimmed());
                 if (std::find(options.columns.begin(), options.columns.end(), col) ==
                     options.columns.end())
                     options.columns.push_back(col);
@@ -98,7 +94,7 @@ bool write(const Table& table, const PrintRequest& request, const LabelTemplates
         pages = std::make_unique<SheetLayout>(table, std::move(options));
     }
 
-    return PageRenderer::writePdfFile(*pages, out, title, error);
+    return PageRenderer::writePdfFile(*pages, out, title);
 }
 
 } // namespace corvanta::PrintPdf

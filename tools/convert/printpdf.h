@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/filestatus.h"
 #include "printing/pagemodel.h"
 
 #include <QString>
@@ -35,10 +36,10 @@ namespace PrintPdf {
 QString check(const PrintRequest& request, const LabelTemplates& templates);
 
 // Lays out and writes the PDF as a document is saved (see
-// PageRenderer::writePdfFile). On failure returns false with `error` set
-// (`badColumn` tells a bad column name from a write failure).
-bool write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
-           const QString& out, const QString& title, QString* error, bool* badColumn);
+// PageRenderer::writePdfFile). A column named that the table lacks gives
+// NoSuchColumn, before anything is written.
+FileStatus write(const Table& table, const PrintRequest& request, const LabelTemplates& templates,
+                 const QString& out, const QString& title);
 
 } // namespace PrintPdf
 
