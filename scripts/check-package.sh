@@ -46,10 +46,9 @@ lintian --fail-on error,warning --show-overrides "$deb"
 echo "== the unpacked programs"
 home="$tmp/home"
 mkdir -p "$home"
-run() {
-  env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-    XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=offscreen "$@"
-}
+runenv=(env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
+        XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=offscreen)
+run() { "${runenv[@]}" "$@"; }
 out=$(run "$root/usr/bin/corvanta" --version)
 [ "$out" = "Corvanta Address Book $version" ] || fail "corvanta --version said: $out"
 out=$(run "$root/usr/bin/corvanta" --help)
@@ -65,7 +64,9 @@ head -c 60 "$tmp/sample.csv" | grep -q '^Name,Street,City' ||
 # the sample. It runs until it is stopped, so wait for both to be done.
 data="$home/.local/share/Corvanta Address Book"
 ini="$home/.config/Corvanta/AddressBook.ini"
-run "$root/usr/bin/corvanta" >"$tmp/corvanta.log" 2>&1 &
+# A simple command, not the function: then $! is the program itself (env
+# execs it), and the trap's kill reaches it.
+"${runenv[@]}" "$root/usr/bin/corvanta" >"$tmp/corvanta.log" 2>&1 &
 pid=$!
 for _ in $(seq 600); do
   if [ -f "$data/Sample_AB.cvt" ] && [ -f "$data/tips.vti" ] && [ -f "$data/guide.html" ] &&

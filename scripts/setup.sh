@@ -2,7 +2,7 @@
 # Installs what the build needs from Debian's packages. Safe to run again:
 # it only calls apt-get when something is missing.
 set -euo pipefail
-pkgs=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+pkgs=(cmake g++ make lld qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
       clang libclang-rt-14-dev python3 poppler-utils
       glabels-data  # the makers' label sheets, read at run time
       qtkeychain-qt6-dev radicale  # the secret store; the CardDAV server of the sync tests
