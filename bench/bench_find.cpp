@@ -13,12 +13,11 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 using namespace corvanta;
 using bench::median;
-using bench::seconds;
+using bench::timed;
 
 namespace {
 
@@ -32,23 +31,6 @@ bool plainScan(const Table& t, const QString& needle)
             if (t.text(r, c).toUpper().contains(upper))
                 return true;
     return false;
-}
-
-// CPU time of the calling thread, in seconds: on a shared machine the
-// wall time also counts the time other processes held the processor.
-double threadCpu()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-// Wall and CPU seconds of one call.
-template <typename F> void timed(std::vector<double>& wall, std::vector<double>& cpu, F&& f)
-{
-    const double c0 = threadCpu();
-    wall.push_back(seconds(f));
-    cpu.push_back(threadCpu() - c0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <ctime>
 
 namespace corvanta::bench {
 
@@ -14,6 +15,13 @@ double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double threadCpu()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 qint64 statusKB(const char* field)

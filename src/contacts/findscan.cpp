@@ -1,5 +1,7 @@
 #include "contacts/findscan.h"
 
+#include "contacts/foldedtext.h"
+
 #include "grid/table.h"
 
 #include <QChar>
@@ -11,12 +13,6 @@
 namespace corvanta {
 
 namespace {
-
-bool isAscii(QByteArrayView s)
-{
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 char upperAscii(char c)
 {

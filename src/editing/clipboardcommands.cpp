@@ -52,9 +52,12 @@ void ClipboardCommands::cut()
     if (m.panel->activeGrid() != 1 || m.fa->RowCount() < 2)
         return;
     const Range r = targetRange();
-    // Only what the clipboard holds may go from the table.
+    // Only what the clipboard holds may go from the table: the shown rows.
+    QStringList text;
+    for (const Range& part : shownParts(r))
+        text << ClipBlock::encode(m.fa->table(), part.row1, part.col1, part.row2, part.col2);
     m.clipboard->clear();
-    if (!m.clipboard->put(ClipBlock::encode(m.fa->table(), r.row1, r.col1, r.row2, r.col2))) {
+    if (!m.clipboard->put(text.join(QLatin1Char('\n')))) {
         m.platform->beep();
         return;
     }
@@ -70,17 +73,52 @@ void ClipboardCommands::paste()
     const bool single = r.row1 == r.row2 && r.col1 == r.col2;
     if (single) {
         // From one cell the text takes the room it needs, as far as the
-        // table reaches; the table never grows.
-        r.row2 = std::min(m.fa->RowCount() - 1, r.row1 + std::max(1, block.rowCount()) - 1);
+        // table reaches (over shown rows only); the table never grows.
+        int rows = std::max(1, block.rowCount());
+        r.row2 = r.row1;
+        for (int row = r.row1; row < m.fa->RowCount() && rows > 0; ++row)
+            if (m.fa->RowShown(row)) {
+                r.row2 = row;
+                --rows;
+            }
         r.col2 = std::min(m.fa->ColCount() - 1, r.col1 + std::max(1, block.maxCellCount()) - 1);
     }
     writeRange(std::move(block), r, QStringLiteral("Paste"));
     m.fa->SelectRange(r.row1, r.col1, r.row2, r.col2);
 }
 
+std::vector<ClipboardCommands::Range> ClipboardCommands::shownParts(const Range& r) const
+{
+    std::vector<Range> parts;
+    for (const auto& [first, last] : m.fa->ShownRuns(r.row1, r.row2))
+        parts.push_back({first, r.col1, last, r.col2});
+    return parts;
+}
+
 void ClipboardCommands::writeRange(ClipBlock block, const Range& r, const QString& change)
 {
-    m.history->writeBlock(std::move(block), r.row1, r.col1, r.row2, r.col2, change);
+    // Hidden records keep their cells: each run of shown rows gets its own
+    // rows of the block, all of it one step.
+    const std::vector<Range> runs = shownParts(r);
+    if (runs.empty())
+        return;
+    if (runs.size() == 1) {
+        const Range& run = runs.front();
+        m.history->writeBlock(std::move(block), run.row1, run.col1, run.row2, run.col2, change);
+        return;
+    }
+    Table scratch(std::max(1, block.rowCount()), std::max(1, block.maxCellCount()));
+    block.writeTo(scratch, 0, 0, scratch.rowCount() - 1, scratch.colCount() - 1);
+    m.history->together(change, [&] {
+        int from = 0;
+        for (const Range& run : runs) {
+            const int n = run.row2 - run.row1 + 1;
+            m.history->writeBlock(ClipBlock::parse(ClipBlock::encode(scratch, from, 0, from + n - 1,
+                                                                     scratch.colCount() - 1)),
+                                  run.row1, run.col1, run.row2, run.col2, change);
+            from += n;
+        }
+    });
 }
 
 } // namespace corvanta

@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <vector>
+
 namespace corvanta {
 
 class ClipBlock;
@@ -35,8 +37,11 @@ class ClipboardCommands : public QObject
     // otherwise.
     Range targetRange() const;
     // Writes the block over the range as one undoable step that keeps the
-    // rows' texts before and after, never the table's.
+    // rows' texts before and after, never the table's. Rows a filter hides
+    // are left alone: the block's rows go to the shown rows in turn.
     void writeRange(ClipBlock block, const Range& r, const QString& change);
+    // The shown rows of the range, as ranges of their own.
+    std::vector<Range> shownParts(const Range& r) const;
 
     EditTargets m;
 };

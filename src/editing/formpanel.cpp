@@ -104,9 +104,9 @@ namespace {
 // The Edit menu's entries that act on the table's shape or selection; the
 // panel, one record seen sideways, has no use for them.
 const char* const kTableOnlyEntries[] = {
-    "mnuEditCut",  "mnuEditPaste", "mnuInsert",      "mnuDelete",  "mnuSelectAll",
-    "mnuEditFind", "mnuMove",      "mnuEditColAttr", "mnuAlign",   "mnuSpace101",
-    "mnuSpace102", "mnuSpace1030", "mnuSpace221",    "mnuSpace222"};
+    "mnuEditCut",  "mnuEditPaste", "mnuInsert",      "mnuDelete",   "mnuSelectAll",
+    "mnuEditFind", "mnuMove",      "mnuEditColAttr", "mnuAlign",    "mnuSpace101",
+    "mnuSpace102", "mnuSpace1030", "mnuSpace221",    "mnuSpace222", "mnuFilter"};
 
 } // namespace
 

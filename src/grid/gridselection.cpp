@@ -3,7 +3,9 @@
 #include "grid/tablemodel.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -53,7 +55,26 @@ void GridSelection::build() const
         else
             merged.push_back(s);
     }
-    m_spans.swap(merged);
+    // Rows a filter hides are not picked: commands on the picked rows act
+    // on the records the user sees.
+    const auto* table = qobject_cast<const QTableView*>(m_view);
+    if (table && table->verticalHeader()->hiddenSectionCount() > 0) {
+        m_spans.clear();
+        for (const auto& s : merged) {
+            int first = -1;
+            for (int r = s.first; r <= s.second + 1; ++r) {
+                const bool shown = r <= s.second && !table->isRowHidden(r - fixed);
+                if (shown && first < 0)
+                    first = r;
+                else if (!shown && first >= 0) {
+                    m_spans.emplace_back(first, r - 1);
+                    first = -1;
+                }
+            }
+        }
+    } else {
+        m_spans.swap(merged);
+    }
     m_before.clear();
     m_before.reserve(m_spans.size());
     for (const auto& s : m_spans) {

@@ -703,7 +703,10 @@ QString GridWidget::ClipText() const
     const Block b = d->selection->currentBlock();
     if (!b.valid)
         return {};
-    return ClipBlock::encode(table(), b.top(), b.left(), b.bottom(), b.right());
+    QStringList runs;
+    for (const auto& [first, last] : ShownRuns(b.top(), b.bottom()))
+        runs << ClipBlock::encode(table(), first, b.left(), last, b.right());
+    return runs.join(QLatin1Char('\n'));
 }
 
 void GridWidget::SetClipText(const QString& text)
@@ -799,6 +802,66 @@ void GridWidget::SetDropList(const QString& entries)
 void GridWidget::ClearAll()
 {
     d->model->clearAll();
+}
+
+void GridWidget::ShowOnlyRows(const std::vector<int>* shown)
+{
+    QHeaderView* header = verticalHeader();
+    // Hiding a section resizes it to nothing: that is no height the user
+    // gave the row. A header that paints as it goes would also measure
+    // every section at each of them, which on a large table takes minutes.
+    // Nor does the table view need to hear of each row: its geometry is
+    // brought up to date once at the end.
+    QScopedValueRollback guard(d->applyingLayout, true);
+    header->setUpdatesEnabled(false);
+    const QSignalBlocker quiet(header);
+    const int fixed = d->model->fixedRows();
+    const int rows = d->model->rowCount();
+    auto next = shown ? shown->begin() : std::vector<int>::const_iterator();
+    for (int m = 0; m < rows; ++m) {
+        bool show = true;
+        if (shown) {
+            while (next != shown->end() && *next < m + fixed)
+                ++next;
+            show = next != shown->end() && *next == m + fixed;
+        }
+        if (header->isSectionHidden(m) == show)
+            header->setSectionHidden(m, !show);
+    }
+    header->setUpdatesEnabled(true);
+    updateGeometries();
+    viewport()->update();
+    d->selection->invalidate();
+}
+
+int GridWidget::HiddenRowCount() const
+{
+    return verticalHeader()->hiddenSectionCount();
+}
+
+bool GridWidget::RowShown(int row) const
+{
+    const int m = d->model->toModelRow(row);
+    return m >= 0 && m < d->model->rowCount() && !verticalHeader()->isSectionHidden(m);
+}
+
+std::vector<std::pair<int, int>> GridWidget::ShownRuns(int row1, int row2) const
+{
+    std::vector<std::pair<int, int>> runs;
+    if (HiddenRowCount() == 0) {
+        if (row1 <= row2)
+            runs.emplace_back(row1, row2);
+        return runs;
+    }
+    for (int r = row1; r <= row2; ++r) {
+        if (!RowShown(r))
+            continue;
+        if (!runs.empty() && runs.back().second == r - 1)
+            runs.back().second = r;
+        else
+            runs.emplace_back(r, r);
+    }
+    return runs;
 }
 
 void GridWidget::RemoveRow(int row)

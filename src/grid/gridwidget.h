@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include <optional>
+#include <vector>
 
 namespace corvanta {
 
@@ -84,7 +85,8 @@ class GridWidget : public QTableView
     void MoveRowTo(int row, int newIndex);
     void MoveColumnTo(int col, int newIndex);
 
-    // The selection (from the current cell to SelEndRow/SelEndCol) as
+    // The selection (from the current cell to SelEndRow/SelEndCol), the
+    // rows a filter hides left out, as
     // TAB-separated cells and LF-separated rows; cells holding TABs, quotes or
     // line breaks are quoted so that writing the text back restores them
     // (format: table/clipblock.h). Writing fills the selection from its
@@ -115,6 +117,16 @@ class GridWidget : public QTableView
     void SetDragEnabled(int on);
     QString DropList() const;
     void SetDropList(const QString& entries); // "a|b|c"; "" = plain editor
+
+    // Shows only the records `shown` (ascending table rows), or every
+    // record for none. How the user looks at the table, like a scroll
+    // position: row heights and the rest of the document stay as they are.
+    void ShowOnlyRows(const std::vector<int>* shown);
+    // Records a filter hides now; rows inserted since show.
+    int HiddenRowCount() const;
+    bool RowShown(int row) const;
+    // The runs of shown rows in row1..row2, as [first, last] pairs.
+    std::vector<std::pair<int, int>> ShownRuns(int row1, int row2) const;
 
     void ClearAll();
     void SelectRange(int row1, int col1, int row2 = -1, int col2 = -1);

@@ -105,6 +105,7 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::Item, "mnuSelectAll", "Select &All", "Ctrl+L"},
         {E::Separator, "mnuSpace101"},
         {E::Item, "mnuEditFind", "&Find...", "Ctrl+F"},
+        {E::Item, "mnuFilter", "Filte&r Records", "Ctrl+Shift+F"},
         {E::Separator, "mnuSpace102"},
         {E::Item, "mnuAddRow", "&Add Row", "Ctrl+F2"},
         {E::Menu, "mnuInsert", "&Insert"},
@@ -160,6 +161,8 @@ void buildMenus(QMainWindow* window, CommandSet& commands)
         {E::Item, "mnuTools_DialPhone", "Dial &Phone", "Ctrl+F6"},
         {E::Item, "mnuTools_SendMail", "Send &Email", "Ctrl+F7"},
         {E::Item, "mnuTools_WebLink", "&Web Link", "Ctrl+F8"},
+        {E::Separator, ""},
+        {E::Item, "mnuTools_FindDuplicates", "Find &Duplicates..."},
         // The mode's check marks live here; the toolbar switches the mode.
         {E::Menu, "mnuMouseMode0", "&Mouse Mode", "", Hidden},
         {E::Item, "mnuMouseMode_0", "&Row Mode", "F6", Checked},

@@ -2,11 +2,13 @@
 
 #include "commands/commandset.h"
 #include "contacts/contacttools.h"
+#include "contacts/duplicatesdialog.h"
 #include "editing/countcontrol.h"
 #include "editing/dropbox.h"
 #include "editing/editinstaller.h"
 #include "editing/formpanel.h"
 #include "editing/layoutcommands.h"
+#include "contacts/quickfilterbar.h"
 #include "files/document.h"
 #include "files/filecommands.h"
 #include "files/recentfiles.h"
@@ -45,6 +47,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -195,7 +198,16 @@ void MainWindow::buildWidgets()
     m_splitter = new QSplitter(Qt::Horizontal);
     m_splitter->setObjectName(QStringLiteral("splitter"));
     m_splitter->addWidget(panelSide);
-    m_splitter->addWidget(m_fa);
+    // The filter box sits right above the records it narrows.
+    auto* records = new QWidget;
+    records->setObjectName(QStringLiteral("recordsPane"));
+    m_filterBar = new QuickFilterBar(m_fa, records);
+    auto* recordsLayout = new QVBoxLayout(records);
+    recordsLayout->setContentsMargins(0, 0, 0, 0);
+    recordsLayout->setSpacing(0);
+    recordsLayout->addWidget(m_filterBar);
+    recordsLayout->addWidget(m_fa, 1);
+    m_splitter->addWidget(records);
     m_splitter->setChildrenCollapsible(false);
     // A drag shows a line that follows the mouse; the panel and the table
     // take their new widths when the button is released.
@@ -301,6 +313,12 @@ void MainWindow::wireCommands()
             [this](int pos) { m_editing->placeAtPanelEdge(GridWidget::pixelsToTwips(pos)); });
     auto* tools = new ContactTools(m_fa, *m_doc, platform(), settings(), this);
     tools->install(c);
+    m_filterBar->install(c);
+    auto* duplicates = new DuplicateCommands(
+        m_fa, *m_history, [this] { return duplicateColumns(*m_fa, m_doc->roles()); }, this);
+    duplicates->install(c);
+    connect(duplicates, &DuplicateCommands::merged, this, &MainWindow::updateCountBoxes);
+    connect(duplicates, &DuplicateCommands::merged, m_table, &TableCommands::fa_Click);
     connect(tools, &ContactTools::cellFound, m_table, &TableCommands::fa_Click);
     connect(tools, &ContactTools::countryChanged, this,
             [this](const QString& text) { setStatusPanel(2, text); });
@@ -338,8 +356,18 @@ void MainWindow::wireCommands()
             [this](const QString& text) { setStatusPanel(5, text); });
     connect(m_formPanel, &FormPanel::shown, m_table, &TableCommands::fa_Click);
     connect(m_formPanel, &FormPanel::gridFocused, m_table->colorPalette(), &QWidget::hide);
-    connect(m_table, &TableCommands::positionChanged, this,
-            [this](const QString& text) { setStatusPanel(6, text); });
+    // Panel 6 shows the position, or how many records a filter shows.
+    connect(m_table, &TableCommands::positionChanged, this, [this](const QString& text) {
+        m_positionText = text;
+        if (!m_filterBar->isActive())
+            setStatusPanel(6, text);
+    });
+    connect(m_filterBar, &QuickFilterBar::shownChanged, this, [this](const QString& text) {
+        setStatusPanel(6, text.isEmpty() ? m_positionText : text);
+    });
+    // Another document starts unfiltered.
+    connect(m_doc, &Document::loaded, m_filterBar, &QuickFilterBar::clear);
+    connect(m_doc, &Document::reset, m_filterBar, &QuickFilterBar::clear);
     connect(m_table, &TableCommands::modeChanged, this,
             [this](TableCommands::Mode, const QString& text) { setStatusPanel(3, text); });
     connect(m_table, &TableCommands::modeChanged, m_formPanel, &FormPanel::restoreSubmenus);

@@ -20,6 +20,7 @@ class FileCommands;
 class FormPanel;
 class GridWidget;
 class HelpCommands;
+class QuickFilterBar;
 class RecentFiles;
 class RecoveryCopy;
 class SettingsStore;
@@ -119,6 +120,8 @@ class MainWindow : public QMainWindow
     GridWidget* m_fb = nullptr;
     GridWidget* m_fc = nullptr;
     QSplitter* m_splitter = nullptr;
+    QuickFilterBar* m_filterBar = nullptr;
+    QString m_positionText;
     CountControl* m_countControl = nullptr;
     QAction* m_countControlAction = nullptr;
     std::array<QLabel*, 6> m_panels{};

@@ -78,6 +78,13 @@ void EditHistory::writeBlock(ClipBlock&& block, int row1, int col1, int row2, in
     push(new BlockWriteCommand(*this, change, std::move(block), row1, col1, row2, col2));
 }
 
+void EditHistory::together(const QString& change, const std::function<void()>& changes)
+{
+    m_stack->beginMacro(change);
+    changes();
+    m_stack->endMacro();
+}
+
 void EditHistory::moveBlock(int row1, int col1, int row2, int col2, int toRow, int toCol)
 {
     if (!m_model->table().clampRange(row1, col1, row2, col2) || (toRow == row1 && toCol == col1))

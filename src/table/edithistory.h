@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 #include <utility>
 #include <vector>
 
@@ -68,6 +70,9 @@ class EditHistory : public QObject, public EditRecorder
                        const ColumnRoles& rolesBefore, const ColumnRoles& rolesAfter);
     void appendRows(Table&& records, int cols, QList<std::pair<int, QString>> titles,
                     const QString& change);
+    // The changes `changes` makes through this history, as one step named
+    // `change`: undo and redo take them together.
+    void together(const QString& change, const std::function<void()>& changes);
     // The whole table and its roles exchanged for `table` and `roles`.
     void replaceTable(Table&& table, const ColumnRoles& roles, const ColumnRoles& rolesBefore,
                       const QString& change);

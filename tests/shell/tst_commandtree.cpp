@@ -104,7 +104,8 @@ void TestCommandTree::menus_data()
         "mnuUndo|&Undo|Ctrl+Z", "mnuRedo|&Redo|Ctrl+Y", "-",
         "mnuEditCut|C&ut|Ctrl+X", "mnuEditCopy|&Copy|Ctrl+C", "mnuEditPaste|&Paste|Ctrl+V",
         "-mnuSpace100", "mnuSelectAll|Select &All|Ctrl+L", "-mnuSpace101",
-        "mnuEditFind|&Find...|Ctrl+F", "-mnuSpace102", "mnuAddRow|&Add Row|Ctrl+F2",
+        "mnuEditFind|&Find...|Ctrl+F", "mnuFilter|Filte&r Records|Ctrl+Shift+F",
+        "-mnuSpace102", "mnuAddRow|&Add Row|Ctrl+F2",
         "mnuInsert|&Insert", "mnuDelete|&Delete", "-mnuSpace1030", "mnuMove|&Move",
         "-mnuSpace221", "mnuEditColAttr|Column A&ttributes...",
         "mnuEditColTitle|Column &Title...|hidden", "-mnuSpace222", "mnuAlign|A&lignment",
@@ -127,7 +128,8 @@ void TestCommandTree::menus_data()
         "mnuColDef|&Column Define...|F9", "mnuDateTimeNow|DateTime Stamp Now|F3", "-",
         "mnuToolsCountry|Internet Map Countr&y", "mnuTools_InternetMap|Internet &Map|Ctrl+F5",
         "mnuTools_DialPhone|Dial &Phone|Ctrl+F6", "mnuTools_SendMail|Send &Email|Ctrl+F7",
-        "mnuTools_WebLink|&Web Link|Ctrl+F8", "mnuMouseMode0|&Mouse Mode|hidden",
+        "mnuTools_WebLink|&Web Link|Ctrl+F8", "-", "mnuTools_FindDuplicates|Find &Duplicates...",
+        "mnuMouseMode0|&Mouse Mode|hidden",
         "mnuDragDrop|&Drag Drop|[ ]|hidden"};
     QTest::newRow("mnuToolsCountry") << QStringList{
         "mnuToolsCountryUSA|&USA|[x]", "mnuToolsCountryCa|&Canada|[ ]"};
@@ -171,7 +173,7 @@ void TestCommandTree::shortcutsAreUnique()
             seen.insert(key, a->objectName());
         }
     }
-    QCOMPARE(seen.size(), 32);
+    QCOMPARE(seen.size(), 33);
 }
 
 void TestCommandTree::shortcutReachesCommand_data()
@@ -384,9 +386,9 @@ void TestCommandTree::everyCommandStartsDisabled()
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         ++commands;
     }
-    // 62 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
+    // 64 menu commands, 8 recent files, 21 toolbar buttons, 3 drop-down
     // items, 2 on Toolbar2.
-    QCOMPARE(commands, 62 + 8 + 21 + 3 + 2);
+    QCOMPARE(commands, 64 + 8 + 21 + 3 + 2);
 }
 
 // ---------------------------------------------------------------- icons

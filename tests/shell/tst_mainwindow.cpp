@@ -971,7 +971,7 @@ void TestMainWindow::splitterStopsAtLimits()
         QCOMPARE(w.vbarLeft(), 3000);
     // The table starts right of the splitter; the panel's value column
     // ends at the panel's right edge.
-    QCOMPARE(w.fa()->x(), handle->x() + handle->width());
+    QCOMPARE(w.fa()->mapTo(handle->parentWidget(), QPoint()).x(), handle->x() + handle->width());
     GridWidget* fb = w.fb();
     QTRY_COMPARE(fb->columnViewportPosition(1) + fb->columnWidth(1), fb->viewport()->width());
 }
