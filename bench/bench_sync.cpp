@@ -1,7 +1,8 @@
 // Two-way sync with a Radicale server of its own on 127.0.0.1 (HTTPS):
 // a first sync of 10,000 cards down, one with 10 changes on each side,
-// and a first sync up beside Python sending the same cards one request
-// each, so the server's own share shows. Needs radicale (scripts/setup.sh).
+// and a first sync up. Beside each, Python making the same requests of
+// the same server, and the CPU time the server spent, so the server's own
+// share shows. Needs radicale (scripts/setup.sh).
 
 #include "addressgen.h"
 #include "benchutil.h"
@@ -16,6 +17,7 @@
 #include <QSslCertificate>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace corvanta;
 using namespace corvanta::bench;
@@ -24,7 +26,20 @@ namespace {
 
 RadicaleServer* server = nullptr;
 
-bool peer(const QStringList& args, const QByteArray& input = {})
+// The CPU seconds the server has used so far.
+double serverCpu()
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(server->pid()));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    // utime and stime, the 14th and 15th fields, in clock ticks
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
+           double(sysconf(_SC_CLK_TCK));
+}
+
+bool peer(const QStringList& args, const QByteArray& input = {}, QByteArray* output = nullptr)
 {
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"),
@@ -34,6 +49,8 @@ bool peer(const QStringList& args, const QByteArray& input = {})
     p.write(input);
     p.closeWriteChannel();
     p.waitForFinished(-1);
+    if (output)
+        *output = p.readAllStandardOutput();
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
@@ -59,12 +76,21 @@ Sync::Session::Options options(const QString& path)
             QSslCertificate::fromPath(server->cert()), true};
 }
 
-Sync::Session::Result timed(TableModel& model, const QString& path, double& s)
+// A copy of the address book `from` at `to`, as it is on the server's disk.
+bool copyBook(const QString& from, const QString& to)
+{
+    return QProcess::execute(QStringLiteral("cp"),
+                             {QStringLiteral("-a"), server->folder(from), server->folder(to)}) == 0;
+}
+
+Sync::Session::Result timed(TableModel& model, const QString& path, double& s, double& cpu)
 {
     EditHistory history(&model); // the sync as the program records it
     Sync::Session session(&model, &history, ColumnRoles{});
     Sync::Session::Result r;
+    const double before = serverCpu();
     s = seconds([&] { r = session.run(options(path)); });
+    cpu = serverCpu() - before;
     if (!r.ok)
         std::printf("  sync failed: %s\n", qPrintable(r.message));
     return r;
@@ -91,26 +117,36 @@ int main(int argc, char** argv)
     const int up = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 500;
     constexpr int kRuns = 3;
 
-    std::vector<double> first, changes;
+    // The cards of a phone's months of use, stored in one request (the
+    // server's own import) and read once, as the server reads cards that
+    // came one by one as they came; every run then starts from a copy.
+    if (!peer({QStringLiteral("put"), QStringLiteral("/anna/seed/")},
+              cardsOf(records(down, 1), QStringLiteral("c"))) ||
+        !peer({QStringLiteral("etags"), QStringLiteral("/anna/seed/")}))
+        return 1;
+    std::vector<double> first, firstCpu, pyFirst, pyFirstCpu;
     TableModel model;
     for (int run = 0; run < kRuns; ++run) {
         const QString path = QStringLiteral("/anna/down%1/").arg(run);
-        // Filled in one request (the server's own import), as a phone's
-        // months of use would have.
-        // The server reads new cards once, at the first request after the
-        // import; a phone's cards came one by one and were read as they came.
-        if (!peer({QStringLiteral("put"), path},
-                  cardsOf(records(down, run + 1), QStringLiteral("c"))) ||
-            !peer({QStringLiteral("etags"), path}))
+        const QString py = QStringLiteral("/anna/pydown%1/").arg(run);
+        if (!copyBook(QStringLiteral("/anna/seed/"), path) ||
+            !copyBook(QStringLiteral("/anna/seed/"), py))
             return 1;
         model.replaceTable(records(0, 1));
-        double s = 0;
-        const Sync::Session::Result r = timed(model, path, s);
+        double s = 0, cpu = 0;
+        const Sync::Session::Result r = timed(model, path, s, cpu);
         first.push_back(s);
-        std::printf("first sync down, %d cards: %.2f s (%d records)\n", down, s, r.received);
+        firstCpu.push_back(cpu);
+        const double before = serverCpu();
+        pyFirst.push_back(seconds([&] { peer({QStringLiteral("synccards"), py}); }));
+        pyFirstCpu.push_back(serverCpu() - before);
+        std::printf("first sync down, %d cards: %.2f s, server CPU %.2f s (%d records); "
+                    "Python listing them: %.2f s, server CPU %.2f s\n",
+                    down, s, cpu, r.received, pyFirst.back(), pyFirstCpu.back());
     }
     const QString path = QStringLiteral("/anna/down%1/").arg(kRuns - 1);
     const int link = Sync::columnTitled(model.table(), Sync::kLinkTitle);
+    std::vector<double> changes, changesCpu, pyChanges, pyChangesCpu;
     for (int run = 0; run < kRuns; ++run) {
         for (int i = 0; i < 10; ++i) {
             const int here = 1 + run * 20 + i;
@@ -127,11 +163,24 @@ int main(int argc, char** argv)
             if (!peer({QStringLiteral("put"), href}, card))
                 return 1;
         }
-        double s = 0;
-        const Sync::Session::Result r = timed(model, path, s);
+        double s = 0, cpu = 0;
+        const Sync::Session::Result r = timed(model, path, s, cpu);
         changes.push_back(s);
-        std::printf("10 changes each side in %d: %.2f s (%d received, %d sent)\n", down, s,
-                    r.received, r.sent);
+        changesCpu.push_back(cpu);
+        // Python's 10 PUTs and listing since a token, timed inside it.
+        QByteArray out;
+        const double before = serverCpu();
+        if (!peer({QStringLiteral("resync"), QStringLiteral("/anna/pydown%1/").arg(run),
+                   QStringLiteral("10")},
+                  {}, &out))
+            return 1;
+        pyChangesCpu.push_back(serverCpu() - before);
+        const QList<QByteArray> parts = out.trimmed().split(' ');
+        pyChanges.push_back(parts.value(0).toDouble() + parts.value(1).toDouble());
+        std::printf("10 changes each side in %d: %.2f s, server CPU %.2f s (%d received, %d "
+                    "sent); Python's 10 PUTs %.2f s + listing %.2f s\n",
+                    down, s, cpu, r.received, r.sent, parts.value(0).toDouble(),
+                    parts.value(1).toDouble());
     }
 
     // Up: this program beside Python sending the same cards one by one.
@@ -144,8 +193,8 @@ int main(int argc, char** argv)
             return 1;
         TableModel upModel;
         upModel.replaceTable(Table(t));
-        double s = 0;
-        timed(upModel, mine, s);
+        double s = 0, cpu = 0;
+        timed(upModel, mine, s, cpu);
         ours.push_back(s);
         const QByteArray cards = cardsOf(t, QStringLiteral("p"));
         python.push_back(seconds([&] { peer({QStringLiteral("putmany"), theirs}, cards); }));
@@ -164,10 +213,13 @@ int main(int argc, char** argv)
         }));
     }
 
-    std::printf("\nmedians of %d runs\n", kRuns);
-    std::printf("first sync down, %d cards:        %.2f s (target <= 10 s)\n", down, median(first));
-    std::printf("10 changes each side in %d cards: %.2f s (target <= 1 s)\n", down,
-                median(changes));
+    std::printf("\nmedians of %d runs (Python: the same requests, one process)\n", kRuns);
+    std::printf("first sync down, %d cards:        %.2f s, server CPU %.2f s (target <= 10 s); "
+                "Python %.2f s, server CPU %.2f s\n",
+                down, median(first), median(firstCpu), median(pyFirst), median(pyFirstCpu));
+    std::printf("10 changes each side in %d cards: %.2f s, server CPU %.2f s (target <= 1 s); "
+                "Python %.2f s, server CPU %.2f s\n",
+                down, median(changes), median(changesCpu), median(pyChanges), median(pyChangesCpu));
     std::printf("first sync up, %d records:         %.2f s; Python one PUT each: %.2f s "
                 "(ratio %.2f)\n",
                 up, median(ours), median(python), median(ours) / median(python));

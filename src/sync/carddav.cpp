@@ -159,7 +159,9 @@ DavClient::Reply DavClient::finish(QNetworkReply* reply)
 {
     Reply out;
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    out.body = reply->readAll();
+    // An aborted reply is closed: nothing to read, and reading warns.
+    if (reply->isOpen())
+        out.body = reply->readAll();
     out.etag = reply->rawHeader("ETag");
     out.location = reply->url().resolved(
         reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());

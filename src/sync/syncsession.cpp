@@ -1,8 +1,8 @@
 #include "sync/syncsession.h"
 
 #include "grid/tablemodel.h"
-#include "table/edithistory.h"
 #include "sync/syncstate.h"
+#include "table/edithistory.h"
 
 #include <QUuid>
 
@@ -32,12 +32,16 @@ const QByteArray kDiscover = R"(<?xml version="1.0" encoding="utf-8"?>
 const QByteArray kEtags = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:"><d:prop><d:getetag/><d:resourcetype/></d:prop></d:propfind>)";
 
-QByteArray syncReport(const QString& token)
+// With `cards`, the listing brings the cards themselves: every request
+// costs the server a pass over the whole collection, so a listing that
+// names only changed (or only wanted) cards saves the multigets after it.
+QByteArray syncReport(const QString& token, bool cards)
 {
     return R"(<?xml version="1.0" encoding="utf-8"?>
-<d:sync-collection xmlns:d="DAV:"><d:sync-token>)" +
+<d:sync-collection xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav"><d:sync-token>)" +
            token.toHtmlEscaped().toUtf8() +
-           R"(</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>)";
+           R"(</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/>)" +
+           (cards ? "<c:address-data/>" : "") + "</d:prop></d:sync-collection>";
 }
 
 QByteArray multiget(const QStringList& hrefs)
@@ -176,8 +180,7 @@ void writeInto(TableModel* model, EditHistory* history, const ColumnRoles& roles
 
 } // namespace
 
-Session::Session(TableModel* model, EditHistory* history, const ColumnRoles& roles,
-                 QObject* parent)
+Session::Session(TableModel* model, EditHistory* history, const ColumnRoles& roles, QObject* parent)
     : QObject(parent), m_model(model), m_history(history), m_roles(roles)
 {
 }
@@ -253,17 +256,28 @@ Session::Result Session::run(const Options& o)
             const DavProp etag = r.props.value(dav("getetag"));
             if (etag.status == 404)
                 continue;
-            if (!known.contains(r.href) || known.value(r.href) != etag.text)
-                changed.insert(r.href, etag.text);
+            if (!known.contains(r.href) || known.value(r.href) != etag.text) {
+                // A card the listing brought needs no multiget; a server that
+                // lists without cards is asked for them after.
+                const DavProp data = r.props.value(card("address-data"));
+                if (data.status == 200 && !data.text.isEmpty())
+                    server.cards.push_back({r.href, etag.text, data.text.toUtf8()});
+                else
+                    changed.insert(r.href, etag.text);
+            }
             listed.insert(r.href);
         }
     };
     if (syncable) {
-        DavClient::Reply r =
-            client.send(xmlRequest("REPORT", collection, syncReport(state.token), "0"));
+        // Cards come with the listing when it names only what is wanted:
+        // what changed since the token, or everything for a document that
+        // knows no card yet.
+        DavClient::Reply r = client.send(
+            xmlRequest("REPORT", collection,
+                       syncReport(state.token, !state.token.isEmpty() || known.isEmpty()), "0"));
         if (!state.token.isEmpty() && (r.status == 403 || r.status == 409 || r.status == 400)) {
             // The token is too old for the server: start from every card.
-            r = client.send(xmlRequest("REPORT", collection, syncReport({}), "0"));
+            r = client.send(xmlRequest("REPORT", collection, syncReport({}, known.isEmpty()), "0"));
         } else {
             complete = state.token.isEmpty();
         }
@@ -283,6 +297,12 @@ Session::Result Session::run(const Options& o)
         for (auto it = known.cbegin(); it != known.cend(); ++it)
             if (!listed.contains(it.key()))
                 server.gone.insert(it.key());
+    } else if (server.cards.empty() && changed.isEmpty() && server.gone.isEmpty()) {
+        // Nothing new since the token, or only the cards this document sent
+        // last time, known by their ETags: the old token lists those few
+        // again next time, and a sync that changes nothing is no step in
+        // the document's history.
+        server.token = state.token;
     }
 
     // --- the changed cards ---
@@ -368,17 +388,26 @@ Session::Result Session::run(const Options& o)
         results[i] = {true, QString::fromUtf8(r.etag)};
         return true;
     });
-    if (syncable && !server.token.isEmpty() && sendFault.isEmpty() && !m_cancelled &&
-        refused == 0 && !p.uploads.empty()) {
+    // A card sent without an ETag in the answer (the server changed it as
+    // it stored it) looks changed there at the next sync.
+    bool etagMissing = false;
+    for (size_t i = 0; i < p.uploads.size(); ++i)
+        etagMissing = etagMissing || (results[i].confirmed && p.uploads[i].kind == Upload::Put &&
+                                      results[i].etag.isEmpty());
+    if (syncable && etagMissing && !server.token.isEmpty() && sendFault.isEmpty() && !m_cancelled &&
+        refused == 0) {
         // The token taken before sending reports this sync's own cards as
-        // changed the next time. When nothing but them changed since, the
-        // newer token is as good, and the next sync has nothing to fetch.
+        // changed the next time; those sent with an ETag are then known and
+        // not fetched, the others would be. When nothing but our cards
+        // changed since, the newer token is as good, and the next sync has
+        // nothing to fetch. Asked only then: the server pays a pass over the
+        // whole collection for every listing.
         QHash<QString, QString> ours; // href -> ETag; empty for a delete
         for (size_t i = 0; i < p.uploads.size(); ++i)
             if (results[i].confirmed)
                 ours.insert(p.uploads[i].href, results[i].etag);
         const DavClient::Reply r =
-            client.send(xmlRequest("REPORT", collection, syncReport(server.token), "0"));
+            client.send(xmlRequest("REPORT", collection, syncReport(server.token, false), "0"));
         const Multistatus m = parseMultistatus(r.body);
         bool onlyOurs =
             faultOf(r, collection).isEmpty() && m.error.isEmpty() && !m.syncToken.isEmpty();

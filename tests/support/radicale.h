@@ -46,14 +46,13 @@ class RadicaleServer
                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
                  QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                  QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                 QStringLiteral("-keyout"), dir + QStringLiteral("/key.pem"),
-                 QStringLiteral("-out"), cert(), QStringLiteral("-days"), QStringLiteral("2"),
-                 QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                 QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
+                 QStringLiteral("-keyout"), key(), QStringLiteral("-out"), cert(),
+                 QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                 QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                 QStringLiteral("subjectAltName=IP:127.0.0.1")});
             if (made != 0)
                 return;
-            ssl =
-                QStringLiteral("ssl = True\ncertificate = %1\nkey = %2/key.pem\n").arg(cert(), dir);
+            ssl = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert(), key());
         }
         QFile config(dir + QStringLiteral("/config"));
         if (!config.open(QIODevice::WriteOnly))
@@ -75,6 +74,13 @@ class RadicaleServer
 
     bool ok() const { return m_ok; }
     QString cert() const { return m_dir.path() + QStringLiteral("/cert.pem"); }
+    QString key() const { return m_dir.path() + QStringLiteral("/key.pem"); }
+    // The folder of the address book at `path` ("/anna/book/").
+    QString folder(const QString& path) const
+    {
+        return m_dir.path() + QStringLiteral("/storage/collection-root") + path;
+    }
+    qint64 pid() const { return m_process.processId(); }
     QString url(const QString& path = QStringLiteral("/")) const
     {
         return QStringLiteral("%1://127.0.0.1:%2%3")

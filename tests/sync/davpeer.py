@@ -9,12 +9,18 @@ davpeer.py URL USER PASSWORD [CAFILE] COMMAND [PATH]
   delete PATH    delete the card at PATH
   etags PATH     ask for every card's ETag (the server reads what it was given)
   list PATH      print "href<TAB>FN" of every card of the address book PATH
+  synccards PATH list every card of the address book PATH with its data in
+                 one sync-collection report (a first sync's one request)
+  resync PATH N  take the sync token, change N cards one PUT each and list
+                 what changed since the token; print the seconds the PUTs
+                 and the listing took (a sync's requests after N changes)
 """
 import base64
 import http.client
 import re
 import ssl
 import sys
+import time
 import urllib.parse
 import xml.etree.ElementTree as ET
 
@@ -71,6 +77,29 @@ def main():
             _, card = request("GET", href)
             fn = re.search(rb"^FN:(.*?)\r?$", card, re.M)
             print(href + "\t" + (fn.group(1).decode() if fn else ""))
+    elif command in ("synccards", "resync"):
+        def sync_report(token, data):
+            return request("REPORT", path, (
+                '<?xml version="1.0"?><d:sync-collection xmlns:d="DAV:" '
+                'xmlns:c="urn:ietf:params:xml:ns:carddav"><d:sync-token>%s</d:sync-token>'
+                '<d:sync-level>1</d:sync-level><d:prop><d:getetag/>%s</d:prop>'
+                '</d:sync-collection>' % (token, "<c:address-data/>" if data else "")),
+                {"Content-Type": "application/xml", "Depth": "0"})
+        status, body = sync_report("", command == "synccards")
+        if command == "resync" and status < 300:
+            root = ET.fromstring(body)
+            token = root.find("{DAV:}sync-token").text
+            cards = sorted((r.find("{DAV:}href").text, r.find(".//{DAV:}getetag").text)
+                           for r in root.iter("{DAV:}response"))[:int(rest[2])]
+            bodies = [request("GET", href)[1] for href, _ in cards]
+            start = time.perf_counter()
+            for (href, etag), card in zip(cards, bodies):
+                status = max(status, request(
+                    "PUT", href, card.replace(b"END:VCARD", b"NOTE:changed\r\nEND:VCARD"),
+                    {"Content-Type": "text/vcard", "If-Match": etag})[0])
+            puts = time.perf_counter() - start
+            status = max(status, sync_report(token, True)[0])
+            print("%.3f %.3f" % (puts, time.perf_counter() - start - puts))
     else:
         sys.exit("unknown command " + command)
     if status >= 300:
