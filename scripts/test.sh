@@ -23,22 +23,10 @@ timed "setup" scripts/setup.sh
 # who wants to step through variables sets -g again in that build folder.)
 timed "ASan configure" cmake --preset asan -DCMAKE_CXX_FLAGS_DEBUG=-g1 >/dev/null
 timed "ASan build" cmake --build --preset asan -j"$jobs"
-# The sanitized tests spend much of their time waiting (on servers they
-# start, on child processes, on events), so they run while the second build
-# compiles; their report is printed once that build is done.
-asan_log=$(mktemp)
-trap 'rm -f "$times_file" "$asan_log"' EXIT
-( cd build/asan && timed "ASan ctest (beside the build)" \
-    ctest --output-on-failure -j"$jobs" -LE fuzz ) >"$asan_log" 2>&1 &
-asan_pid=$!
-timed "configure" cmake --preset default "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
-build_failed=0
-timed "build" cmake --build --preset default -j"$jobs" || build_failed=1
 asan_failed=0
-wait "$asan_pid" || asan_failed=1
-echo "Sanitizer tests:"
-cat "$asan_log"
-[ "$build_failed" = 0 ] || exit 1
+( cd build/asan && timed "ASan ctest" ctest --output-on-failure -j"$jobs" -LE fuzz ) || asan_failed=1
+timed "configure" cmake --preset default "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
+timed "build" cmake --build --preset default -j"$jobs"
 echo "Time of each phase:"
 sed 's/^/  /' "$times_file"
 cd build/default
