@@ -6,6 +6,7 @@ pkgs=(cmake g++ make lld qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
       clang libclang-rt-14-dev python3 poppler-utils
       glabels-data  # the makers' label sheets, read at run time
       qtkeychain-qt6-dev radicale  # the secret store; the CardDAV server of the sync tests
+      gnome-keyring libsecret-1-0 dbus-daemon  # a private secret store for the password test
       dpkg-dev file lintian appstream desktop-file-utils)  # the package and its checks
 if [ "${WANT_XVFB:-0}" = 1 ]; then pkgs+=(xvfb xauth imagemagick); fi
 missing=()
