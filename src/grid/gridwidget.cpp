@@ -37,7 +37,10 @@ qreal logicalDpi()
 
 using Block = GridSelection::Block;
 
+} // namespace
+
 // Tells before the current cell moves, while the old one is still current.
+// Not in the unnamed namespace: GridWidget::Private holds one.
 class AnnouncingSelectionModel : public QItemSelectionModel
 {
   public:
@@ -64,8 +67,6 @@ class AnnouncingSelectionModel : public QItemSelectionModel
     std::function<void()> m_aboutToChange;
     bool m_quiet = false;
 };
-
-} // namespace
 
 struct GridWidget::Private
 {

@@ -124,6 +124,7 @@ QByteArray saveLimited(const Table& t, const QString& path, rlim_t fileLimit)
         60);
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 // The address space the process holds now, in bytes.
 rlim_t addressSpace()
 {
@@ -132,6 +133,7 @@ rlim_t addressSpace()
         return 0;
     return rlim_t(statm.readLine().split(' ').value(0).toULongLong()) * rlim_t(::getpagesize());
 }
+#endif
 
 // The codes both readers give for `path`, packed into one exit status.
 int readerCodes(const QString& path)
