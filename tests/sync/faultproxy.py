@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """An HTTPS proxy in front of the tests' Radicale that answers one request
-with 503 Service Unavailable, as a server busy or in maintenance would, and
-passes every other request through unchanged.
+with 503 Service Unavailable, as a server busy or in maintenance would (or
+with another status: 412, as if a phone had changed the card just before),
+and passes every other request through unchanged.
 
-faultproxy.py CERT KEY UPSTREAM_PORT VERB N
+faultproxy.py CERT KEY UPSTREAM_PORT VERB N [STATUS]
   Listens on 127.0.0.1 on a free port, which it prints as its first line.
-  The Nth request with VERB gets the 503 and never reaches the server.
+  The Nth request with VERB gets STATUS (503 by default) and never reaches
+  the server.
 """
 import http.client
 import http.server
@@ -15,6 +17,7 @@ import threading
 
 cert, key, upstream_port, fail_verb, fail_at = sys.argv[1:6]
 upstream_port, fail_at = int(upstream_port), int(fail_at)
+fail_status = int(sys.argv[6]) if len(sys.argv) > 6 else 503
 count = 0
 lock = threading.Lock()
 HOP_BY_HOP = {"connection", "keep-alive", "transfer-encoding", "content-length"}
@@ -36,8 +39,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 count += 1
             refuse = self.command == fail_verb and count == fail_at
         if refuse:
-            text = b"Service Unavailable\n"
-            self.send_response(503)
+            text = b"Refused\n"
+            self.send_response(fail_status)
             self.send_header("Content-Type", "text/plain")
             self.send_header("Content-Length", str(len(text)))
             self.end_headers()
